@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The whole test suite, twice: a normal build, then a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer. Any failure, warning or
+# sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+scripts/setup.sh build
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+scripts/setup.sh build-sanitize -DBVK_SANITIZE=ON -DBVK_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
