@@ -39,29 +39,27 @@ int64_t PlatformLocal1904ToUnix(uint32_t local1904) {
 }
 
 void PlatformSecondsToDate(int64_t seconds1904, XCalendarDate* out) {
-    using namespace date;
-    using namespace std::chrono;
     int64_t unixWall = seconds1904 - kSeconds1904To1970;
-    sys_seconds tp{seconds(unixWall)};
-    auto dayPoint = floor<days>(tp);
-    year_month_day ymd{dayPoint};
-    hh_mm_ss<seconds> hms{tp - dayPoint};
+    date::sys_seconds tp{std::chrono::seconds(unixWall)};
+    auto dayPoint = date::floor<date::days>(tp);
+    date::year_month_day ymd{dayPoint};
+    date::hh_mm_ss<std::chrono::seconds> hms{tp - dayPoint};
     out->year = static_cast<int>(ymd.year());
     out->month = static_cast<unsigned>(ymd.month());
     out->day = static_cast<unsigned>(ymd.day());
     out->hour = hms.hours().count();
     out->minute = hms.minutes().count();
     out->second = hms.seconds().count();
-    out->dayOfWeek = weekday{dayPoint}.c_encoding();
+    out->dayOfWeek = static_cast<long>(date::weekday{dayPoint}.c_encoding());
 }
 
 int64_t PlatformDateToSeconds(const XCalendarDate& in) {
-    using namespace date;
     // Out-of-range months and days roll over as in civil arithmetic.
     long monthIndex = in.month - 1;
-    long yearValue = in.year + (monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12);
-    monthIndex -= (yearValue - in.year) * 12;
-    sys_days first = year{static_cast<int>(yearValue)} / month{static_cast<unsigned>(monthIndex + 1)} / 1;
+    long yearShift = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
+    monthIndex -= yearShift * 12;
+    date::sys_days first = date::year{static_cast<int>(in.year + yearShift)} /
+                           date::month{static_cast<unsigned>(monthIndex + 1)} / 1;
     int64_t days = first.time_since_epoch().count() + (in.day - 1);
     return kSeconds1904To1970 + days * 86400 + in.hour * 3600 + in.minute * 60 + in.second;
 }

@@ -1,0 +1,3 @@
+#include "FenwrightMain.h"
+
+long FenwrightMain(int, char**) { return 0; }

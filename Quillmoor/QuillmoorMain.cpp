@@ -1,0 +1,3 @@
+#include "QuillmoorMain.h"
+
+long QuillmoorMain(int, char**) { return 0; }

@@ -1,0 +1,3 @@
+#pragma once
+// Quillmoor's entry point: the command line's first steps, then the run.
+long QuillmoorMain(int argc, char** argv);

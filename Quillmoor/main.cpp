@@ -1,0 +1,3 @@
+#include "QuillmoorMain.h"
+
+int main(int argc, char** argv) { return static_cast<int>(QuillmoorMain(argc, argv)); }
