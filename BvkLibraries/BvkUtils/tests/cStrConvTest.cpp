@@ -1,0 +1,270 @@
+#include "cStrConv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct FloatCase {
+    const char* text;
+    long consumed;
+    double value;
+};
+
+TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
+    const FloatCase cases[] = {
+        {"  -1.5e-3xyz", 9, -0.0015},
+        {"1.5e", 3, 1.5},        // a bare exponent letter is not part of the number
+        {"1.5e+", 3, 1.5},       // nor a signed one without digits
+        {"2g2", 3, 2.0},         // g is an exponent letter for the scan, atof stops before it
+        {"3E2.5", 5, 300.0},     // an exponent may carry a fraction, the scan takes it
+        {"\t+.5,", 4, 0.5},
+        {"-", 1, 0.0},
+        {"abc", 0, 0.0},
+        {"", 0, 0.0},
+        {"****  7", 4, 0.0},     // fillers of an unprintable number
+        {" 12 34", 3, 12.0},
+    };
+    for (const auto& c : cases) {
+        double d = -99;
+        EXPECT_EQ(CStrConv::StringToDouble(c.text, &d), c.consumed) << c.text;
+        EXPECT_DOUBLE_EQ(d, c.value) << c.text;
+    }
+}
+
+TEST(CStrConv, SkipFloatRecognisesNanAndInfinityWords) {
+    EXPECT_EQ(CStrConv::SkipFloat("****"), 4);
+    EXPECT_EQ(CStrConv::SkipFloat("NaN(123) 5"), 8);
+    EXPECT_EQ(CStrConv::SkipFloat("info"), 0);   // a letter follows: not a number word
+    EXPECT_EQ(CStrConv::SkipFloat("-inf,"), 4);
+    EXPECT_EQ(CStrConv::SkipFloat("nan(unclosed"), 3);
+    EXPECT_EQ(CStrConv::SkipFloat("in"), 0);     // fewer than three characters
+    double d = 0;
+    EXPECT_EQ(CStrConv::StringToDouble(" inf", &d), 4);
+    EXPECT_TRUE(std::isinf(d));
+}
+
+TEST(CStrConv, SkipIntegerAndHexCountSignsFillersAndPrefixes) {
+    EXPECT_EQ(CStrConv::SkipInteger("-12x"), 3);
+    EXPECT_EQ(CStrConv::SkipInteger("+"), 1);    // a sign alone still counts
+    EXPECT_EQ(CStrConv::SkipInteger("0x1fG"), 4);
+    EXPECT_EQ(CStrConv::SkipInteger("***1"), 3);
+    EXPECT_EQ(CStrConv::SkipInteger("12.5"), 2);
+    EXPECT_EQ(CStrConv::SkipHex("-aF9g"), 4);
+}
+
+TEST(CStrConv, StringToLongTruncatesClampsAndWrapsToThirtyTwoBits) {
+    long n = 0;
+    EXPECT_EQ(CStrConv::StringToLong(" 0x1F", &n), 5);
+    EXPECT_EQ(n, 31);
+    EXPECT_EQ(CStrConv::StringToLong("-7.9", &n), 4);
+    EXPECT_EQ(n, -7);
+    EXPECT_EQ(CStrConv::StringToLong("12.7", &n), 4);
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(CStrConv::StringToLong("1e3", &n), 3);
+    EXPECT_EQ(n, 1000);
+    EXPECT_EQ(CStrConv::StringToLong("3000000000", &n), 10);
+    EXPECT_EQ(n, 3000000000L - 4294967296L);   // the unsigned pattern read back signed
+    unsigned long u = 0;
+    EXPECT_EQ(CStrConv::StringToULong("5000000000", &u), 10);
+    EXPECT_EQ(u, 4294967295ul);
+    EXPECT_EQ(CStrConv::StringToULong("-1", &u), 2);
+    EXPECT_EQ(u, 4294967295ul);
+    // Without a destination only the white space is measured.
+    EXPECT_EQ(CStrConv::StringToLong("   42", nullptr), 3);
+    EXPECT_EQ(CStrConv::StringToLong("nan", &n), 3);
+    EXPECT_EQ(n, 0);
+}
+
+TEST(CStrConv, StringToShortAndHexReaders) {
+    short s = 0;
+    EXPECT_EQ(CStrConv::StringToShort(" 70000", &s), 6);
+    EXPECT_EQ(s, static_cast<short>(70000 - 65536));
+    EXPECT_EQ(CStrConv::StringToShort("0xFFFF", &s), 6);
+    EXPECT_EQ(s, -1);
+    EXPECT_EQ(CStrConv::StringToShort("12.9", &s), 2);   // integers stop at the point
+    EXPECT_EQ(s, 12);
+
+    unsigned long v = 7;
+    EXPECT_EQ(CStrConv::StringHexToLong(" x1aZ", &v, 0), 4);
+    EXPECT_EQ(v, 0x1aul);
+    EXPECT_EQ(CStrConv::StringHexToLong("0XABCDEF", &v, 4), 6);
+    EXPECT_EQ(v, 0xABCDul);
+    v = 7;
+    EXPECT_EQ(CStrConv::StringHexToLong("  zz", &v, 0), 2);
+    EXPECT_EQ(v, 7ul);   // nothing seen: the value is left alone
+    EXPECT_EQ(CStrConv::StringHexToLong("0x", &v, 0), 2);
+    EXPECT_EQ(v, 0ul);   // a prefix alone counts as seen
+}
+
+TEST(CStrConv, StringToDoublesReadsListsUpToTheLimit) {
+    double v[4] = {};
+    EXPECT_EQ(CStrConv::StringToDoubles("1, 2 ,3,4,5", v, 4), 4);
+    EXPECT_DOUBLE_EQ(v[0], 1);
+    EXPECT_DOUBLE_EQ(v[2], 3);
+    EXPECT_DOUBLE_EQ(v[3], 4);
+    EXPECT_EQ(CStrConv::StringToDoubles("7 x 8", v, 4), 1);
+    EXPECT_EQ(CStrConv::StringToDoubles("", v, 4), 0);
+}
+
+TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
+    struct Case {
+        const char* text;
+        unsigned long maxLength;
+        const char* word;
+        long consumed;
+    };
+    const Case cases[] = {
+        {"  \"Site Name\", next", 256, "Site Name", 13},
+        {"abc,def", 256, "abc", 4},
+        {"abc def", 256, "abc", 4},
+        {"abc\r\n", 256, "abc", 3},     // line ends are not consumed
+        {"'a,b c'x", 256, "a,b c", 7},
+        {"\"open to the end", 256, "open to the end", 16},
+        {"\"\" rest", 256, "", 2},
+        {" , x", 256, "", 2},           // a comma right after the white space is an empty item
+        {"", 256, "", 0},
+        {"abcdef ghi", 3, "abc", 4},    // the character after a cut is consumed too
+        {"abc\n", 3, "abc", 3},         // ... unless it is a line end
+        {"\"abcdef\"", 3, "abc", 5},    // in quotes whatever it is
+        {"\"abc\" x", 3, "abc", 5},
+    };
+    for (const auto& c : cases) {
+        char word[300];
+        memset(word, 'Z', sizeof word);
+        EXPECT_EQ(CStrConv::FindSubString(c.text, word, c.maxLength), c.consumed) << c.text;
+        EXPECT_STREQ(word, c.word) << c.text;
+    }
+    EXPECT_EQ(CStrConv::FindSubString("measure only", nullptr, 0), 8);
+}
+
+TEST(CStrConv, SkipToNextItemSkipsOneItemAndOneComma) {
+    EXPECT_EQ(CStrConv::SkipToNextItem("abc,def"), 4);
+    EXPECT_EQ(CStrConv::SkipToNextItem("abc , def"), 6);
+    EXPECT_EQ(CStrConv::SkipToNextItem("  abc"), 2);     // leading white space only
+    EXPECT_EQ(CStrConv::SkipToNextItem("  , abc"), 4);
+    EXPECT_EQ(CStrConv::SkipToNextItem(""), 0);
+}
+
+TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
+    struct Case {
+        const char* text;
+        unsigned long code;
+        long consumed;
+    };
+    const Case cases[] = {
+        {"ABCD EFGH", 0x41424344, 4},
+        {"12345", 12345, 5},
+        {"'ab'  ", 0x61620000, 4},
+        {"'1234'", 0x31323334, 6},     // quoted, so characters and not a number
+        {"ab cd", 0x61622063, 4},      // blanks do not stop an unquoted code
+        {"ab", 0x61620000, 2},
+        {"", 0, 0},
+        {"  LLUV", 0x4C4C5556, 6},     // longer than four: white space skipped
+        {"\"RDL4\"", 0x52444C34, 6},
+    };
+    for (const auto& c : cases) {
+        unsigned long code = 99;
+        EXPECT_EQ(CStrConv::StringToCharCode(c.text, &code), c.consumed) << c.text;
+        EXPECT_EQ(code, c.code) << c.text;
+    }
+}
+
+TEST(CStrConv, CharCodeToStringMasksControlBytes) {
+    char text[8];
+    EXPECT_EQ(CStrConv::CharCodeToString(text, 0x4B767264), 4);
+    EXPECT_STREQ(text, "Kvrd");
+    CStrConv::CharCodeToString(text, 0x41094243);
+    EXPECT_STREQ(text, "A_BC");
+    CStrConv::CharCodeToString(text, 0x41420000);
+    EXPECT_STREQ(text, "AB");   // a zero byte ends the text early
+}
+
+TEST(CStrConv, FindChoiceMatchesWholeThenLongestPartial) {
+    const char* list = "Off,On,Tandem,XYUV";
+    struct Case {
+        const char* text;
+        long noPartial;
+        long index;
+    };
+    const Case cases[] = {
+        {"on", 0, 1},     {"tan", 0, 2},  {"O", 0, 0},      {"Tandem2", 0, 2},
+        {"Q", 0, -1},     {"", 0, 0},     {"Tandem2", 1, -1}, {"xyuv", 1, 3},
+        {"Oz", 0, 0},     // partial of one character: the first such item wins
+    };
+    for (const auto& c : cases) EXPECT_EQ(CStrConv::FindChoice(c.text, list, -1, c.noPartial), c.index) << c.text;
+    EXPECT_EQ(CStrConv::FindChoice("end", "center begin end", 5, 0), 2);
+    EXPECT_EQ(CStrConv::FindChoice("x", "", 5, 0), 5);
+}
+
+TEST(CStrConv, GetChoiceStringCopiesTheNumberedItem) {
+    char item[32];
+    EXPECT_EQ(CStrConv::GetChoiceString(2, "Off,On,Tandem,XYUV", item, 32), 6);
+    EXPECT_STREQ(item, "Tandem");
+    EXPECT_EQ(CStrConv::GetChoiceString(7, "Off,On,Tandem,XYUV", item, 32), 0);
+    EXPECT_STREQ(item, "");
+    EXPECT_EQ(CStrConv::GetChoiceString(1, "center , begin end", item, 3), 3);
+    EXPECT_STREQ(item, "beg");
+    EXPECT_EQ(CStrConv::GetChoiceString(0, "abc", nullptr, 3), 0);
+}
+
+TEST(CStrConv, StringCompareOrdersBytesSignedAndStopsAtTheLimit) {
+    EXPECT_EQ(CStrConv::StringCompare("abc", "ABD", 1, 0), -1);
+    EXPECT_EQ(CStrConv::StringCompare("abc", "abcd", 0, 3), 0);
+    EXPECT_EQ(CStrConv::StringCompare("abc", "abcd", 0, 0), -1);
+    EXPECT_EQ(CStrConv::StringCompare("abc", "ABC", 0, 0), 1);
+    EXPECT_EQ(CStrConv::StringCompare("\xA1", "a", 0, 0), -1);  // high bytes sort below ASCII
+    EXPECT_EQ(CStrConv::StringCompare(nullptr, nullptr, 0, 0), 0);
+    EXPECT_EQ(CStrConv::StringCompare(nullptr, "", 0, 0), -1);
+    EXPECT_EQ(CStrConv::StringCompare("", "x", 0, 0), -1);
+    EXPECT_EQ(CStrConv::StringCompare("x", "", 0, 0), 1);
+}
+
+TEST(CStrConv, EditingHelpersWorkInPlace) {
+    char text[32] = "12 3 ! note";
+    char comment[32] = "old";
+    CStrConv::StripFortranComment(text, comment);
+    EXPECT_STREQ(text, "12 3");
+    EXPECT_STREQ(comment, "! note");
+    char plain[16] = "no mark";
+    CStrConv::StripFortranComment(plain, comment);
+    EXPECT_STREQ(plain, "no mark");
+    EXPECT_STREQ(comment, "");
+
+    char padded[16] = "ab";
+    CStrConv::PadString(padded, 5);
+    EXPECT_STREQ(padded, "  ab ");
+
+    char body[16] = "world";
+    EXPECT_EQ(CStrConv::InsertString("hi ", body), 3);
+    EXPECT_STREQ(body, "hi world");
+
+    char trailing[16] = "x \t ";
+    EXPECT_STREQ(CStrConv::StripTrailingWhiteSpace(trailing), "x");
+    EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 0), 6);
+    EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 4), 2);
+    EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace(" \t", 0), 0);
+    EXPECT_EQ(CStrConv::SkipWhiteSpace(" \t\r"), 2);   // CR is not white space
+}
+
+TEST(CStrConv, HostileTextNeverReadsPastTheEnd) {
+    // A long run without separators and binary bytes: every reader stops at the NUL.
+    std::string big(100000, '9');
+    double d = 0;
+    EXPECT_EQ(CStrConv::StringToDouble(big.c_str(), &d), 100000);
+    EXPECT_TRUE(std::isinf(d));
+    long n = 0;
+    EXPECT_EQ(CStrConv::StringToLong(big.c_str(), &n), 100000);
+    EXPECT_EQ(n, -1);   // clamped to 4,294,967,295 and read back signed
+    std::string binary = "\x01\x02\xff\xfe\x7f";
+    char word[8];
+    EXPECT_EQ(CStrConv::FindSubString(binary.c_str(), word, 7), 5);
+    unsigned long code = 0;
+    EXPECT_EQ(CStrConv::StringToCharCode("\"", &code), 1);
+    EXPECT_EQ(CStrConv::FindChoice(binary.c_str(), "a,b", 9, 0), 9);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds when needed, runs Quillmoor on the bundled example station into a
+# fresh output folder, and lists what it wrote.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+[ -x build/Quillmoor/Quillmoor ] || scripts/setup.sh build >/dev/null
+cmake --build build >/dev/null
+
+station=$PWD/examples/station
+out=$(mktemp -d "${TMPDIR:-/tmp}/quillmoor-example.XXXXXX")
+# <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> <sCfgFolder> <nPattern> <sDiagFolder>
+set +e
+build/Quillmoor/Quillmoor 10 i "" "$out/" "$station/Processing/" 2 0 "$station/Configs/" -1 "$station/Diagnostics/"
+status=$?
+set -e
+echo
+echo "Quillmoor exit status: $status"
+echo "Output folder $out:"
+ls -l "$out"
+exit $status
