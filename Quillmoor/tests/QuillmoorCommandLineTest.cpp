@@ -82,6 +82,7 @@ TEST(QuillmoorCommandLine, OwnerCodesAndQuietLevels) {
     for (const auto& c : cases) {
         RunResult r = RunQuillmoorProgram(c.args);
         EXPECT_EQ(r.out.substr(0, c.expected.size()), c.expected) << c.args[0];
+        EXPECT_EQ(r.status, 0) << c.args[0];
         if (c.args[0] == "-1") {
             EXPECT_EQ(r.out.find(" Running"), std::string::npos);
         }
