@@ -3,3 +3,12 @@
 
 // The process's short name (no folders), cut to fit `size` bytes.
 void PlatformGetProcessName(char* out, long size);
+
+#include <string>
+
+// The value of an environment variable; false when it is unset.
+bool PlatformGetEnvironment(const char* name, std::string* value);
+
+// The home folder of the effective user from the user database; false when
+// the database does not know it.
+bool PlatformGetUserHome(std::string* home);

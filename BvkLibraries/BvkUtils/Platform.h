@@ -1,0 +1,102 @@
+#pragma once
+// The file-system layer: everything the file classes need from the operating
+// system, by path, with results already turned into the system's error codes
+// (0 success, -39 end of file, -43 not found, -47 busy, -48 name in use, -50
+// bad argument, -108 out of memory; other failures as kErrPlatformBase - errno).
+// Paths are absolute UTF-8 path strings. Nothing here keeps state except the
+// table of open streams.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Failures without a code of their own come out as this minus errno, far from
+// every code the system defines.
+constexpr long kErrPlatformBase = -20000;
+// A rename across volumes (EXDEV), which callers answer by copying.
+constexpr long kErrPlatformOtherVolume = kErrPlatformBase - 18;
+
+// The one mapping from an errno value to an error code.
+long PlatformErrorFromErrno(int err);
+
+// What the catalog says about one object.
+struct XPlatformStat {
+    int32_t isFolder;
+    int32_t isLink;        // the path itself is a symbolic link (only when not followed)
+    uint64_t size;         // logical length in bytes
+    uint64_t allocated;    // bytes allocated on the volume
+    int64_t modifiedUnix;  // content modification time, seconds since 1970 UTC
+    uint32_t mode;         // permission bits
+    uint64_t device;
+    uint64_t inode;
+};
+
+// 0 and the record, or -43 when nothing is there. With followLinks the
+// record is the link target's.
+long PlatformStat(const char* path, long followLinks, XPlatformStat* info);
+
+// The names in a folder in directory order, without "." and "..".
+long PlatformListFolder(const char* path, std::vector<std::string>* names);
+
+long PlatformCreateFolder(const char* path);     // -48 when something is there
+long PlatformCreateEmptyFile(const char* path);  // -48 when something is there
+// Removes a file, a link or an empty folder (-47 when the folder holds items).
+long PlatformDeleteObject(const char* path);
+// Renames; an existing object of the new name is replaced unless noReplace.
+long PlatformRename(const char* from, const char* to, long noReplace);
+// Swaps two objects atomically when the file system can, else by three renames
+// through a temporary name in the first object's folder.
+long PlatformExchange(const char* a, const char* b);
+// The path with every symbolic link resolved (the object must exist).
+long PlatformResolvePath(const char* path, std::string* resolved);
+
+// Type and creator codes, kept in user extended attributes. Reading a file
+// that has none gives 0 codes; a file system without extended attributes
+// drops them silently (the set succeeds).
+long PlatformGetTypeCreator(const char* path, uint32_t* type, uint32_t* creator);
+long PlatformSetTypeCreator(const char* path, const uint32_t* type, const uint32_t* creator);
+// True when the file system under `path` stores the codes.
+bool PlatformTypeCreatorSupported(const char* path);
+
+// Sets the content modification time (seconds since 1970 UTC); the access
+// time is left alone.
+long PlatformSetModifiedTime(const char* path, int64_t unixSeconds);
+
+// Copies a file's content and permission bits to `to` (created, or truncated
+// when it exists). The file system copies server-side where it can.
+long PlatformCopyFileContent(const char* from, const char* to);
+
+// Sets the permission bits of an object.
+long PlatformSetMode(const char* path, uint32_t mode);
+
+// Open streams. A stream reference is a positive 16-bit number; reads and
+// writes happen at the stream's own position, so a reference handed to
+// another object continues where the owner stopped.
+enum {
+    kPlatformAccessRead = 1,
+    kPlatformAccessWrite = 2,
+    kPlatformAccessReadWrite = 3,
+};
+long PlatformOpenStream(const char* path, long access, long truncate, int16_t* ref);
+// Creates and opens (read/write) a new file with a unique hidden name made
+// from `name` in `folder`; its full path goes to `tempPath`. Its permissions
+// are those of a newly created file.
+long PlatformCreateTempStream(const char* folder, const char* name, std::string* tempPath,
+                              int16_t* ref);
+long PlatformCloseStream(int16_t ref);
+// Reads up to `count` bytes; -39 when fewer were there.
+long PlatformReadStream(int16_t ref, void* data, uint64_t count, uint64_t* got);
+// Reads at an absolute offset without moving the stream.
+long PlatformReadStreamAt(int16_t ref, int64_t offset, void* data, uint64_t count, uint64_t* got);
+long PlatformWriteStream(int16_t ref, const void* data, uint64_t count, uint64_t* done);
+// whence: 0 from the start, 1 from the current position, 2 from the end.
+long PlatformSeekStream(int16_t ref, int64_t offset, int whence, int64_t* position);
+long PlatformStreamSize(int16_t ref, int64_t* size);
+long PlatformSetStreamSize(int16_t ref, int64_t size);
+// The first write failure of the stream since it was opened (0 when none),
+// whoever wrote through it.
+long PlatformStreamWriteError(int16_t ref);
+
+// A monotonic clock in microseconds and a short sleep.
+int64_t PlatformMicroseconds();
+void PlatformSleepMicroseconds(int64_t us);
