@@ -1,0 +1,394 @@
+#include "BTFWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "BvkErrors.h"
+#include "PlatformTime.h"
+#include "PlatformZone.h"
+#include "cStrConv.h"
+
+namespace {
+
+// Values, comments and rows are cut to this many characters once escaped.
+constexpr long kMaxLineText = 4092;
+// Buffer of the formatted keyword forms.
+constexpr size_t kFormatBufferSize = 4096;
+// Note texts are cut to this many characters before they are escaped.
+constexpr size_t kMaxNoteText = 2047;
+
+// The one formatting helper behind every formatted line.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatText(const char* format, ...) {
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    return n < 0 ? std::string() : std::string(buffer);
+}
+
+// The four characters of a code as text (bytes 1 to 31 shown as '_').
+struct XCodeText {
+    char text[8];
+    explicit XCodeText(unsigned long code) { CStrConv::CharCodeToString(text, code); }
+};
+
+// Escaped text, cut to `cut` characters; empty for null or empty text.
+// Returns 0 or the allocation error.
+long EncodeCut(const char* text, long cut, std::string* out) {
+    out->clear();
+    if (text == nullptr || *text == 0) return kNoErr;
+    char* encoded = nullptr;
+    long length = 0;
+    long err = BTFKeyList::EncodeString(text, -1, &encoded, &length);
+    if (err != kNoErr) return err;
+    if (encoded != nullptr) out->assign(encoded, static_cast<size_t>(std::min(length, cut)));
+    std::free(encoded);
+    return kNoErr;
+}
+
+// The calendar fields of 1904 seconds; 0 means the local clock now.
+XCalendarDate DateOf1904(unsigned long seconds1904) {
+    if (seconds1904 == 0) seconds1904 = PlatformNow1904Local();
+    XCalendarDate date{};
+    PlatformSecondsToDate(static_cast<int64_t>(seconds1904), &date);
+    return date;
+}
+
+}  // namespace
+
+BTFWriter::BTFWriter(BTFKeyList* keys)
+    : mpKeyList(keys),
+      mbOwnsKeyList(0),
+      mnTableCount(0),
+      mnWriteTableCommentLevel(1),
+      mnLinesWritten(0) {
+    if (mpKeyList == nullptr) {
+        mpKeyList = new BTFKeyList();
+        mbOwnsKeyList = 1;
+    }
+}
+
+BTFWriter::~BTFWriter() {
+    if (mbWritingFile) AbandonFile();
+    if (mbOwnsKeyList) delete mpKeyList;
+    mpKeyList = nullptr;
+}
+
+long BTFWriter::CreateFile(CFileSpec* file, unsigned long creator, long replace) {
+    mnTableCount = 0;
+    mnLinesWritten = 0;
+    mnFirstWriteError = 0;
+    if (mbWritingFile) AbandonFile();
+    mbWritingFile = false;
+    if (!replace) {
+        CFileSpec* target = file != nullptr ? file : this;
+        if (target->DoesObjectExist(1)) return kErrNameInUse;
+    }
+    long err = OpenCreateFile(file, creator, 0);
+    if (err != kNoErr) return err;
+    mbWritingFile = true;
+    err = WriteKeyword(BtfCode("BTF_"), "1.00");
+    std::snprintf(mszBtfVersion, sizeof(mszBtfVersion), "%s", "1.00");
+    mdBtfVersion = 1.0;
+    return err;
+}
+
+long BTFWriter::CloseFile() {
+    // Nothing is written to a file this writer did not create.
+    if (!mbWritingFile) return CFile::CloseFile();
+    Finishing();
+    long err = WriteKeyword(BtfCode("end_"), nullptr);
+    mbWritingFile = false;
+    if (mnFirstWriteError != kNoErr) {
+        AbandonFile();
+        return mnFirstWriteError;
+    }
+    long closeErr = CFile::CloseFile();
+    return err != kNoErr ? err : closeErr;
+}
+
+long BTFWriter::WriteFile(const char* text, long length) {
+    if (mnLinesWritten < INT32_MAX) ++mnLinesWritten;
+    if (text == nullptr || length < 0) return kErrBadArgument;
+    long err = CFile::WriteFile(text, static_cast<unsigned long>(length), nullptr);
+    if (err != kNoErr && mnFirstWriteError == kNoErr) mnFirstWriteError = err;
+    return err;
+}
+
+long BTFWriter::PreTable() { return kNoErr; }
+
+long BTFWriter::Finishing() {
+    WriteComment(nullptr);
+    long err = WriteProcessedTimeStamp(0);
+    for (int i = 0; i < kBtfToolSlots; ++i) {
+        if (mszBtfToolNames[i][0]) err = WriteProcessingTool(mszBtfToolNames[i], mszBtfToolVersions[i]);
+    }
+    return err;
+}
+
+long BTFWriter::WriteLine(const char* prefix, const char* text, long cut) {
+    std::string encoded;
+    long err = EncodeCut(text, cut, &encoded);
+    if (err != kNoErr) return err;
+    std::string line = prefix;
+    line += encoded;
+    line += '\n';
+    return WriteFile(line.data(), static_cast<long>(line.size()));
+}
+
+long BTFWriter::WriteKeyword(const char* name, const char* value) {
+    if (name == nullptr || *name == 0) return kErrBadArgument;
+    std::string encoded;
+    long err = EncodeCut(value, kMaxLineText, &encoded);
+    if (err != kNoErr) return err;
+    std::string line = "%";
+    line += name;
+    line += encoded.empty() ? ":" : ": ";
+    line += encoded;
+    line += '\n';
+    return WriteFile(line.data(), static_cast<long>(line.size()));
+}
+
+long BTFWriter::WriteKeyword(unsigned long code, const char* value) {
+    char name[40];
+    name[0] = 0;
+    if (mpKeyList != nullptr && code != 0) mpKeyList->GetKeyName(name, code, 0);
+    return WriteKeyword(name, value);
+}
+
+long BTFWriter::WriteKeywordf(unsigned long code, const char* format, ...) {
+    char value[kFormatBufferSize];
+    value[0] = 0;
+    if (format != nullptr) {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(value, sizeof(value), format, args);
+        va_end(args);
+    }
+    return WriteKeyword(code, value);
+}
+
+long BTFWriter::WriteKeywordf(const char* name, const char* format, ...) {
+    char value[kFormatBufferSize];
+    value[0] = 0;
+    if (format != nullptr) {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(value, sizeof(value), format, args);
+        va_end(args);
+    }
+    return WriteKeyword(name, value);
+}
+
+long BTFWriter::WriteComment(const char* text) {
+    if (text == nullptr || *text == 0) return WriteFile("%%\n", 3);
+    return WriteLine(text[0] == '%' ? "%" : "%% ", text, kMaxLineText);
+}
+
+long BTFWriter::StartTable(long rows, long columns, unsigned long tableType,
+                           unsigned long tableSubType, unsigned long* columnTypes) {
+    if (mnTableCount < INT32_MAX) ++mnTableCount;
+    if (mnTableCount == 1) PreTable();
+    long err = kNoErr;
+    if (tableType != 0) {
+        if (tableSubType == 0)
+            err = WriteKeywordf(BtfCode("ttyp"), "%4.4s", XCodeText(tableType).text);
+        else
+            err = WriteKeywordf(BtfCode("ttyp"), "%4.4s %4.4s", XCodeText(tableType).text,
+                                XCodeText(tableSubType).text);
+    }
+    std::string columnText;
+    bool columnsWritten = true;
+    if (columnTypes != nullptr) {
+        if (columnTypes[0] == 0) {
+            columnsWritten = false;
+        } else {
+            long count = 0;
+            for (; columnTypes[count] != 0; ++count)
+                columnText += FormatText("%4.4s ", XCodeText(columnTypes[count]).text);
+            columns = count;
+        }
+    }
+    if (columnsWritten) {
+        if (columns > 0) err = WriteKeywordf(BtfCode("cols"), "%ld", columns);
+        if (!columnText.empty()) err = WriteKeyword(BtfCode("ctyp"), columnText.c_str());
+    }
+    if (rows > 0) err = WriteKeywordf(BtfCode("rows"), "%ld", rows);
+    if (mnTableCount == 1)
+        err = WriteKeyword(BtfCode("tbeg"), nullptr);
+    else
+        err = WriteKeywordf(BtfCode("tbeg"), "%ld", static_cast<long>(mnTableCount));
+    return err;
+}
+
+long BTFWriter::WriteTableRow(const char* row) {
+    if (row == nullptr || *row == 0) return kErrBadArgument;
+    const char* prefix;
+    if (mnWriteTableCommentLevel == 0 || mnWriteTableCommentLevel >= mnTableCount)
+        prefix = " ";
+    else
+        prefix = row[0] == ' ' ? "%" : "% ";
+    return WriteLine(prefix, row, kMaxLineText);
+}
+
+long BTFWriter::EndTable() {
+    if (mnTableCount <= 1) return WriteKeyword(BtfCode("tend"), nullptr);
+    return WriteKeywordf(BtfCode("tend"), "%ld", static_cast<long>(mnTableCount));
+}
+
+long BTFWriter::SetWriteTableCommentLevel(long level) {
+    long previous = mnWriteTableCommentLevel;
+    mnWriteTableCommentLevel = static_cast<int32_t>(level);
+    return previous;
+}
+
+long BTFWriter::WriteFileType(unsigned long type, unsigned long subType, const char* description) {
+    if (description == nullptr) description = "";
+    if (subType == 0)
+        return WriteKeywordf(BtfCode("ftyp"), "%4.4s \"%s\"", XCodeText(type).text, description);
+    return WriteKeywordf(BtfCode("ftyp"), "%4.4s %4.4s \"%s\"", XCodeText(type).text,
+                         XCodeText(subType).text, description);
+}
+
+long BTFWriter::WriteManufacturer(const char* text) { return WriteKeyword(BtfCode("mfgr"), text); }
+
+long BTFWriter::WriteOwner(const char* text) { return WriteKeyword(BtfCode("ownr"), text); }
+
+long BTFWriter::WriteSiteName(unsigned long code, const char* name) {
+    return WriteKeywordf(BtfCode("site"), "%4.4s \"%s\"", XCodeText(code).text,
+                         name == nullptr ? "" : name);
+}
+
+long BTFWriter::WriteLocation(const char* name, double latitude, double longitude) {
+    return WriteKeywordf(name, "%11.7f %12.7f", latitude, longitude);
+}
+
+long BTFWriter::WriteOriginLocation(double latitude, double longitude) {
+    return WriteLocation("Origin", latitude, longitude);
+}
+
+long BTFWriter::WriteReceiverLocation(double latitude, double longitude) {
+    return WriteLocation("ReceiverLocation", latitude, longitude);
+}
+
+long BTFWriter::WriteTransmitterLocation(double latitude, double longitude) {
+    return WriteLocation("TransmitterLocation", latitude, longitude);
+}
+
+long BTFWriter::WriteTimeCoverage(double minutes) {
+    return WriteKeywordf(BtfCode("tico"), "%.3f Minutes", minutes);
+}
+
+long BTFWriter::WriteTimeMark() {
+    switch (mnBtfTimeMark) {
+        case 0: return WriteKeyword(BtfCode("timk"), "center");
+        case 1: return WriteKeyword(BtfCode("timk"), "start");
+        case 2: return WriteKeyword(BtfCode("timk"), "end");
+        default: return kNoErr;
+    }
+}
+
+long BTFWriter::WriteTimeStamp(long year, long month, long day, long hour, long minute,
+                               long second) {
+    WriteTimeMark();
+    return WriteKeywordf(BtfCode("tist"), "%04ld %02ld %02ld  %02ld %02ld %02ld", year, month, day,
+                         hour, minute, second);
+}
+
+long BTFWriter::WriteTimeStamp(unsigned long seconds1904) {
+    XCalendarDate date = DateOf1904(seconds1904);
+    return WriteTimeStamp(date.year, date.month, date.day, date.hour, date.minute, date.second);
+}
+
+long BTFWriter::WriteTimeStamp(unsigned long code, double absoluteTime) {
+    // The wall clock of offset Z; the whole seconds give the calendar fields
+    // and the fraction is rounded in the seconds field only, so 59.6 shows as
+    // "60" rather than carrying into the minute.
+    double local = absoluteTime + mdBtfTimeZoneOffsetSeconds + kBtfSeconds1904To2001;
+    if (!std::isfinite(local)) local = 0;
+    local = std::fmax(-1e13, std::fmin(1e13, local));
+    double whole = std::floor(local);
+    XCalendarDate date{};
+    PlatformSecondsToDate(static_cast<int64_t>(whole), &date);
+    double seconds = static_cast<double>(date.second) + (local - whole);
+    bool isTimeStamp = code == 0 || code == BtfCode("tist");
+    if (isTimeStamp) {
+        WriteTimeMark();
+        code = BtfCode("tist");
+    }
+    return WriteKeywordf(code, "%04ld %02d %02d  %02d %02d %02.0f", date.year,
+                         static_cast<int>(date.month), static_cast<int>(date.day),
+                         static_cast<int>(date.hour), static_cast<int>(date.minute), seconds);
+}
+
+long BTFWriter::WriteProcessedTimeStamp(unsigned long seconds1904) {
+    XCalendarDate date = DateOf1904(seconds1904);
+    return WriteKeywordf(BtfCode("tidn"), "%04d %02d %02d  %02d %02d %02d",
+                         static_cast<int>(date.year), static_cast<int>(date.month),
+                         static_cast<int>(date.day), static_cast<int>(date.hour),
+                         static_cast<int>(date.minute), static_cast<int>(date.second));
+}
+
+long BTFWriter::WriteProcessingTool(const char* name, const char* version) {
+    if (name == nullptr) name = "";
+    if (version == nullptr) return WriteKeywordf(BtfCode("vpro"), "\"%s\"", name);
+    return WriteKeywordf(BtfCode("vpro"), "\"%s\" %s", name, version);
+}
+
+long BTFWriter::WriteTimeZone(double offsetSeconds, const char* label, long daylight,
+                              const char* city) {
+    if (label == nullptr) label = "";
+    double hours = offsetSeconds / 3600.0;
+    if (city != nullptr && *city != 0)
+        return WriteKeywordf(BtfCode("tizn"), "\"%s\" %+.03f %ld \"%s\"", label, hours, daylight,
+                             city);
+    return WriteKeywordf(BtfCode("tizn"), "\"%s\" %+.03f %ld", label, hours, daylight);
+}
+
+long BTFWriter::WriteTimeZone(unsigned long seconds1904) {
+    if (mdBtfTimeZoneOffsetSeconds != 0 || HasBtfTimeZone()) {
+        // Here 0 is the instant 1904-01-01 00:00, not "now".
+        UpdateBtfTimeZone(nullptr, nullptr, static_cast<double>(seconds1904) - kBtfSeconds1904To2001);
+        return WriteTimeZone(mdBtfTimeZoneOffsetSeconds, mszBtfTimeZone, mnBtfTimeZoneDaylight,
+                             mszBtfCityZone);
+    }
+    int64_t instant = seconds1904 == 0 ? PlatformNowUnix()
+                                       : PlatformLocal1904ToUnix(static_cast<uint32_t>(seconds1904));
+    char label[64];
+    PlatformSystemZoneAbbreviation(instant, label, sizeof(label));
+    long daylight = 0;
+    long offset = PlatformSystemZoneOffset(instant, &daylight);
+    return WriteTimeZone(static_cast<double>(offset), label, daylight, mszBtfCityZone);
+}
+
+long BTFWriter::WriteUUID(const char* name, CFUUIDRef uuid) {
+    if (uuid == nullptr) {
+        if (mpBtfUUID == nullptr) {
+            XPlatformUuid created;
+            if (PlatformUuidCreate(&created) != kNoErr) return kErrBadArgument;
+            SetBtfUUIDRef(&created);
+        }
+        uuid = mpBtfUUID;
+    }
+    char text[kUuidTextSize];
+    PlatformUuidFormat(*uuid, text, sizeof(text));
+    if (text[0] == 0) return kErrBadArgument;
+    if (name != nullptr && *name != 0) return WriteKeyword(name, text);
+    return WriteKeyword(BtfCode("uuid"), text);
+}
+
+long BTFWriter::WriteBtfNotes() {
+    long err = kNoErr;
+    for (size_t i = 0; i < mpBtfNoteKinds.size(); ++i) {
+        const std::string& text = mpBtfNoteTexts[i];
+        err = WriteKeyword(mpBtfNoteKinds[i], text.substr(0, kMaxNoteText).c_str());
+    }
+    return err;
+}
