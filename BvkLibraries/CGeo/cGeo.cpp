@@ -40,7 +40,9 @@ constexpr double kTinyFlattening = 1e-38;
 
 }  // namespace
 
-CGeo::CGeo() : mdLatitude(0.0), mdLongitude(0.0) { CreateShared(); }
+CGeo::CGeo() : mdLatitude(0.0), mdLongitude(0.0) {
+    CreateShared();
+}
 
 void CGeo::CreateShared() {
     if (!mcEarth) mcEarth = new CGeoEarth(0);
@@ -202,9 +204,9 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
             // the back azimuth points the opposite way, back toward this
             // point.
             double landing = 0.0;
-            const double s = std::fabs(folded) * a - GetLiffOffAzimuths(folded * kRadiansToDegrees,
-                                                                        azimuth, &landing,
-                                                                        nullptr, nullptr, model);
+            const double s =
+                std::fabs(folded) * a - GetLiffOffAzimuths(folded * kRadiansToDegrees, azimuth,
+                                                           &landing, nullptr, nullptr, model);
             if (backAzimuth) {
                 double back = landing + 180.0;
                 if (back >= 360.0) back -= 360.0;
@@ -275,7 +277,12 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
              cm4 * s2sigma * (-u4 / 128.0 + 3.0 * u6 / 512.0 - 35.0 * u8 / 8192.0) +
              cm6 * s3sigma * (-u6 / 1536.0 + 5.0 * u8 / 6144.0));
 
-    // Azimuths. Two points on the equator head due east or west.
+    // Azimuths. Two points on the equator head due east or west. The others
+    // use the converged lambda: the pass's own sine and cosine lag it by up
+    // to the stopping tolerance, which for points metres apart is a large
+    // part of the whole longitude difference.
+    sinLambda = std::sin(lambda);
+    cosLambda = std::cos(lambda);
     double az = 0.0, baz = 0.0;
     if (std::fabs(s1) >= kEquatorSine || std::fabs(s2) >= kEquatorSine) {
         const double p = sinAlpha / c1;
@@ -324,8 +331,8 @@ double CGeo::GetMeridonalArcLength(double latitude, CGeoEarth* earth) const {
     if (!poleFromEquator) {
         P = -(std::sin(2.0 * phi2) - std::sin(2.0 * phi1)) *
                 (E1 + 4.0 * E2 + 15.0 * E3 + 56.0 * E4 + 210.0 * E5) / 2.0 +
-            (std::sin(4.0 * phi2) - std::sin(4.0 * phi1)) * (E2 + 6.0 * E3 + 28.0 * E4 + 120.0 * E5) /
-                4.0 -
+            (std::sin(4.0 * phi2) - std::sin(4.0 * phi1)) *
+                (E2 + 6.0 * E3 + 28.0 * E4 + 120.0 * E5) / 4.0 -
             (std::sin(6.0 * phi2) - std::sin(6.0 * phi1)) * (E3 + 8.0 * E4 + 45.0 * E5) / 6.0 +
             (std::sin(8.0 * phi2) - std::sin(8.0 * phi1)) * (E4 + 10.0 * E5) / 8.0 -
             (std::sin(10.0 * phi2) - std::sin(10.0 * phi1)) * E5 / 10.0;
@@ -354,7 +361,8 @@ double CGeo::GetLiffOffAzimuths(double deltaLongitude, double* azimuth, double* 
     for (int pass = 0; pass < kLiftOffPasses; ++pass) {
         const double K = std::cos(alpha) * std::cos(alpha);
         D = 1.0 - (f / 4.0) * (1.0 + f + f * f) * K +
-            (3.0 * f * f / 16.0) * (1.0 + 9.0 * f / 4.0) * K * K - (25.0 * f * f * f / 128.0) * K * K * K;
+            (3.0 * f * f / 16.0) * (1.0 + 9.0 * f / 4.0) * K * K -
+            (25.0 * f * f * f / 128.0) * K * K * K;
         const double previous = alpha;
         alpha = safeAsin(c / D);
         if (std::fabs(alpha - previous) < kLiftOffTolerance) break;

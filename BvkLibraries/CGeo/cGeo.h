@@ -11,7 +11,7 @@
 #include "cGeoString.h"
 
 class CGeo {
-public:
+  public:
     CGeo();
     virtual ~CGeo() = default;
 
@@ -50,8 +50,7 @@ public:
     // `backAzimuth`), the series factors D and B, and the amount to take from
     // |deltaLongitude| * a to get the distance.
     static double GetLiffOffAzimuths(double deltaLongitude, double* azimuth, double* backAzimuth,
-                                     double* factorD, double* factorB,
-                                     CGeoEarth* earth = nullptr);
+                                     double* factorD, double* factorB, CGeoEarth* earth = nullptr);
 
     // Moves the point `x` meters east and `y` meters north.
     void AddXYDistance(double x, double y, CGeoEarth* earth = nullptr);
@@ -67,7 +66,7 @@ public:
     static CGeoEarth* mcEarth;
     static CGeoString* mcString;
 
-private:
+  private:
     static void CreateShared();
     static CGeoEarth* EarthOrCommon(CGeoEarth* earth);
 };

@@ -11,9 +11,9 @@ constexpr uint32_t Code(const char (&c)[5]) {
 
 struct XEllipsoid {
     uint32_t type;
-    double semiMajorAxis;   // a, meters
+    double semiMajorAxis;      // a, meters
     double inverseFlattening;  // 1/f as published; 0 for a sphere
-    double flattening;      // f, the double nearest to 1 / (1/f)
+    double flattening;         // f, the double nearest to 1 / (1/f)
 };
 
 // In index order. The flattening column is written out rather than computed
@@ -51,7 +51,9 @@ constexpr uint32_t kWgs84Type = Code("wg84");
 
 }  // namespace
 
-CGeoEarth::CGeoEarth(long index) { SetEllipsiodIndex(index); }
+CGeoEarth::CGeoEarth(long index) {
+    SetEllipsiodIndex(index);
+}
 
 void CGeoEarth::SetEllipsiodIndex(long index) {
     mnEllipsoidIndex = int32_t(index);
@@ -101,7 +103,9 @@ double CGeoEarth::GetEarthEllipsoidMeters(unsigned long type, double* flattening
     return kEllipsoids[index].semiMajorAxis;
 }
 
-const char* CGeoEarth::GetEllipsiodChoices() { return mszEllipsiodChoices; }
+const char* CGeoEarth::GetEllipsiodChoices() {
+    return mszEllipsiodChoices;
+}
 
 void CGeoEarth::GetEllipsiodFullName(unsigned long type, char* name, unsigned long maxLength) {
     if (!name) return;

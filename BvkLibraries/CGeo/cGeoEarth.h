@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class CGeoEarth {
-public:
+  public:
     static constexpr long kEllipsoidCount = 22;
     static constexpr long kFullNameSize = 64;
 

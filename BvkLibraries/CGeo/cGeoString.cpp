@@ -13,7 +13,7 @@ constexpr unsigned char _szDegSymbols[] = {0xA1, 0xFB, 0xFA, 0xB0, 0x9A, 'd',
                                            'g',  0xA7, 0xF8, 'i',  0xC1, 0};
 constexpr unsigned char _szMinSymbols[] = {'\'', '`', 0xAB, 0xD4, 0xD5, 'm', 0};
 constexpr unsigned char _szSecSymbols[] = {'"', 0xD2, 0xD3, 0};
-constexpr unsigned char _szSepSymbols[] = {'_', '^', '*', '!', '/', '\\', '|',
+constexpr unsigned char _szSepSymbols[] = {'_', '^',  '*', '!',  '/',  '\\', '|',
                                            '?', 0xA5, '~', 0xC1, 0xE7, 0};
 
 // The number converter never looks at more than this many characters.
@@ -37,25 +37,52 @@ bool InSet(const unsigned char* set, unsigned char ch) {
     return false;
 }
 
-unsigned char At(const char* text, long i) { return static_cast<unsigned char>(text[i]); }
+unsigned char At(const char* text, long i) {
+    return static_cast<unsigned char>(text[i]);
+}
 
-bool IsBlank(unsigned char ch) { return ch == ' ' || ch == '\t'; }
-bool IsDigit(unsigned char ch) { return ch >= '0' && ch <= '9'; }
-bool IsLetter(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
-bool IsDegreeMark(unsigned char ch) { return InSet(_szDegSymbols, ch); }
-bool IsMinuteMark(unsigned char ch) { return InSet(_szMinSymbols, ch); }
-bool IsSecondMark(unsigned char ch) { return InSet(_szSecSymbols, ch); }
-bool IsSeparator(unsigned char ch) { return InSet(_szSepSymbols, ch); }
-bool IsHighByte(unsigned char ch) { return ch >= 0x7F; }
+bool IsBlank(unsigned char ch) {
+    return ch == ' ' || ch == '\t';
+}
+bool IsDigit(unsigned char ch) {
+    return ch >= '0' && ch <= '9';
+}
+bool IsLetter(unsigned char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+bool IsDegreeMark(unsigned char ch) {
+    return InSet(_szDegSymbols, ch);
+}
+bool IsMinuteMark(unsigned char ch) {
+    return InSet(_szMinSymbols, ch);
+}
+bool IsSecondMark(unsigned char ch) {
+    return InSet(_szSecSymbols, ch);
+}
+bool IsSeparator(unsigned char ch) {
+    return InSet(_szSepSymbols, ch);
+}
+bool IsHighByte(unsigned char ch) {
+    return ch >= 0x7F;
+}
 
 // Hemisphere kind of a letter (either case), or 0.
 long HemisphereKind(unsigned char ch) {
     switch (ch) {
-        case 'N': case 'n': return CGeoString::kHemisphereNorth;
-        case 'S': case 's': return CGeoString::kHemisphereSouth;
-        case 'E': case 'e': return CGeoString::kHemisphereEast;
-        case 'W': case 'w': return CGeoString::kHemisphereWest;
-        default: return CGeoString::kHemisphereNone;
+        case 'N':
+        case 'n':
+            return CGeoString::kHemisphereNorth;
+        case 'S':
+        case 's':
+            return CGeoString::kHemisphereSouth;
+        case 'E':
+        case 'e':
+            return CGeoString::kHemisphereEast;
+        case 'W':
+        case 'w':
+            return CGeoString::kHemisphereWest;
+        default:
+            return CGeoString::kHemisphereNone;
     }
 }
 
@@ -133,10 +160,10 @@ long CGeoString::FormatCoordinate(double value, char* text, long format, long de
             const double seconds = std::floor(secondsAll);
             const long s = long(seconds);
             if (format == 2) {
-                written = std::snprintf(
-                    buffer, sizeof buffer,
-                    wide ? "%03ld%c%02ld%c%02ld%c%c" : "%02ld%c%02ld%c%02ld%c%c", d, degSym, m,
-                    minSym, s, secSym, hemisphere);
+                written =
+                    std::snprintf(buffer, sizeof buffer,
+                                  wide ? "%03ld%c%02ld%c%02ld%c%c" : "%02ld%c%02ld%c%02ld%c%c", d,
+                                  degSym, m, minSym, s, secSym, hemisphere);
             } else {
                 const long thousandths = long((secondsAll - seconds) * 1000.0);
                 written = std::snprintf(
@@ -204,10 +231,10 @@ long CGeoString::SkipFloat(const char* text) {
     // "nan" and "inf", with an optional parenthesised tail such as "nan(123)".
     const char* word = text + n;
     if (word[0] && word[1] && word[2]) {
-        const bool isNan = (word[0] | 0x20) == 'n' && (word[1] | 0x20) == 'a' &&
-                           (word[2] | 0x20) == 'n';
-        const bool isInf = (word[0] | 0x20) == 'i' && (word[1] | 0x20) == 'n' &&
-                           (word[2] | 0x20) == 'f';
+        const bool isNan =
+            (word[0] | 0x20) == 'n' && (word[1] | 0x20) == 'a' && (word[2] | 0x20) == 'n';
+        const bool isInf =
+            (word[0] | 0x20) == 'i' && (word[1] | 0x20) == 'n' && (word[2] | 0x20) == 'f';
         if ((isNan || isInf) && !IsLetter(At(word, 3))) {
             n += 3;
             if (text[n] == '(') {

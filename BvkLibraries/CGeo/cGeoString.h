@@ -6,7 +6,7 @@
 // Mac Roman, in which 0xA1 is the degree sign.
 
 class CGeoString {
-public:
+  public:
     // Longest coordinate text written, without the NUL: longer results (only
     // absurd values make them) are cut. A caller's buffer for one coordinate
     // needs kCoordTextSize bytes; for a pair, kPairTextSize.
@@ -57,7 +57,7 @@ public:
     // Degree, minute and second symbols used for writing, NUL-terminated.
     char mszSymbols[4];
 
-private:
-    long FormatCoordinate(double value, char* text, long format, long degreeDigits,
-                          char positive, char negative) const;
+  private:
+    long FormatCoordinate(double value, char* text, long format, long degreeDigits, char positive,
+                          char negative) const;
 };

@@ -1,0 +1,75 @@
+// Time per call of the two geodetic problems on WGS84, over a fixed set of
+// pairs of the sizes radar coverage produces (up to a few hundred km).
+#include "cGeo.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+struct XPair {
+    double lat1, lon1, lat2, lon2, azimuth, distance;
+};
+
+const std::vector<XPair>& Pairs() {
+    static const std::vector<XPair> pairs = [] {
+        std::vector<XPair> list;
+        std::mt19937_64 random(42);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int i = 0; i < 1024; ++i) {
+            XPair p{};
+            p.lat1 = -70.0 + 140.0 * unit(random);
+            p.lon1 = -180.0 + 360.0 * unit(random);
+            p.azimuth = 360.0 * unit(random);
+            p.distance = 1000.0 + 299000.0 * unit(random);
+            CGeo end;
+            end.SetLatLon(p.lat1, p.lon1);
+            end.AddDistanceMeters(p.azimuth, p.distance);
+            p.lat2 = end.mdLatitude;
+            p.lon2 = end.mdLongitude;
+            list.push_back(p);
+        }
+        return list;
+    }();
+    return pairs;
+}
+
+void BM_Inverse(benchmark::State& state) {
+    const auto& pairs = Pairs();
+    std::vector<CGeo> starts(pairs.size()), ends(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        starts[i].SetLatLon(pairs[i].lat1, pairs[i].lon1);
+        ends[i].SetLatLon(pairs[i].lat2, pairs[i].lon2);
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        double azimuth = 0.0, back = 0.0;
+        benchmark::DoNotOptimize(starts[i].GetDistanceMeters(&ends[i], &azimuth, &back));
+        benchmark::DoNotOptimize(azimuth);
+        benchmark::DoNotOptimize(back);
+        i = (i + 1) % pairs.size();
+    }
+}
+BENCHMARK(BM_Inverse);
+
+void BM_Direct(benchmark::State& state) {
+    const auto& pairs = Pairs();
+    size_t i = 0;
+    for (auto _ : state) {
+        CGeo p;
+        p.SetLatLon(pairs[i].lat1, pairs[i].lon1);
+        double back = 0.0;
+        p.AddDistanceMeters(pairs[i].azimuth, pairs[i].distance, &back);
+        benchmark::DoNotOptimize(p.mdLatitude);
+        benchmark::DoNotOptimize(p.mdLongitude);
+        benchmark::DoNotOptimize(back);
+        i = (i + 1) % pairs.size();
+    }
+}
+BENCHMARK(BM_Direct);
+
+}  // namespace
+
+BENCHMARK_MAIN();
