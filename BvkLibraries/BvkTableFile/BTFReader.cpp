@@ -1,0 +1,424 @@
+#include "BTFReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "BvkErrors.h"
+#include "PlatformTime.h"
+#include "PlatformZone.h"
+#include "cStrConv.h"
+
+namespace {
+
+// Lines are read in pieces of at most this many characters.
+constexpr long kMaxLineLength = 4096;
+// Keyword names are cut to this many characters.
+constexpr size_t kMaxKeywordName = 32;
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+void Bump(int32_t& counter) {
+    if (counter < INT32_MAX) ++counter;
+}
+
+// A number read as a double, held to +-limit (NaN reads as 0).
+double Limited(double value, double limit) {
+    if (!(value == value)) return 0;
+    return std::fmax(-limit, std::fmin(limit, value));
+}
+
+}  // namespace
+
+BTFReader::BTFReader(BTFKeyList* keys)
+    : BTFWriter(keys),
+      mnLineCount(0),
+      mnCommentCount(0),
+      mnKeywordCount(0),
+      mbSkipTableRows(0),
+      mnTableIndex(0),
+      mnTableColumns(0),
+      mnTableRows(0),
+      mnTableOpen(0),
+      mnTableType(0),
+      mnTableSubType(0),
+      mnCommentRowLevel(1) {
+    ClearColumnTypes();
+}
+
+BTFReader::~BTFReader() = default;
+
+void BTFReader::ClearColumnTypes() { std::memset(mnColumnTypes, 0, sizeof(mnColumnTypes)); }
+
+long BTFReader::ProcessBTFile(CFileSpec* file, long skipTableRows, long maxLines) {
+    ClearMeta();
+    mnLineCount = 0;
+    mnCommentCount = 0;
+    mnKeywordCount = 0;
+    mnTableIndex = 0;
+    mnTableColumns = 0;
+    mnTableRows = 0;
+    mnTableOpen = 0;
+    mnTableType = 0;
+    mnTableSubType = 0;
+    ClearColumnTypes();
+    mbSkipTableRows = skipTableRows ? 1 : 0;
+
+    // A table file still being written here is given up rather than closed
+    // half-written by the open below.
+    if (mbWritingFile) {
+        AbandonFile();
+        mbWritingFile = false;
+    }
+    long err = OpenReadOnlyFile(file);
+    if (err != kNoErr) return err;
+
+    char line[kMaxLineLength + 1];
+    long result = kNoErr;
+    for (;;) {
+        long length = 0;
+        err = ReadTextLine(line, &length, kMaxLineLength);
+        if (err == kErrEndOfFile) break;
+        if (err != kNoErr) {
+            result = err;
+            break;
+        }
+        Bump(mnLineCount);
+        if (line[0] != 0) {
+            long r = ProcessLine(line);
+            if (r < 0) {
+                result = r;
+                break;
+            }
+        }
+        if (maxLines >= 1 && mnLineCount >= maxLines) break;
+    }
+    if (mnTableOpen) TableEnd();
+    CFile::CloseFile();
+    if (result != kNoErr) return result;
+    return mnBtfFileType == 0 ? kBtfErrNoFileType : kNoErr;
+}
+
+long BTFReader::ProcessLine(char* line) {
+    if (line[0] == '%') {
+        if (line[1] == '%') {
+            Bump(mnCommentCount);
+            return ProcessComment(line + 2);
+        }
+        if (line[1] == ' ') {
+            if (mnTableOpen == 1 && mnCommentRowLevel != 0 && mnTableIndex >= mnCommentRowLevel)
+                return HandleTableRow(line + 2);
+            Bump(mnCommentCount);
+            return ProcessComment(line + 2);
+        }
+        if (line[1] == 0) return ProcessBadKeyword(line + 1);
+        if (line[1] == ':') return ProcessBadLine(line);
+        char* end = line + 1;
+        while (IsAsciiLetterOrDigit(*end)) ++end;
+        if (*end != ':') return ProcessBadKeyword(line + 1);
+        char name[kMaxKeywordName + 1];
+        size_t nameLength = std::min(static_cast<size_t>(end - (line + 1)), kMaxKeywordName);
+        std::memcpy(name, line + 1, nameLength);
+        name[nameLength] = 0;
+        long r = ProcessNamedKeyword(name, end + 1);
+        Bump(mnKeywordCount);
+        return r;
+    }
+    if (!mnTableOpen) {
+        mnTableType = 0;
+        mnTableSubType = 0;
+        long r = TableStart(line);
+        if (r != 0) return r;
+        if (!mnTableOpen) return ProcessBadLine(line);
+    }
+    return HandleTableRow(line);
+}
+
+long BTFReader::HandleTableRow(char* row) {
+    if (mbSkipTableRows) return kNoErr;
+    return ProcessTableRow(row);
+}
+
+long BTFReader::ProcessNamedKeyword(char* name, char* value) {
+    unsigned long code = mpKeyList != nullptr ? mpKeyList->GetKeyCode(name) : 0;
+    if (code == static_cast<unsigned long>(-1)) code = 0;
+    if (code == 0) {
+        UnhandledKeyword(name, value);
+        return 1;
+    }
+    long r1 = ProcessBtfKeyword(code, value);
+    long r2 = ProcessKeyword(code, value);
+    if ((r1 == 1 && r2 == 1) || r2 == 2) UnhandledKeyword(name, value);
+    return r2 < 0 ? r2 : r1;
+}
+
+void BTFReader::AnnounceTable() {
+    if (mnTableOpen == 0) {
+        PreTableStart(static_cast<long>(mnTableIndex) + 1);
+        mnTableOpen = 1;
+    }
+}
+
+long BTFReader::ProcessBtfKeyword(unsigned long code, char* value) {
+    const char* p = value;
+    switch (code) {
+        case BtfCode("BTF_"): {
+            char word[16];
+            CStrConv::FindSubString(p, word, sizeof(word) - 1);
+            std::snprintf(mszBtfVersion, sizeof(mszBtfVersion), "%s", word);
+            double version = 0;
+            CStrConv::StringToDouble(word, &version);
+            mdBtfVersion = version;
+            return kNoErr;
+        }
+        case BtfCode("ftyp"): {
+            unsigned long type = 0;
+            unsigned long subType = 0;
+            p += CStrConv::SkipWhiteSpace(p);
+            p += CStrConv::StringToCharCode(p, &type);
+            p += CStrConv::SkipWhiteSpace(p);
+            CStrConv::StringToCharCode(p, &subType);
+            mnBtfFileType = static_cast<uint32_t>(type);
+            mnBtfFileSubType = static_cast<uint32_t>(subType);
+            long r = ValidateFileType(type, subType);
+            return r > 0 ? kErrBadArgument : r;
+        }
+        case BtfCode("tist"): {
+            char label[32];
+            double hours = 0;
+            long daylight = 0;
+            double date = StringToDate(p, label, &hours, &daylight);
+            if (label[0]) {
+                SetBtfTimeZoneLabel(label, nullptr);
+                mdBtfTimeZoneOffsetSeconds = hours * 3600.0;
+                mnBtfTimeZoneDaylight = static_cast<int32_t>(daylight);
+            }
+            SetBtfAbsoluteTime(date);
+            return kNoErr;
+        }
+        case BtfCode("tizn"): {
+            char label[256];
+            char city[256];
+            double hours = 0;
+            long daylight = 0;
+            p += CStrConv::FindSubString(p, label, sizeof(label) - 1);
+            CStrConv::StripTrailingWhiteSpace(label);
+            p += CStrConv::StringToDouble(p, &hours);
+            p += CStrConv::StringToLong(p, &daylight);
+            CStrConv::FindSubString(p, city, sizeof(city) - 1);
+            SetBtfTimeZoneLabel(label, city);
+            mdBtfTimeZoneOffsetSeconds = Limited(hours, 1e6) * 3600.0;
+            mnBtfTimeZoneDaylight = static_cast<int32_t>(daylight);
+            UpdateBtfTimeZone(nullptr, nullptr, kBtfNoInstant);
+            return kNoErr;
+        }
+        case BtfCode("timk"):
+            p += CStrConv::SkipWhiteSpace(p);
+            SetBtfTimeMark(CStrConv::FindChoice(p, "center begin end", -1, 0));
+            return kNoErr;
+        case BtfCode("tico"): {
+            double amount = 0;
+            p += CStrConv::StringToDouble(p, &amount);
+            p += CStrConv::SkipWhiteSpace(p);
+            double unit = 60;
+            if (*p == 'h' || *p == 'H')
+                unit = 3600;
+            else if (*p == 's' || *p == 'S')
+                unit = 1;
+            SetBtfTimeCoverageSeconds(amount * unit);
+            return kNoErr;
+        }
+        case BtfCode("site"): {
+            unsigned long site = 0;
+            mnBtfSiteCode = BtfCode("XXXX");
+            mszBtfSiteName[0] = 0;
+            p += CStrConv::StringToCharCode(p, &site);
+            mnBtfSiteCode = static_cast<uint32_t>(site);
+            CStrConv::FindSubString(p, mszBtfSiteName, sizeof(mszBtfSiteName) - 1);
+            return kNoErr;
+        }
+        case BtfCode("orig"): {
+            double latitude = 0;
+            double longitude = 0;
+            p += CStrConv::StringToDouble(p, &latitude);
+            CStrConv::StringToDouble(p, &longitude);
+            mdBtfOriginLatitude = latitude;
+            mdBtfOriginLongitude = longitude;
+            return kNoErr;
+        }
+        case BtfCode("vpro"): {
+            char name[256];
+            char version[32];
+            p += CStrConv::FindSubString(p, name, sizeof(name) - 1);
+            CStrConv::FindSubString(p, version, sizeof(version) - 1);
+            AddMetaToolName(name, version);
+            return kNoErr;
+        }
+        case BtfCode("uuid"): {
+            char word[512];
+            SetBtfUUIDRef(nullptr);
+            p += CStrConv::SkipWhiteSpace(p);
+            CStrConv::FindSubString(p, word, sizeof(word) - 1);
+            SetBtfUUIDFromString(word);
+            return kNoErr;
+        }
+        case BtfCode("ttyp"): {
+            unsigned long type = 0;
+            unsigned long subType = 0;
+            mnTableType = 0;
+            mnTableSubType = 0;
+            while (IsBlankOrTab(*p)) ++p;
+            if (strnlen(p, 4) >= 4) {
+                CStrConv::StringToCharCode(p, &type);
+                mnTableType = static_cast<uint32_t>(type);
+                while (*p != 0 && !IsBlankOrTab(*p)) ++p;
+                while (IsBlankOrTab(*p)) ++p;
+                if (strnlen(p, 4) >= 4) {
+                    CStrConv::StringToCharCode(p, &subType);
+                    mnTableSubType = static_cast<uint32_t>(subType);
+                    AnnounceTable();
+                }
+            }
+            return kNoErr;
+        }
+        case BtfCode("cols"): {
+            long columns = 0;
+            CStrConv::StringToLong(p, &columns);
+            mnTableColumns = static_cast<int32_t>(columns);
+            ClearColumnTypes();
+            AnnounceTable();
+            return kNoErr;
+        }
+        case BtfCode("ctyp"): {
+            ClearColumnTypes();
+            int count = 0;
+            while (strnlen(p, 4) > 3 && count < kBtfMaxColumnTypes) {
+                while (IsBlankOrTab(*p)) ++p;
+                if (strnlen(p, 3) < 3) break;
+                unsigned long column = 0;
+                CStrConv::StringToCharCode(p, &column);
+                mnColumnTypes[count++] = static_cast<uint32_t>(column);
+                while (*p != 0 && !IsBlankOrTab(*p)) ++p;
+            }
+            AnnounceTable();
+            return kNoErr;
+        }
+        case BtfCode("rows"): {
+            long rows = 0;
+            CStrConv::StringToLong(p, &rows);
+            mnTableRows = static_cast<int32_t>(rows);
+            AnnounceTable();
+            return kNoErr;
+        }
+        case BtfCode("tbeg"):
+            return TableStart(value);
+        case BtfCode("tend"):
+            return TableEnd();
+        case BtfCode("end_"):
+        case BtfCode("mfgr"):
+        case BtfCode("ownr"):
+        case BtfCode("tidn"):
+        case BtfCode("user"):
+            return kNoErr;
+        case BtfCode("note"):
+        case BtfCode("noti"):
+        case BtfCode("rema"):
+        case BtfCode("warn"):
+        case BtfCode("fail"):
+        case BtfCode("clam"):
+        case BtfCode("crit"):
+        case BtfCode("book"):
+        case BtfCode("ucom"):
+            AddBtfNote(code, mnLineCount, value[0] == ' ' ? value + 1 : value);
+            return kNoErr;
+        default:
+            return 1;
+    }
+}
+
+double BTFReader::StringToDate(const char* text, char* zoneLabel, double* zoneHours,
+                               long* daylight) {
+    if (text == nullptr) text = "";
+    const char* p = text;
+    double field = 0;
+    p += CStrConv::StringToDouble(p, &field);
+    double year = std::trunc(Limited(field, 1e6));
+    if (year < 50)
+        year += 2000;
+    else if (year < 100)
+        year += 1900;
+    auto next = [&p](char separator) {
+        if (*p == separator) ++p;
+        double value = 0;
+        p += CStrConv::StringToDouble(p, &value);
+        return value;
+    };
+    double month = std::trunc(next('-'));
+    double day = std::trunc(next('-'));
+    double hour = std::trunc(next('T'));
+    double minute = std::trunc(next(':'));
+    double seconds = next(':');
+
+    char label[32];
+    p += CStrConv::FindSubString(p, label, sizeof(label) - 1);
+    double hours = 0;
+    long flag = 0;
+    p += CStrConv::StringToDouble(p, &hours);
+    CStrConv::StringToLong(p, &flag);
+    if (zoneLabel != nullptr) std::memcpy(zoneLabel, label, sizeof(label));
+    if (zoneHours != nullptr) *zoneHours = hours;
+    if (daylight != nullptr) *daylight = flag;
+
+    // Fields far outside a calendar are held where the arithmetic stays
+    // exact; such dates are nonsense either way.
+    XCalendarDate date{};
+    date.year = static_cast<long>(Limited(year, 9999));
+    date.month = static_cast<long>(Limited(month, 1200));
+    date.day = static_cast<long>(Limited(day, 1e6));
+    date.hour = static_cast<long>(Limited(hour, 1e7));
+    date.minute = static_cast<long>(Limited(minute, 1e8));
+    double wholeSeconds = std::floor(Limited(seconds, 1e10));
+    date.second = static_cast<long>(wholeSeconds);
+    double fraction = Limited(seconds, 1e10) - wholeSeconds;
+    int64_t wall = PlatformDateToSeconds(date) - kSeconds1904To1970;
+
+    int64_t instant = wall;
+    if (label[0] != 0 && PlatformZoneLocalToUnix(label, wall, &instant)) {
+        // the named zone decides
+    } else if (hours != 0) {
+        instant = wall - static_cast<int64_t>(std::llround(Limited(hours, 1e6) * 3600.0));
+    }
+    return static_cast<double>(instant - kSeconds1970To2001) + fraction;
+}
+
+long BTFReader::ValidateFileType(unsigned long, unsigned long) { return kNoErr; }
+long BTFReader::ProcessKeyword(unsigned long, char*) { return 1; }
+long BTFReader::ProcessTableRow(char*) { return kNoErr; }
+long BTFReader::ProcessBadLine(char*) { return kNoErr; }
+long BTFReader::ProcessBadKeyword(char*) { return kNoErr; }
+long BTFReader::ProcessComment(char*) { return kNoErr; }
+long BTFReader::PreTableStart(long) { return kNoErr; }
+long BTFReader::TableStarting(long) { return kNoErr; }
+long BTFReader::UnhandledKeyword(char*, char*) { return 1; }
+
+long BTFReader::TableStart(char*) {
+    // Announced or not, a table gets the next number, so the first table of
+    // a file is always table 1.
+    bool announced = mnTableOpen != 0;
+    Bump(mnTableIndex);
+    if (!announced) {
+        PreTableStart(mnTableIndex);
+        mnTableOpen = 1;
+    }
+    return TableStarting(mnTableIndex);
+}
+
+long BTFReader::TableEnd() {
+    mnTableOpen = 0;
+    return kNoErr;
+}
