@@ -1,0 +1,402 @@
+#include "cFileSpec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "BvkErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempFolder {
+    TempFolder() {
+        std::random_device random;
+        do {
+            path = fs::temp_directory_path() / ("bvk-spec-" + std::to_string(random()));
+        } while (!fs::create_directory(path));
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path, ignored);
+    }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::string Text() const { return path.string(); }
+    fs::path path;
+};
+
+std::string PathOf(const CFileSpec& spec) {
+    char buf[kMaxPathBytes + 2];
+    spec.GetFilePath(buf, sizeof buf);
+    return buf;
+}
+
+}  // namespace
+
+TEST(CFileSpec, PathsResolveAgainstHomeTheSpecAndTheRoot) {
+    TempFolder folder;
+    fs::create_directory(folder.path / "a");
+    {
+        FILE* f = fopen((folder / "a/b.txt").c_str(), "w");
+        fclose(f);
+    }
+    const std::string home = folder / "home";
+    fs::create_directory(home);
+    setenv("HOME", home.c_str(), 1);
+    const std::string a = folder / "a";
+
+    struct Case {
+        const char* name;
+        std::string start;  // path the spec names first
+        std::string given;
+        std::string path;  // as GetFilePath returns it
+        long result;
+    };
+    const std::vector<Case> cases = {
+        {"tilde alone", a + "/", "~", home + "/", kNoErr},
+        {"tilde slash", a + "/", "~/x", home + "/x", kErrNotFound},
+        {"tilde as an item name", a + "/", "~x", a + "/~x", kErrNotFound},
+        {"relative below a folder", a + "/", "sub/file.txt", a + "/sub/file.txt", kErrNotFound},
+        {"relative below a file", a + "/b.txt", "sub/file.txt", a + "/b.txt/sub/file.txt",
+         kErrNotFound},
+        {"trailing slash keeps the folder flag", a + "/", "new/", a + "/new/", kErrNotFound},
+        {"absolute", a + "/", a + "/b.txt", a + "/b.txt", kNoErr},
+        {"an existing folder gets its slash", a + "/b.txt", a, a + "/", kNoErr},
+        {"dots and doubled slashes", "/", a + "//x/./y/../b.txt", a + "/x/b.txt", kErrNotFound},
+        {"dot dot above the root", "/", "/../..", "/", kNoErr},
+        {"root", a + "/", "/", "/", kNoErr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFileSpec spec;
+        spec.SetFileSpec(c.start.c_str());
+        EXPECT_EQ(spec.SetFileSpec(c.given.c_str()), c.result);
+        EXPECT_EQ(PathOf(spec), c.path);
+        EXPECT_EQ(spec.DoesObjectExist(0), c.result == kNoErr ? 1 : 0);
+    }
+
+    // Without HOME the user database names the home folder.
+    unsetenv("HOME");
+    CFileSpec spec;
+    EXPECT_NE(spec.SetFileSpec("~/z"), kErrBadArgument);
+    EXPECT_EQ(PathOf(spec).substr(0, 1), "/");
+    EXPECT_EQ(PathOf(spec).substr(PathOf(spec).size() - 2), "/z");
+}
+
+TEST(CFileSpec, NewSpecsNameTheDefaultFolder) {
+    CFileSpec spec;
+    ASSERT_FALSE(CFileSpec::mcfDefaultURL.empty());
+    EXPECT_EQ(CFileSpec::mcfDefaultURL.back(), '/');
+    EXPECT_EQ(PathOf(spec), CFileSpec::mcfDefaultURL);
+    EXPECT_EQ(spec.mbCreateFoldersToFile, 1);
+    EXPECT_EQ(spec.mbResolveAlias, 1);
+    EXPECT_EQ(spec.SetFileSpec(static_cast<const char*>(nullptr)), kNoErr);
+    EXPECT_EQ(PathOf(spec), CFileSpec::mcfDefaultURL);
+}
+
+TEST(CFileSpec, ParentsNamesAndExtensions) {
+    struct Case {
+        const char* path;
+        std::string parent;
+        std::string name;
+        long stripped;
+        std::string ext;
+        std::string withoutExt;
+    };
+    const std::vector<Case> cases = {
+        {"/a/b/c.txt", "/a/b/", "c.txt", 1, ".txt", "/a/b/c"},
+        {"/a/RadialData.txt", "/a/", "RadialData.txt", 1, ".txt", "/a/RadialData"},
+        {"/a/.profile", "/a/", ".profile", 0, "", "/a/.profile"},
+        {"/a/README", "/a/", "README", 0, "", "/a/README"},
+        {"/a/x.tar.gz", "/a/", "x.tar.gz", 1, ".gz", "/a/x.tar"},
+        {"/a/dir.d/", "/a/", "dir.d", 1, ".d", "/a/dir/"},
+        {"/a/trail.", "/a/", "trail.", 1, ".", "/a/trail"},
+        {"/top", "/", "top", 0, "", "/top"},
+        {"/", "/", "", 0, "", "/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        CFileSpec spec;
+        spec.SetFileSpec(c.path);
+        char name[300];
+        EXPECT_EQ(spec.GetFileName(name, sizeof name), kNoErr);
+        EXPECT_EQ(std::string(name), c.name);
+
+        CFileSpec copy(spec);
+        char ext[kMaxPathItemChars + 1] = "junk";
+        EXPECT_EQ(copy.StripDotExtension(ext), c.stripped);
+        EXPECT_EQ(std::string(ext), c.ext);
+        EXPECT_EQ(PathOf(copy), c.withoutExt);
+
+        spec.SetToParent();
+        EXPECT_EQ(PathOf(spec), c.parent);
+        EXPECT_EQ(spec.mbIsFolder, 1);
+    }
+}
+
+TEST(CFileSpec, ChangeAndExtendNames) {
+    CFileSpec spec;
+    spec.SetFileSpec("/a/b.txt");
+    spec.ChangeFileSpec("c.txt");
+    EXPECT_EQ(PathOf(spec), "/a/c.txt");
+    spec.ChangeFileSpec("sub/d.txt");
+    EXPECT_EQ(PathOf(spec), "/a/sub/d.txt");
+
+    spec.SetFileSpec("/w/STAT_XXXX_2008_03_02.rdt");
+    spec.AddNameExtension(".new");
+    EXPECT_EQ(PathOf(spec), "/w/STAT_XXXX_2008_03_02.rdt.new");
+    EXPECT_EQ(spec.AddNameExtension(static_cast<const char*>(nullptr)), kNoErr);
+    EXPECT_EQ(spec.AddNameExtension("x/y"), kErrBadArgument);
+    EXPECT_EQ(PathOf(spec), "/w/STAT_XXXX_2008_03_02.rdt.new");
+
+    // The name stays within 256 characters: 250 + 6 of the 10 added.
+    spec.SetFileSpec(("/w/" + std::string(250, 'n')).c_str());
+    spec.AddNameExtension("0123456789");
+    EXPECT_EQ(PathOf(spec), "/w/" + std::string(250, 'n') + "012345");
+    // Characters, not bytes: a two-byte character counts once.
+    spec.SetFileSpec(("/w/" + std::string(254, 'n')).c_str());
+    spec.AddNameExtension("\xC3\xA9\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(PathOf(spec), "/w/" + std::string(254, 'n') + "\xC3\xA9\xC3\xA9");
+
+    spec.SetFileSpec("/w/folder/");
+    spec.AddNameExtension(".old");
+    EXPECT_EQ(PathOf(spec), "/w/folder.old/");
+}
+
+TEST(CFileSpec, ASpecNamingNothingRefusesWork) {
+    CFileSpec spec;
+    EXPECT_EQ(spec.SetFileSpec(""), kErrBadArgument);
+    char buf[32] = "junk";
+    EXPECT_EQ(spec.GetFilePath(buf, sizeof buf), kErrNotFound);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(spec.SetToParent(), kErrBadArgument);
+    EXPECT_EQ(spec.AddNameExtension(".x"), kErrBadArgument);
+    EXPECT_EQ(spec.DoesObjectExist(1), 0);
+    XFileRef ref;
+    EXPECT_EQ(spec.GetFileRef(&ref), kErrNotFound);
+    EXPECT_EQ(spec.GetParentFileRef(&ref), kErrNotFound);
+    EXPECT_EQ(spec.RealizePathToObject(1, 0, 0), kErrNotFound);
+    EXPECT_EQ(spec.SetFileSpec(static_cast<const CFileSpec*>(nullptr)), kErrBadArgument);
+    EXPECT_EQ(spec.SetFileSpec(static_cast<const XFileRef*>(nullptr)), kErrNotFound);
+}
+
+TEST(CFileSpec, LimitsAreRefusedNeverOverrun) {
+    CFileSpec spec;
+    struct Case {
+        const char* name;
+        std::string path;
+        long result;
+    };
+    const std::vector<Case> cases = {
+        {"item of 257 characters", "/x/" + std::string(257, 'i'), kErrBadArgument},
+        {"item of 257 two-byte characters",
+         "/x/" +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 257; ++i) s += "\xC3\xA9";
+                 return s;
+             }(),
+         kErrBadArgument},
+        {"path of 16,385 bytes", "/" + std::string(16384, 'p'), kErrBadArgument},
+        {"long path of short items",
+         [] {
+             std::string s;
+             for (int i = 0; i < 5000; ++i) s += "/abc";
+             return s;
+         }(),
+         kErrBadArgument},
+        {"item of 200 characters", "/x/" + std::string(200, 'i'), kErrNotFound},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spec.SetFileSpec("/");
+        EXPECT_EQ(spec.SetFileSpec(c.path.c_str()), c.result);
+        if (c.result == kErrBadArgument) {
+            EXPECT_TRUE(spec.mPath.empty()) << "a refused path leaves the spec naming nothing";
+        }
+    }
+
+    // A relative path that would grow beyond the limit.
+    spec.SetFileSpec(("/" + std::string(200, 'a') + "/").c_str());
+    std::string rest;
+    for (int i = 0; i < 80; ++i) rest += std::string(200, 'b') + "/";
+    EXPECT_EQ(spec.SetFileSpec(rest.c_str()), kErrBadArgument);
+
+    // A buffer too small for the path gets nothing rather than a cut path.
+    spec.SetFileSpec("/abc/def");
+    char small[8] = "junk";
+    EXPECT_EQ(spec.GetFilePath(small, sizeof small), kErrBadArgument);
+    EXPECT_STREQ(small, "");
+    char name[3];
+    EXPECT_EQ(spec.GetFileName(name, sizeof name), kNoErr);
+    EXPECT_STREQ(name, "de");
+}
+
+TEST(CFileSpec, PathItemHelpers) {
+    struct First {
+        const char* path;
+        long size;
+        std::string item;
+        long consumed;
+    };
+    const std::vector<First> firsts = {
+        {"/abc/def", 64, "abc", 4}, {"abc/def", 64, "abc", 3}, {"/abcdef", 4, "abc", 4},
+        {"/", 64, "", 0},           {"", 64, "", 0},           {"//x", 64, "", 0},
+    };
+    for (const First& c : firsts) {
+        SCOPED_TRACE(c.path);
+        char out[64] = "junk";
+        EXPECT_EQ(CFileSpec::GetPathFirstItem(c.path, out, c.size), c.consumed);
+        EXPECT_EQ(std::string(out), c.item);
+    }
+    char out[64];
+    EXPECT_EQ(CFileSpec::GetPathFirstItem(nullptr, out, 64), 0);
+
+    struct Last {
+        const char* path;
+        long size;
+        std::string item;
+        long index;
+        long folder;
+    };
+    const std::vector<Last> lasts = {
+        {"/a/b/c.txt", 64, "c.txt", 5, 0},
+        {"/a/b/", 64, "b", 3, 1},
+        {"/", 64, "", 1, 1},
+        {"", 64, "", 0, 0},
+        {"name", 64, "name", 0, 0},
+        {"/a/long", 3, "lo", 3, 0},
+    };
+    for (const Last& c : lasts) {
+        SCOPED_TRACE(c.path);
+        long folder = -1;
+        char item[64] = "junk";
+        EXPECT_EQ(CFileSpec::GetPathLastItem(c.path, item, c.size, &folder), c.index);
+        EXPECT_EQ(std::string(item), c.item);
+        EXPECT_EQ(folder, c.folder);
+    }
+}
+
+TEST(CFileSpec, CreateModeMakesTheFoldersButNotTheFile) {
+    TempFolder folder;
+    CFileSpec spec;
+    spec.SetFileSpec((folder / "x/y/z/file.txt").c_str());
+    EXPECT_EQ(spec.RealizePathToObject(1, 0, 0), kErrNotFound);
+    EXPECT_FALSE(fs::exists(folder.path / "x"));
+    EXPECT_EQ(spec.RealizePathToObject(0, 0, 0), kErrNotFound);
+    EXPECT_TRUE(fs::is_directory(folder.path / "x/y/z"));
+    EXPECT_FALSE(fs::exists(folder.path / "x/y/z/file.txt"));
+    EXPECT_EQ(spec.mbParentValid, 1);
+    XFileRef parent;
+    EXPECT_EQ(spec.GetParentFileRef(&parent), kNoErr);
+    EXPECT_EQ(parent.path, folder / "x/y/z");
+
+    EXPECT_EQ(spec.RealizePathToObject(0, 1, 1), kNoErr);
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "x/y/z/file.txt"));
+
+    spec.SetFileSpec((folder / "p/q/").c_str());
+    EXPECT_EQ(spec.RealizePathToObject(0, 1, 0), kNoErr);
+    EXPECT_TRUE(fs::is_directory(folder.path / "p/q"));
+    EXPECT_EQ(spec.IsFolder(), 1);
+
+    // With folder creation switched off nothing is made.
+    spec.SetCreateFoldersToFile(0);
+    spec.SetFileSpec((folder / "m/n.txt").c_str());
+    EXPECT_EQ(spec.RealizePathToObject(0, 0, 0), kErrNotFound);
+    EXPECT_FALSE(fs::exists(folder.path / "m"));
+
+    // A file in the middle of the path stops the walk.
+    spec.SetCreateFoldersToFile(1);
+    spec.SetFileSpec((folder / "x/y/z/file.txt/deeper/f").c_str());
+    EXPECT_EQ(spec.RealizePathToObject(0, 0, 0), kErrNotFound);
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "x/y/z/file.txt"));
+}
+
+TEST(CFileSpec, VolumesAreNeverMadeUp) {
+    if (fs::exists("/Volumes") || fs::exists("/volumes"))
+        GTEST_SKIP() << "this system has /Volumes";
+    CFileSpec spec;
+    spec.SetFileSpec("/Volumes/Disk/folder/file.txt");
+    EXPECT_EQ(spec.RealizePathToObject(0, 0, 0), kErrNotFound);
+    EXPECT_FALSE(fs::exists("/Volumes"));
+}
+
+TEST(CFileSpec, LinksAreFollowedUnlessAskedNotTo) {
+    TempFolder folder;
+    fs::create_directory(folder.path / "real");
+    fs::create_directory_symlink(folder.path / "real", folder.path / "link");
+    CFileSpec spec;
+    spec.SetFileSpec((folder / "link/new/f.txt").c_str());
+    EXPECT_EQ(spec.RealizePathToObject(0, 0, 0), kErrNotFound);
+    EXPECT_TRUE(fs::is_directory(folder.path / "real/new"));
+
+    spec.SetFileSpec((folder / "link").c_str());
+    EXPECT_EQ(spec.IsFolder(), 1);
+    spec.SetResolveAlias(0);
+    spec.SetFileSpec((folder / "link").c_str());
+    EXPECT_EQ(spec.mbExists, 1);
+    EXPECT_EQ(spec.mbIsFolder, 0) << "unresolved, the link itself is a plain item";
+}
+
+TEST(CFileSpec, CopiesAreIndependent) {
+    TempFolder folder;
+    CFileSpec spec;
+    spec.SetFileSpec((folder.Text() + "/").c_str());
+    spec.SetResolveAlias(0);
+    CFileSpec copy(spec);
+    EXPECT_EQ(PathOf(copy), folder.Text() + "/");
+    EXPECT_EQ(copy.mbResolveAlias, 0);
+    EXPECT_EQ(copy.mbExists, 1);
+    CFileSpec assigned;
+    assigned = spec;
+    assigned.SetFileSpec("child");
+    EXPECT_EQ(PathOf(assigned), folder / "child");
+    EXPECT_EQ(PathOf(spec), folder.Text() + "/");
+    XFileRef ref;
+    ASSERT_EQ(spec.GetFileRef(&ref), kNoErr);
+    CFileSpec fromRef;
+    EXPECT_EQ(fromRef.SetFileSpec(&ref), kNoErr);
+    EXPECT_EQ(PathOf(fromRef), folder.Text() + "/");
+}
+
+TEST(CFileSpec, LegacyTripleAndUnicodeName) {
+    TempFolder folder;
+    const std::string longName = std::string(70, 'L');
+    FILE* f = fopen((folder / longName).c_str(), "w");
+    fclose(f);
+    CFileSpec spec;
+    spec.SetFileSpec((folder / longName).c_str());
+    XLegacySpec* legacy = spec.GetFileSpecPtr();
+    ASSERT_NE(legacy, nullptr);
+    EXPECT_EQ(legacy->name[0], 63);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(legacy->name + 1), 63), std::string(63, 'L'));
+
+    // e-acute is one unit, the G clef (U+1D11E) a surrogate pair D834 DD1E,
+    // and a stray byte stands for itself.
+    spec.SetFileSpec("/x/\xC3\xA9\xF0\x9D\x84\x9E\xFFz");
+    XHFSUniStr name;
+    ASSERT_EQ(spec.GetFileNameHFS(&name), kNoErr);
+    ASSERT_EQ(name.length, 5);
+    const uint16_t expected[5] = {0x00E9, 0xD834, 0xDD1E, 0x00FF, 'z'};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(name.unicode[i], expected[i]) << i;
+}
+
+TEST(CFileSpec, UnreadableFoldersReportTheFailure) {
+    TempFolder folder;
+    fs::create_directory(folder.path / "locked");
+    fs::permissions(folder.path / "locked", fs::perms::none);
+    std::error_code err;
+    fs::directory_iterator probe(folder.path / "locked", err);
+    if (!err) GTEST_SKIP() << "this user reads every folder";
+    CFileSpec spec;
+    long result = spec.SetFileSpec((folder / "locked/inner/f.txt").c_str());
+    EXPECT_NE(result, kNoErr);
+    EXPECT_NE(result, kErrNotFound) << "a locked folder is not an absent file";
+    EXPECT_EQ(spec.DoesObjectExist(0), 0);
+}
