@@ -84,6 +84,8 @@ long PlatformOpenStream(const char* path, long access, long truncate, int16_t* r
 long PlatformCreateTempStream(const char* folder, const char* name, std::string* tempPath,
                               int16_t* ref);
 long PlatformCloseStream(int16_t ref);
+// Pushes what was written through the stream to the volume.
+long PlatformSyncStream(int16_t ref);
 // Reads up to `count` bytes; -39 when fewer were there.
 long PlatformReadStream(int16_t ref, void* data, uint64_t count, uint64_t* got);
 // Reads at an absolute offset without moving the stream.

@@ -18,6 +18,8 @@
 
 #include "BvkErrors.h"
 
+static_assert(EXDEV == 18, "kErrPlatformOtherVolume assumes Linux's EXDEV");
+
 namespace {
 
 constexpr const char* kTypeAttribute = "user.bvk.type";
@@ -178,7 +180,8 @@ long PlatformExchange(const char* a, const char* b) {
     struct stat st {};
     if (lstat(a, &st) != 0 || lstat(b, &st) != 0) return LastError();
     std::string parked;
-    for (int n = 0; n < 1000; ++n) {
+    for (int n = 0;; ++n) {
+        if (n == 1000) return kErrNameInUse;
         parked = std::string(a) + ".exchange" + std::to_string(n);
         if (lstat(parked.c_str(), &st) != 0) break;
     }
@@ -368,6 +371,11 @@ long PlatformCloseStream(int16_t ref) {
     if (long err = CheckRef(ref)) return err;
     StreamWriteErrors().erase(ref);
     return close(ref) == 0 ? kNoErr : LastError();
+}
+
+long PlatformSyncStream(int16_t ref) {
+    if (long err = CheckRef(ref)) return err;
+    return fsync(ref) == 0 || errno == EINVAL || errno == EROFS ? kNoErr : LastError();
 }
 
 long PlatformReadStream(int16_t ref, void* data, uint64_t count, uint64_t* got) {

@@ -38,16 +38,18 @@ void CFile::ForgetStream() {
     mnCreator = 0;
     mnOpenFlags = 0;
     mnWriteError = kNoErr;
+    msOpenPath.clear();
     msTempPath.clear();
 }
 
 long CFile::OpenFile(CFileSpec* spec, unsigned long flags, unsigned long creator,
                      unsigned long type) {
+    // The open file is finished under its own name before the spec changes.
+    if (mnRefNum != 0) CloseFile();
     if (spec != nullptr && spec != this) {
         long err = SetFileSpec(spec);
         if (err != kNoErr && err != kErrNotFound) return err;
     }
-    if (mnRefNum != 0) CloseFile();
     if (flags == 0) flags = kFileRead | kFileWrite | kFileMustExist;
     if (flags & kFileShared) flags |= kFileRead | kFileWrite;
     if (mPath.empty() || mPath == "/") return kErrBadArgument;
@@ -79,6 +81,7 @@ long CFile::OpenFile(CFileSpec* spec, unsigned long flags, unsigned long creator
         return err;
     ForgetStream();
     mnRefNum = ref;
+    msOpenPath = mPath;
     mnOpenFlags = static_cast<uint32_t>(flags);
     if (create) {
         mbSetTypeOnClose = 1;
@@ -95,11 +98,12 @@ long CFile::OpenReadOnlyFile(CFileSpec* spec) {
 }
 
 long CFile::OpenCreateFile(CFileSpec* spec, unsigned long creator, unsigned long type) {
+    // The open file is finished under its own name before the spec changes.
+    if (mnRefNum != 0) CloseFile();
     if (spec != nullptr && spec != this) {
         long err = SetFileSpec(spec);
         if (err != kNoErr && err != kErrNotFound) return err;
     }
-    if (mnRefNum != 0) CloseFile();
     if (mPath.empty() || mPath == "/") return kErrBadArgument;
     long err = RealizePathToObject(0, 0, 0);
     if (err != kNoErr && err != kErrNotFound) return err;
@@ -119,6 +123,7 @@ long CFile::OpenCreateFile(CFileSpec* spec, unsigned long creator, unsigned long
     }
     ForgetStream();
     mnRefNum = ref;
+    msOpenPath = mPath;
     msTempPath = temp;
     mnOpenFlags = kFileRead | kFileWrite | kFileCreateMissing | kFileTruncate;
     mbSetTypeOnClose = 1;
@@ -137,6 +142,8 @@ long CFile::CloseFile() {
         err = mnWriteError;
         if (err == kNoErr) err = PlatformStreamWriteError(mnRefNum);
     }
+    // The new content is on the volume before it takes the old file's name.
+    if (!msTempPath.empty() && err == kNoErr) err = PlatformSyncStream(mnRefNum);
     long closeErr = PlatformCloseStream(mnRefNum);
     if (err == kNoErr) err = closeErr;
 
@@ -144,11 +151,11 @@ long CFile::CloseFile() {
         if (err == kNoErr && mbSetTypeOnClose) {
             err = PlatformSetTypeCreator(msTempPath.c_str(), &mnType, &mnCreator);
         }
-        if (err == kNoErr) err = PlatformRename(msTempPath.c_str(), mPath.c_str(), 0);
+        if (err == kNoErr) err = PlatformRename(msTempPath.c_str(), msOpenPath.c_str(), 0);
         // Whatever went wrong, the file we were replacing is still whole.
         if (err != kNoErr) PlatformDeleteObject(msTempPath.c_str());
     } else if (mbSetTypeOnClose) {
-        long codesErr = SetFileCreatorType(mnCreator, mnType);
+        long codesErr = PlatformSetTypeCreator(msOpenPath.c_str(), &mnType, &mnCreator);
         if (err == kNoErr) err = codesErr;
     }
     bool wrote = (mnOpenFlags & kFileWrite) != 0;

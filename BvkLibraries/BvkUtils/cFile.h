@@ -81,6 +81,9 @@ class CFile : public CFileTool {
     void SyncPosition();
     void ForgetStream();
 
+    // The path the stream was opened for: the close finishes that file even
+    // when the spec has been pointed elsewhere meanwhile.
+    std::string msOpenPath;
     // The hidden file being written by OpenCreateFile; empty otherwise.
     std::string msTempPath;
     // The first failed write through this object.

@@ -481,3 +481,22 @@ TEST(CFile, ABorrowedReferenceWritesAtTheStreamPosition) {
     EXPECT_EQ(owner.CloseFile(), kNoErr);
     EXPECT_EQ(ReadBytes(folder / "shared.txt"), "head\ntable\nend\n");
 }
+
+TEST(CFile, CloseFinishesTheFileItWasOpenedFor) {
+    TempFolder folder;
+    CFile file;
+    CFileSpec first, second;
+    first.SetFileSpec((folder / "first.txt").c_str());
+    second.SetFileSpec((folder / "second.txt").c_str());
+    ASSERT_EQ(file.OpenCreateFile(&first, 0, FourCC("TEXT")), kNoErr);
+    file.WriteTextFormat("one");
+    // Opening another file closes this one under its own name first.
+    ASSERT_EQ(file.OpenCreateFile(&second, 0, FourCC("TEXT")), kNoErr);
+    file.WriteTextFormat("two");
+    // Pointing the spec elsewhere does not move the file being written.
+    file.SetFileSpec((folder / "elsewhere.txt").c_str());
+    EXPECT_EQ(file.CloseFile(), kNoErr);
+    EXPECT_EQ(ReadBytes(folder / "first.txt"), "one");
+    EXPECT_EQ(ReadBytes(folder / "second.txt"), "two");
+    EXPECT_EQ(FolderNames(folder.path), (std::vector<std::string>{"first.txt", "second.txt"}));
+}
