@@ -1,0 +1,540 @@
+#include "cReportRadial.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "BvkErrors.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 2008-03-02 00:00, a Sunday: 104 years from 1904 with 26 leap days, then
+// 31 + 29 + 1 days of 2008, is 38,047 days of 86,400 seconds.
+constexpr uint32_t kSunday2Mar2008 = 3287260800U;
+constexpr uint32_t kSiteABCD = 0x41424344;
+
+class TempFolder {
+  public:
+    TempFolder() {
+        static const unsigned run = std::random_device{}();
+        static int serial = 0;
+        path_ = fs::temp_directory_path() /
+                ("report-radial-" + std::to_string(run) + "-" + std::to_string(++serial));
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+XReportRadial Record(uint32_t time, uint32_t type) {
+    XReportRadial r{};
+    r.mnTime = time;
+    r.mnRadialType = type;
+    return r;
+}
+
+std::vector<XReportRadial> Records(CReportRadial& report) {
+    std::vector<XReportRadial> out(static_cast<size_t>(report.Points()));
+    for (long i = 0; i < report.Points(); ++i) report.GetReport(i, &out[static_cast<size_t>(i)]);
+    return out;
+}
+
+// Tuesday 4 March 2008 13:30:15 with every column holding something that
+// tests its format: an amplitude above 900, rounding of "%4.f", signs of
+// "%+3.f", the half added to the dual-angle percentage, unit changes.
+XReportRadial TuesdayRecord() {
+    XReportRadial r{};
+    r.mnTime = kSunday2Mar2008 + 2 * 86400 + 13 * 3600 + 30 * 60 + 15;  // offset 221415
+    r.mnRadialType = 1;
+    r.mdAmp1 = 1000.0;
+    r.mdAmp2 = 0.5;
+    r.mdPhase13 = -12.34;
+    r.mdPhase23 = 100.06;
+    r.mdPhase1 = 5.0;
+    r.mdPhase2 = -0.04;
+    r.mdNoiseFloor[0] = -120.4;
+    r.mdNoiseFloor[1] = -118.7;
+    r.mdNoiseFloor[2] = -130.6;
+    r.mdSignalToNoise[0] = 12.4;
+    r.mdSignalToNoise[1] = 5.6;
+    r.mdSignalToNoise[2] = -3.2;
+    r.mnDiagRangeCell = 3;
+    r.mnValidDopplerCells = 45;
+    r.mdDualAnglePercent = 12.2;
+    r.mnVectorCount = 250;
+    r.mnVectorsPerRange = 7;
+    r.mnRangeCells = 31;
+    r.mdMaxRange = 45500.0;
+    r.mdMaxVelocity = -0.853;
+    r.mdMeanVelocity = 0.123;
+    r.mdMeanBearing = 215.26;
+    r.mnSpectraType = 'S';
+    return r;
+}
+
+// Saturday 8 March 2008 23:59:59, the week's last second; amplitude 900 is
+// still a real value.
+XReportRadial SaturdayRecord() {
+    XReportRadial r{};
+    r.mnTime = kSunday2Mar2008 + 6 * 86400 + 86399;  // offset 604799
+    r.mnRadialType = 2;
+    r.mdAmp1 = 900.0;
+    r.mdDualAnglePercent = 2.3;
+    return r;
+}
+
+const char* kExpectedRdt[] = {
+    "%BTF: 1.00",
+    "%FileType: DIAG rads \"Tesmara Report\"",
+    "%Owner: Brenvik Marine",
+    "%Site: ABCD \"\"",
+    "%TimeStamp: 2008 03 02  00 00 00",
+    "%UUID: 0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9",
+    "%TableType: rads rad1",
+    "%TableColumns: 31",
+    "%TableColumnTypes: TIME AMP1 AMP2 PH13 PH23 CPH1 CPH2 SNF1 SNF2 SNF3 SSN1 SSN2 SSN3 DGRC "
+    "DOPV DDAP RADV RAPR RARC RADR RMCV RACV RABA RTYP STYP TYRS TMON TDAY THRS TMIN TSEC ",
+    "%TableRows: 3",
+    "%TableStart:",
+    "%%   Time       Calculated      Calculated     Corrected        Noise Floor     "
+    "SignalToNoise   Diag  Valid  Dual  Radial RadsV Rads   Max   Vel    Vel    Bearing  "
+    "Radial Spectra Time",
+    "%% FromStart   Amp1    Amp2   Phase13 Phase23 Phase1 Phase2   NF1   NF2   NF3   SN1  "
+    "SN2  SN3   Range Dopplr Angle Vector  per  Range Range  Max    Aver   Average   Type   "
+    "Type   Year Mo Dy  Hr Mn  S",
+    "%%  Seconds  (1/v^2) (1/v^2)   (deg)   (deg)   (deg)  (deg)  (dBm) (dBm) (dBm)  (dB) "
+    "(dB) (dB)  Cell  Cells  Prcnt Count  Range Cells  (km) (cm/s) (cm/s) (deg CWN)",
+    // pieces: " %9ld", "  %7.4f %7.4f", "  %6.1f  %6.1f", "  %6.1f %6.1f",
+    // "  %4.f. %4.f. %4.f.", "  %+3.f. %+3.f. %+3.f.", " %4ld  %6ld  %4.f",
+    // " %5ld  %5ld %5ld %6.1f", " %6.1f %6.1f  %6.1f", "    %4ld", "  %5ld", the date
+    "     221415   0.0000  0.5000   -12.3   100.1     5.0   -0.0  -120. -119. -131."
+    "  +12.  +6.  -3.    3      45    13   250      7    31   45.5  -85.3   12.3   215.3"
+    "       1     83   2008 03 04  13 30 15",
+    "     604799  900.0000  0.0000     0.0     0.0     0.0    0.0     0.    0.    0."
+    "   +0.  +0.  +0.    0       0     3     0      0     0    0.0    0.0    0.0     0.0"
+    "       2      0   2008 03 08  23 59 59",
+    "%TableEnd:",
+    "%%",
+    "%ProcessedTimeStamp: ",  // the clock at writing: only the keyword is compared
+    "%End:",
+};
+
+TEST(CReportRadial, WritesTableLinesByteForByte) {
+    TempFolder dir;
+    CReportRadial report;
+    report.mnBtfSiteCode = kSiteABCD;
+    report.SetTimeStamp(kSunday2Mar2008);
+    report.SetBtfUUIDFromString("0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9");
+    XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
+    report.AddNewReport(&tuesday);
+    report.AddNewReport(&unset);  // time 0: counted in the rows, not written
+    report.AddNewReport(&saturday);
+
+    CFileSpec target;
+    target.SetFileSpec(dir.File("STAT_ABCD_2008_03_02.rdt").c_str());
+    ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
+
+    std::vector<std::string> lines = Lines(ReadBytes(dir.File("STAT_ABCD_2008_03_02.rdt")));
+    const size_t expectedCount = std::size(kExpectedRdt);
+    ASSERT_EQ(lines.size(), expectedCount);
+    for (size_t i = 0; i < expectedCount; ++i) {
+        std::string expected = kExpectedRdt[i];
+        if (expected == "%ProcessedTimeStamp: ")
+            EXPECT_EQ(lines[i].substr(0, expected.size()), expected);
+        else
+            EXPECT_EQ(lines[i], expected) << "line " << i + 1;
+    }
+}
+
+TEST(CReportRadial, ReadsWrittenFileBack) {
+    TempFolder dir;
+    std::string path = dir.File("week.rdt");
+    {
+        CReportRadial report;
+        report.mnBtfSiteCode = kSiteABCD;
+        report.SetTimeStamp(kSunday2Mar2008);
+        XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
+        report.AddNewReport(&tuesday);
+        report.AddNewReport(&unset);
+        report.AddNewReport(&saturday);
+        CFileSpec target;
+        target.SetFileSpec(path.c_str());
+        ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
+    }
+    CReportRadial back;
+    CFileSpec source;
+    source.SetFileSpec(path.c_str());
+    ASSERT_EQ(back.ReadReportFile(&source), kNoErr);
+    EXPECT_EQ(back.mnBtfSiteCode, kSiteABCD);
+    EXPECT_EQ(back.GetTimeStamp(), kSunday2Mar2008);
+    ASSERT_EQ(back.Points(), 2);  // the record without a time was not written
+
+    std::vector<XReportRadial> got = Records(back);
+    const XReportRadial& t = got[0];
+    EXPECT_EQ(t.mnTime, kSunday2Mar2008 + 221415);
+    EXPECT_EQ(t.mnRadialType, 1u);
+    EXPECT_DOUBLE_EQ(t.mdAmp1, 0.0);  // 1000 was written as 0
+    EXPECT_DOUBLE_EQ(t.mdAmp2, 0.5);
+    EXPECT_DOUBLE_EQ(t.mdPhase13, -12.3);
+    EXPECT_DOUBLE_EQ(t.mdPhase23, 100.1);
+    EXPECT_DOUBLE_EQ(t.mdPhase1, 5.0);
+    EXPECT_DOUBLE_EQ(t.mdPhase2, 0.0);
+    EXPECT_DOUBLE_EQ(t.mdNoiseFloor[0], -120.0);
+    EXPECT_DOUBLE_EQ(t.mdNoiseFloor[1], -119.0);
+    EXPECT_DOUBLE_EQ(t.mdNoiseFloor[2], -131.0);
+    EXPECT_DOUBLE_EQ(t.mdSignalToNoise[0], 12.0);
+    EXPECT_DOUBLE_EQ(t.mdSignalToNoise[1], 6.0);
+    EXPECT_DOUBLE_EQ(t.mdSignalToNoise[2], -3.0);
+    EXPECT_EQ(t.mnDiagRangeCell, 3);
+    EXPECT_EQ(t.mnValidDopplerCells, 45);
+    EXPECT_DOUBLE_EQ(t.mdDualAnglePercent, 13.0);
+    EXPECT_EQ(t.mnVectorCount, 250);
+    EXPECT_EQ(t.mnVectorsPerRange, 7);
+    EXPECT_EQ(t.mnRangeCells, 31);
+    EXPECT_DOUBLE_EQ(t.mdMaxRange, 45500.0);
+    EXPECT_DOUBLE_EQ(t.mdMaxVelocity, -0.853);
+    EXPECT_DOUBLE_EQ(t.mdMeanVelocity, 0.123);
+    EXPECT_DOUBLE_EQ(t.mdMeanBearing, 215.3);
+    EXPECT_EQ(t.mnSpectraType, 'S');
+
+    EXPECT_EQ(got[1].mnTime, kSunday2Mar2008 + 604799);
+    EXPECT_EQ(got[1].mnRadialType, 2u);
+    EXPECT_DOUBLE_EQ(got[1].mdAmp1, 900.0);
+    EXPECT_DOUBLE_EQ(got[1].mdDualAnglePercent, 3.0);
+}
+
+TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
+    TempFolder dir;
+    std::string path = dir.File("mixed.rdt");
+    // A receiver table first, then a radial one whose rows are commented out
+    // as in an LLUV file, and a row written before the table's time stamp.
+    WriteBytes(path,
+               "%FileType: DIAG rads\r\n"
+               "%TimeStamp: 2008 03 02  00 00 00\r\n"
+               "%TableType: rcvr rcv2\r\n"
+               "%TableStart:\r\n"
+               " 60 20 30\r\n"
+               "%TableEnd:\r\n"
+               "%TableType: rads rad1\r\n"
+               "%TableStart: 2\r\n"
+               "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
+               "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
+               "%    -60  0 0\r\n"
+               "%TableEnd: 2\r\n");
+    CReportRadial report;
+    CFileSpec source;
+    source.SetFileSpec(path.c_str());
+    ASSERT_EQ(report.ReadReportFile(&source), kNoErr);
+    ASSERT_EQ(report.Points(), 2);
+    std::vector<XReportRadial> got = Records(report);
+    EXPECT_EQ(got[0].mnTime, kSunday2Mar2008 + 3600);
+    EXPECT_DOUBLE_EQ(got[0].mdAmp2, 2.5);
+    EXPECT_DOUBLE_EQ(got[0].mdNoiseFloor[2], -120.0);
+    EXPECT_DOUBLE_EQ(got[0].mdSignalToNoise[0], 10.0);
+    EXPECT_EQ(got[0].mnValidDopplerCells, 50);
+    EXPECT_DOUBLE_EQ(got[0].mdDualAnglePercent, 7.0);
+    EXPECT_DOUBLE_EQ(got[0].mdMaxRange, 40000.0);
+    EXPECT_DOUBLE_EQ(got[0].mdMaxVelocity, -0.5);
+    EXPECT_DOUBLE_EQ(got[0].mdMeanVelocity, 0.255);
+    EXPECT_EQ(got[0].mnRadialType, 3u);
+    EXPECT_EQ(got[0].mnSpectraType, 83);
+    EXPECT_EQ(got[1].mnTime, kSunday2Mar2008 - 60);
+}
+
+TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        std::string rows;
+        long points;
+    };
+    std::string binary = " 10 ";
+    for (int b = 1; b < 256; ++b)
+        if (b != '\n' && b != '\r') binary += static_cast<char>(b);
+    const Case cases[] = {
+        {"truncated", " 10 0.5\n 20\n", 2},
+        {"words", " ten eleven twelve\n", 1},
+        {"binary", binary + "\n", 1},
+        {"huge", " 1e300 1e308 -1e308 99999999999999999999 " + std::string(5000, '9') + "\n", 1},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.File(std::string(c.name) + ".rdt");
+        WriteBytes(path,
+                   "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n"
+                   "%TableType: rads rad1\n%TableStart:\n" +
+                       c.rows + "%TableEnd:\n");
+        CReportRadial report;
+        CFileSpec source;
+        source.SetFileSpec(path.c_str());
+        EXPECT_EQ(report.ReadReportFile(&source), kNoErr) << c.name;
+        EXPECT_GE(report.Points(), c.points) << c.name;
+    }
+    // A long row is cut into pieces by the reader; the first piece's huge
+    // seconds clamp to the largest time instead of wrapping.
+    CReportRadial report;
+    CFileSpec source;
+    source.SetFileSpec(dir.File("huge.rdt").c_str());
+    report.ReadReportFile(&source);
+    XReportRadial first{};
+    report.GetReport(0, &first);
+    EXPECT_EQ(first.mnTime, 4294967295u);
+
+    // Nothing at all, and a file of other kind.
+    WriteBytes(dir.File("empty.rdt"), "");
+    CReportRadial empty;
+    source.SetFileSpec(dir.File("empty.rdt").c_str());
+    EXPECT_EQ(empty.ReadReportFile(&source), kBtfErrNoFileType);
+    EXPECT_EQ(empty.Points(), 0);
+}
+
+TEST(CReportRadial, RemovesDuplicatesKeepingLaterContents) {
+    const uint32_t t = kSunday2Mar2008 + 600;
+    struct Case {
+        const char* name;
+        std::vector<XReportRadial> in;
+        long stopAtNewTime;
+        std::vector<std::pair<uint32_t, uint32_t>> out;  // time, type
+        std::vector<int> cells;                          // whose contents stayed
+    };
+    auto rec = [](uint32_t time, uint32_t type, int cell) {
+        XReportRadial r = Record(time, type);
+        r.mnDiagRangeCell = cell;
+        return r;
+    };
+    const Case cases[] = {
+        {"same time, types 1 2 1",
+         {rec(t, 1, 1), rec(t, 2, 2), rec(t, 1, 3)},
+         0,
+         {{t, 1}, {t, 2}},
+         {3, 2}},
+        {"three equal in a row", {rec(t, 1, 1), rec(t, 1, 2), rec(t, 1, 3)}, 0, {{t, 1}}, {3}},
+        {"unsorted, full search",
+         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
+         0,
+         {{t, 1}, {t + 1, 1}},
+         {3, 2}},
+        {"unsorted, stop at new time",
+         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
+         1,
+         {{t, 1}, {t + 1, 1}, {t, 1}},
+         {1, 2, 3}},
+        {"sorted, stop at new time",
+         {rec(t, 1, 1), rec(t, 1, 2), rec(t + 1, 1, 3)},
+         1,
+         {{t, 1}, {t + 1, 1}},
+         {2, 3}},
+    };
+    for (const Case& c : cases) {
+        CReportRadial report;
+        for (XReportRadial r : c.in) report.AddNewReport(&r);
+        EXPECT_EQ(report.RemoveDuplicateTimeEntries(c.stopAtNewTime), kNoErr);
+        std::vector<XReportRadial> got = Records(report);
+        ASSERT_EQ(got.size(), c.out.size()) << c.name;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].mnTime, c.out[i].first) << c.name << " " << i;
+            EXPECT_EQ(got[i].mnRadialType, c.out[i].second) << c.name << " " << i;
+            EXPECT_EQ(got[i].mnDiagRangeCell, c.cells[i]) << c.name << " " << i;
+        }
+    }
+}
+
+TEST(CReportRadial, KeepsTypesAndDropsZeroTimesInOrder) {
+    CReportRadial report;
+    for (uint32_t type = 1; type <= 7; ++type) {
+        XReportRadial r = Record(type % 2 == 0 ? 0 : 1000 + type, type);
+        report.AddNewReport(&r);
+    }
+    report.KeepRadialType(1);  // types 1, 3, 5, 7 have the ideal bit
+    std::vector<XReportRadial> got = Records(report);
+    ASSERT_EQ(got.size(), 4u);
+    for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i].mnRadialType, 2 * i + 1);
+
+    CReportRadial zeros;
+    const uint32_t times[] = {0, 5, 0, 7, 0};
+    for (uint32_t time : times) {
+        XReportRadial r = Record(time, 1);
+        zeros.AddNewReport(&r);
+    }
+    zeros.FilterOutZeroTimeStamps();
+    got = Records(zeros);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].mnTime, 5u);
+    EXPECT_EQ(got[1].mnTime, 7u);
+
+    // Filters that leave nothing clear the storage.
+    zeros.KeepRadialType(2);
+    EXPECT_EQ(zeros.Points(), 0);
+    EXPECT_EQ(zeros.mpReports, nullptr);
+}
+
+TEST(CReportRadial, ConvertsDiagnosticLines) {
+    CReportRadial report;
+    XReportRadial r{};
+    // Blanks, tabs and commas separate; each noise floor is its pair's mean.
+    const char* full =
+        "1.5, 2.5\t10 20 30 40 -100 -102 -110 -112, -120 -124 15 16 17 3287260800 5 60 12.5";
+    ASSERT_EQ(report.ConvertDiagSavLine(full, &r), kNoErr);
+    EXPECT_DOUBLE_EQ(r.mdAmp1, 1.5);
+    EXPECT_DOUBLE_EQ(r.mdAmp2, 2.5);
+    EXPECT_DOUBLE_EQ(r.mdPhase13, 10);
+    EXPECT_DOUBLE_EQ(r.mdPhase23, 20);
+    EXPECT_DOUBLE_EQ(r.mdPhase1, 30);
+    EXPECT_DOUBLE_EQ(r.mdPhase2, 40);
+    EXPECT_DOUBLE_EQ(r.mdNoiseFloor[0], -101);
+    EXPECT_DOUBLE_EQ(r.mdNoiseFloor[1], -111);
+    EXPECT_DOUBLE_EQ(r.mdNoiseFloor[2], -122);
+    EXPECT_DOUBLE_EQ(r.mdSignalToNoise[0], 15);
+    EXPECT_DOUBLE_EQ(r.mdSignalToNoise[1], 16);
+    EXPECT_DOUBLE_EQ(r.mdSignalToNoise[2], 17);
+    EXPECT_EQ(r.mnTime, kSunday2Mar2008);
+    EXPECT_EQ(r.mnDiagRangeCell, 5);
+    EXPECT_EQ(r.mnValidDopplerCells, 60);
+    EXPECT_DOUBLE_EQ(r.mdDualAnglePercent, 12.5);
+
+    // Fields the line does not hold keep their values, also a noise floor
+    // whose pair is cut short; an item that is no number reads as 0.
+    XReportRadial kept{};
+    kept.mdAmp2 = 9;
+    kept.mdNoiseFloor[0] = -77;
+    kept.mnTime = 77;
+    ASSERT_EQ(report.ConvertDiagSavLine("1 x 3 4 5 6 -100", &kept), kNoErr);
+    EXPECT_DOUBLE_EQ(kept.mdAmp1, 1);
+    EXPECT_DOUBLE_EQ(kept.mdAmp2, 0);
+    EXPECT_DOUBLE_EQ(kept.mdPhase13, 3);
+    EXPECT_DOUBLE_EQ(kept.mdPhase2, 6);
+    EXPECT_DOUBLE_EQ(kept.mdNoiseFloor[0], -77);
+    EXPECT_EQ(kept.mnTime, 77u);
+
+    EXPECT_EQ(report.ConvertDiagSavLine(full, nullptr), kErrBadArgument);
+    EXPECT_EQ(report.ConvertDiagSavLine("", &kept), kNoErr);
+}
+
+// A "RadialDiagInfo.txt" line: a leading word, then the values, with the
+// pairs of the first two noise floors set to `noise`.
+std::string DiagLine(uint32_t time, double dual, int noise = -100) {
+    char line[256];
+    std::snprintf(line, sizeof line, "w1 1 1 0 0 0 0 %d %d %d %d -120 -120 10 10 10 %u 3 40 %g\n",
+                  noise, noise, noise, noise, time, dual);
+    return line;
+}
+
+TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<uint32_t> times;
+        std::vector<double> duals;
+    };
+    const Case cases[] = {
+        // 150 is out of order; 300 is compared with 150, and so is 180.
+        {"100 200 150 300",
+         DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(300, 4),
+         {100, 200, 300},
+         {1, 2, 4}},
+        {"100 200 150 180",
+         DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(180, 4),
+         {100, 200, 180},
+         {1, 2, 4}},
+        // A line without noise floors is ignored and does not move the
+        // previous time: 150 is compared with 100.
+        {"silent line",
+         DiagLine(100, 1) + DiagLine(200, 2, 0) + DiagLine(150, 3),
+         {100, 150},
+         {1, 3}},
+        // The same time again replaces the record in place.
+        {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {100, 200}, {1, 5}},
+        {"empty file", "", {}, {}},
+        {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {100}, {1}},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.File("RadialDiagInfo.txt");
+        WriteBytes(path, c.text);
+        CReportRadial report;
+        CFileSpec source;
+        source.SetFileSpec(path.c_str());
+        ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
+        std::vector<XReportRadial> got = Records(report);
+        ASSERT_EQ(got.size(), c.times.size()) << c.name;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].mnTime, c.times[i]) << c.name;
+            EXPECT_DOUBLE_EQ(got[i].mdDualAnglePercent, c.duals[i]) << c.name;
+            EXPECT_DOUBLE_EQ(got[i].mdNoiseFloor[2], -120) << c.name;
+        }
+        // The table is stamped with the first record's time.
+        if (!got.empty()) {
+            EXPECT_EQ(report.GetTimeStamp(), c.times[0]) << c.name;
+        }
+        // The report still names its own file, not the import.
+        EXPECT_NE(report.mPath, path) << c.name;
+    }
+}
+
+TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
+    TempFolder dir;
+    CReportRadial report;
+    CFileSpec source;
+    source.SetFileSpec(dir.File("missing.txt").c_str());
+    EXPECT_EQ(report.ImportDiagSavFile(&source), kErrNotFound);
+
+    // "DIAG_" in any case gives the site code.
+    std::string named = dir.File("diag_WXYZ_2008.txt");
+    WriteBytes(named, DiagLine(100, 1));
+    source.SetFileSpec(named.c_str());
+    ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr);
+    EXPECT_EQ(report.mnBtfSiteCode, 0x5758595Au);
+
+    // Binary bytes, a 5000-character line and huge numbers: no crash, and a
+    // long line is taken in pieces of at most 1,023 characters.
+    std::string hostile;
+    for (int b = 0; b < 256; ++b) hostile += static_cast<char>(b);
+    hostile += "\n" + std::string(5000, '7') + "\n";
+    hostile += "w 1e400 -1e400 1 1 1 1 -1e308 -1e308 1 1 1 1 1 1 1 99999999999999 -5 1e30 1\n";
+    std::string path = dir.File("hostile.txt");
+    WriteBytes(path, hostile);
+    CReportRadial survivor;
+    source.SetFileSpec(path.c_str());
+    EXPECT_EQ(survivor.ImportDiagSavFile(&source), kNoErr);
+    XReportRadial last{};
+    ASSERT_EQ(survivor.GetReport(-1, &last), 0);
+    EXPECT_EQ(last.mnTime, 4294967295u);  // clamped, not wrapped
+    EXPECT_EQ(last.mnDiagRangeCell, -5);
+}
+
+}  // namespace
