@@ -158,7 +158,8 @@ const XBtfKeyList xBtfStandardList[125] = {
 };
 // clang-format on
 
-BTFKeyList::BTFKeyList() : mnClassTag(kKeyListTag), mnKeyCount(0), mnKeyCapacity(0), mpKeys(nullptr) {
+BTFKeyList::BTFKeyList()
+    : mnClassTag(kKeyListTag), mnKeyCount(0), mnKeyCapacity(0), mpKeys(nullptr) {
     AddKeyList(xBtfStandardList);
 }
 
@@ -286,4 +287,6 @@ long BTFKeyList::EncodeString(const char* text, long length, char** encoded, lon
     return kNoErr;
 }
 
-long BTFKeyList::IsValidClass() const { return mnClassTag == kKeyListTag ? 1 : 0; }
+long BTFKeyList::IsValidClass() const {
+    return mnClassTag == kKeyListTag ? 1 : 0;
+}

@@ -26,7 +26,7 @@ struct XBtfKeyList {
 extern const XBtfKeyList xBtfStandardList[125];
 
 class BTFKeyList {
-public:
+  public:
     uint32_t mnClassTag;    // 'btfk' while alive, 0 after destruction
     int32_t mnKeyCount;     // entries in use
     int32_t mnKeyCapacity;  // entries allocated

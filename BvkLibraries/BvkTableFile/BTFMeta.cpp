@@ -29,9 +29,13 @@ int64_t AbsoluteToUnix(double absolute) {
 
 }  // namespace
 
-BTFMeta::BTFMeta() : mpBtfUUID(nullptr) { ClearMeta(); }
+BTFMeta::BTFMeta() : mpBtfUUID(nullptr) {
+    ClearMeta();
+}
 
-BTFMeta::~BTFMeta() { ClearMeta(); }
+BTFMeta::~BTFMeta() {
+    ClearMeta();
+}
 
 void BTFMeta::ClearMeta() {
     ClearBtfNotes();
@@ -99,15 +103,21 @@ long BTFMeta::GetBtfNoteAtIndex(long index, unsigned long* kind, double* positio
     return GetBtfNote(index, kind, position, text, textSize);
 }
 
-void BTFMeta::SetBtfTimeStamp1904(double seconds) { mdBtfTimeStamp = seconds - kBtfSeconds1904To2001; }
+void BTFMeta::SetBtfTimeStamp1904(double seconds) {
+    mdBtfTimeStamp = seconds - kBtfSeconds1904To2001;
+}
 
-double BTFMeta::GetBtfTimeStamp1904() const { return mdBtfTimeStamp + kBtfSeconds1904To2001; }
+double BTFMeta::GetBtfTimeStamp1904() const {
+    return mdBtfTimeStamp + kBtfSeconds1904To2001;
+}
 
 void BTFMeta::SetBtfAbsoluteTime(double seconds) {
     mdBtfTimeStamp = seconds - mdBtfTimeZoneOffsetSeconds;
 }
 
-double BTFMeta::GetBtfAbsoluteTime() const { return mdBtfTimeStamp + mdBtfTimeZoneOffsetSeconds; }
+double BTFMeta::GetBtfAbsoluteTime() const {
+    return mdBtfTimeStamp + mdBtfTimeZoneOffsetSeconds;
+}
 
 void BTFMeta::SetBtfTimeZoneLabel(const char* label, const char* city) {
     if (label != nullptr) {
@@ -117,7 +127,9 @@ void BTFMeta::SetBtfTimeZoneLabel(const char* label, const char* city) {
     if (city != nullptr) CopyField(mszBtfCityZone, sizeof(mszBtfCityZone), city);
 }
 
-long BTFMeta::HasBtfTimeZone() const { return (mszBtfTimeZone[0] || mszBtfCityZone[0]) ? 1 : 0; }
+long BTFMeta::HasBtfTimeZone() const {
+    return (mszBtfTimeZone[0] || mszBtfCityZone[0]) ? 1 : 0;
+}
 
 void BTFMeta::UpdateBtfTimeZone(const char* label, const char* city, double when) {
     if (label != nullptr) CopyField(mszBtfTimeZone, sizeof(mszBtfTimeZone), label);

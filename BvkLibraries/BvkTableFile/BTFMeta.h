@@ -21,7 +21,7 @@ constexpr double kBtfNoInstant = 1e-37;
 constexpr int kBtfToolSlots = 64;
 
 class BTFMeta : public CFile {
-public:
+  public:
     char mszBtfVersion[16];
     double mdBtfVersion;
     uint32_t mnBtfFileType;

@@ -21,7 +21,9 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
 
 void Bump(int32_t& counter) {
     if (counter < INT32_MAX) ++counter;
@@ -53,7 +55,9 @@ BTFReader::BTFReader(BTFKeyList* keys)
 
 BTFReader::~BTFReader() = default;
 
-void BTFReader::ClearColumnTypes() { std::memset(mnColumnTypes, 0, sizeof(mnColumnTypes)); }
+void BTFReader::ClearColumnTypes() {
+    std::memset(mnColumnTypes, 0, sizeof(mnColumnTypes));
+}
 
 long BTFReader::ProcessBTFile(CFileSpec* file, long skipTableRows, long maxLines) {
     ClearMeta();
@@ -396,15 +400,33 @@ double BTFReader::StringToDate(const char* text, char* zoneLabel, double* zoneHo
     return static_cast<double>(instant - kSeconds1970To2001) + fraction;
 }
 
-long BTFReader::ValidateFileType(unsigned long, unsigned long) { return kNoErr; }
-long BTFReader::ProcessKeyword(unsigned long, char*) { return 1; }
-long BTFReader::ProcessTableRow(char*) { return kNoErr; }
-long BTFReader::ProcessBadLine(char*) { return kNoErr; }
-long BTFReader::ProcessBadKeyword(char*) { return kNoErr; }
-long BTFReader::ProcessComment(char*) { return kNoErr; }
-long BTFReader::PreTableStart(long) { return kNoErr; }
-long BTFReader::TableStarting(long) { return kNoErr; }
-long BTFReader::UnhandledKeyword(char*, char*) { return 1; }
+long BTFReader::ValidateFileType(unsigned long, unsigned long) {
+    return kNoErr;
+}
+long BTFReader::ProcessKeyword(unsigned long, char*) {
+    return 1;
+}
+long BTFReader::ProcessTableRow(char*) {
+    return kNoErr;
+}
+long BTFReader::ProcessBadLine(char*) {
+    return kNoErr;
+}
+long BTFReader::ProcessBadKeyword(char*) {
+    return kNoErr;
+}
+long BTFReader::ProcessComment(char*) {
+    return kNoErr;
+}
+long BTFReader::PreTableStart(long) {
+    return kNoErr;
+}
+long BTFReader::TableStarting(long) {
+    return kNoErr;
+}
+long BTFReader::UnhandledKeyword(char*, char*) {
+    return 1;
+}
 
 long BTFReader::TableStart(char*) {
     // Announced or not, a table gets the next number, so the first table of

@@ -17,7 +17,7 @@ constexpr int kBtfMaxColumnTypes = 128;
 constexpr long kBtfErrNoFileType = 1000;
 
 class BTFReader : public BTFWriter {
-public:
+  public:
     int32_t mnLineCount;  // lines read, empty ones included; the current line's number
     int32_t mnCommentCount;
     int32_t mnKeywordCount;
@@ -62,7 +62,7 @@ public:
     virtual long TableStart(char* text);
     virtual long TableEnd();
 
-private:
+  private:
     void AnnounceTable();
     void ClearColumnTypes();
     long HandleTableRow(char* row);

@@ -122,13 +122,16 @@ long BTFWriter::WriteFile(const char* text, long length) {
     return err;
 }
 
-long BTFWriter::PreTable() { return kNoErr; }
+long BTFWriter::PreTable() {
+    return kNoErr;
+}
 
 long BTFWriter::Finishing() {
     WriteComment(nullptr);
     long err = WriteProcessedTimeStamp(0);
     for (int i = 0; i < kBtfToolSlots; ++i) {
-        if (mszBtfToolNames[i][0]) err = WriteProcessingTool(mszBtfToolNames[i], mszBtfToolVersions[i]);
+        if (mszBtfToolNames[i][0])
+            err = WriteProcessingTool(mszBtfToolNames[i], mszBtfToolVersions[i]);
     }
     return err;
 }
@@ -257,9 +260,13 @@ long BTFWriter::WriteFileType(unsigned long type, unsigned long subType, const c
                          XCodeText(subType).text, description);
 }
 
-long BTFWriter::WriteManufacturer(const char* text) { return WriteKeyword(BtfCode("mfgr"), text); }
+long BTFWriter::WriteManufacturer(const char* text) {
+    return WriteKeyword(BtfCode("mfgr"), text);
+}
 
-long BTFWriter::WriteOwner(const char* text) { return WriteKeyword(BtfCode("ownr"), text); }
+long BTFWriter::WriteOwner(const char* text) {
+    return WriteKeyword(BtfCode("ownr"), text);
+}
 
 long BTFWriter::WriteSiteName(unsigned long code, const char* name) {
     return WriteKeywordf(BtfCode("site"), "%4.4s \"%s\"", XCodeText(code).text,
@@ -288,10 +295,14 @@ long BTFWriter::WriteTimeCoverage(double minutes) {
 
 long BTFWriter::WriteTimeMark() {
     switch (mnBtfTimeMark) {
-        case 0: return WriteKeyword(BtfCode("timk"), "center");
-        case 1: return WriteKeyword(BtfCode("timk"), "start");
-        case 2: return WriteKeyword(BtfCode("timk"), "end");
-        default: return kNoErr;
+        case 0:
+            return WriteKeyword(BtfCode("timk"), "center");
+        case 1:
+            return WriteKeyword(BtfCode("timk"), "start");
+        case 2:
+            return WriteKeyword(BtfCode("timk"), "end");
+        default:
+            return kNoErr;
     }
 }
 
@@ -355,12 +366,14 @@ long BTFWriter::WriteTimeZone(double offsetSeconds, const char* label, long dayl
 long BTFWriter::WriteTimeZone(unsigned long seconds1904) {
     if (mdBtfTimeZoneOffsetSeconds != 0 || HasBtfTimeZone()) {
         // Here 0 is the instant 1904-01-01 00:00, not "now".
-        UpdateBtfTimeZone(nullptr, nullptr, static_cast<double>(seconds1904) - kBtfSeconds1904To2001);
+        UpdateBtfTimeZone(nullptr, nullptr,
+                          static_cast<double>(seconds1904) - kBtfSeconds1904To2001);
         return WriteTimeZone(mdBtfTimeZoneOffsetSeconds, mszBtfTimeZone, mnBtfTimeZoneDaylight,
                              mszBtfCityZone);
     }
-    int64_t instant = seconds1904 == 0 ? PlatformNowUnix()
-                                       : PlatformLocal1904ToUnix(static_cast<uint32_t>(seconds1904));
+    int64_t instant = seconds1904 == 0
+                          ? PlatformNowUnix()
+                          : PlatformLocal1904ToUnix(static_cast<uint32_t>(seconds1904));
     char label[64];
     PlatformSystemZoneAbbreviation(instant, label, sizeof(label));
     long daylight = 0;

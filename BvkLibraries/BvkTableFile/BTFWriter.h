@@ -11,12 +11,12 @@
 #include "BTFMeta.h"
 
 class BTFWriter : public BTFMeta {
-public:
+  public:
     BTFKeyList* mpKeyList;
     int32_t mbOwnsKeyList;
-    int32_t mnTableCount;               // tables started in the current file
-    int32_t mnWriteTableCommentLevel;   // tables numbered above it get commented rows
-    int32_t mnLinesWritten;             // WriteFile calls since CreateFile
+    int32_t mnTableCount;              // tables started in the current file
+    int32_t mnWriteTableCommentLevel;  // tables numbered above it get commented rows
+    int32_t mnLinesWritten;            // WriteFile calls since CreateFile
 
     // A null list means a private standard list, owned and deleted here; a
     // given list is shared and must outlive the writer.
@@ -81,11 +81,11 @@ public:
     long WriteUUID(const char* name, CFUUIDRef uuid);
     long WriteBtfNotes();
 
-protected:
+  protected:
     long mnFirstWriteError = 0;  // first failed line since CreateFile
     bool mbWritingFile = false;  // between a successful CreateFile and CloseFile
 
-private:
+  private:
     long WriteLine(const char* prefix, const char* text, long cut);
     long WriteLocation(const char* name, double latitude, double longitude);
 };

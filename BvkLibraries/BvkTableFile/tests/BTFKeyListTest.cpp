@@ -34,12 +34,16 @@ TEST(BTFKeyList, StandardListHasItsRecordsInOrder) {
         const char* code;
         const char* name;
     } const cases[] = {
-        {0, "BTF_", "BTF"},         {1, "ftyp", "FileType"},
-        {8, "mark", "Mark"},        {12, "ctyp", "TableColumnTypes"},
+        {0, "BTF_", "BTF"},
+        {1, "ftyp", "FileType"},
+        {8, "mark", "Mark"},
+        {12, "ctyp", "TableColumnTypes"},
         {39, "dhpb", "DopplerResolutionHzPerBin"},
         {72, "pamc", "PatternAmplitudeCorrections"},
-        {104, "uuid", "UUID"},      {107, "rema", "Mark"},
-        {108, "rema", "Remark"},    {123, "tswp", "TsunamiSimWavePeriod"},
+        {104, "uuid", "UUID"},
+        {107, "rema", "Mark"},
+        {108, "rema", "Remark"},
+        {123, "tswp", "TsunamiSimWavePeriod"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -62,9 +66,9 @@ TEST(BTFKeyList, NamesMatchRegardlessOfCaseAndEarliestEntryWins) {
         {"filetype", BtfCode("ftyp")},
         {"FILETYPE", BtfCode("ftyp")},
         {"FileType", BtfCode("ftyp")},
-        {"Mark", BtfCode("mark")},     // index 8, before the note kind at 107
+        {"Mark", BtfCode("mark")},  // index 8, before the note kind at 107
         {"Remark", BtfCode("rema")},
-        {"File", 0},                   // a prefix is not the name
+        {"File", 0},  // a prefix is not the name
         {"FileTypes", 0},
         {"Unknown", 0},
         {"", 0},

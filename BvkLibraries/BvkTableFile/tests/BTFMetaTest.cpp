@@ -98,15 +98,16 @@ TEST(BTFMeta, NotesFilteredByKindAndPosition) {
         double position;   // 0: no position filter
         long found;
     } const cases[] = {
-        {0, "warn", 0, 1}, {2, "warn", 0, -1}, {1, "note", 0, 2}, {0, nullptr, 20, 2},
-        {0, "note", 15, -1}, {0, "warn", 15, 1}, {1, nullptr, 0, 1}, {3, nullptr, 0, -1},
-        {-1, nullptr, 0, -1},
+        {0, "warn", 0, 1},   {2, "warn", 0, -1},  {1, "note", 0, 2},
+        {0, nullptr, 20, 2}, {0, "note", 15, -1}, {0, "warn", 15, 1},
+        {1, nullptr, 0, 1},  {3, nullptr, 0, -1}, {-1, nullptr, 0, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
         unsigned long k = 0;
-        if (c.kind) k = (uint32_t(uint8_t(c.kind[0])) << 24) | (uint32_t(uint8_t(c.kind[1])) << 16) |
-                        (uint32_t(uint8_t(c.kind[2])) << 8) | uint32_t(uint8_t(c.kind[3]));
+        if (c.kind)
+            k = (uint32_t(uint8_t(c.kind[0])) << 24) | (uint32_t(uint8_t(c.kind[1])) << 16) |
+                (uint32_t(uint8_t(c.kind[2])) << 8) | uint32_t(uint8_t(c.kind[3]));
         double position = c.position;
         EXPECT_EQ(meta.GetBtfNote(c.index, &k, &position, nullptr, 0), c.found);
     }

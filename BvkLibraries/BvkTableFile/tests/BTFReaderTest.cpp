@@ -21,7 +21,7 @@ std::string CodeText(unsigned long code) {
 
 // Writes down every callback it receives, as "what detail".
 class RecordingReader : public BTFReader {
-public:
+  public:
     std::vector<std::string> calls;
     std::vector<uint32_t> firstTableColumns;
     std::string written;  // lines written through this object
@@ -220,11 +220,17 @@ TEST(BTFReader, LineGrammar) {
          1000,
          {"badkey|File Type: x", "badkey|FileType x", "badkey|", "badline|%:odd",
           "badkey|Key-Name: 1", "badkey|\xe9t\xe9: 2"}},
-        {"names ignore case", "%filetype: ABCD EFGH\n", 0,
+        {"names ignore case",
+         "%filetype: ABCD EFGH\n",
+         0,
          {"validate ABCD EFGH", "key ftyp| ABCD EFGH"}},
-        {"a data line opens a table", "data line\n", 1000,
+        {"a data line opens a table",
+         "data line\n",
+         1000,
          {"pre 1", "start 1", "row 1|data line", "end 1"}},
-        {"two codes announce", "%TableType: AAAA BBBB\n%TableStart:\n", 1000,
+        {"two codes announce",
+         "%TableType: AAAA BBBB\n%TableStart:\n",
+         1000,
          {"pre 1", "key ttyp| AAAA BBBB", "start 1", "key tbeg|", "end 1"}},
         {"one code does not announce", "%TableType: AAAA\n", 1000, {"key ttyp| AAAA"}},
         {"unknown keyword", "%Foo: bar\n", 1000, {"unhandled Foo| bar"}},
@@ -232,7 +238,9 @@ TEST(BTFReader, LineGrammar) {
          "%TableRows: 3\n% note\nrow\n",
          1000,
          {"pre 1", "key rows| 3", "comment|note", "row 0|row", "end 0"}},
-        {"line ends of all kinds", std::string("%%a\r%%b\r\n%%c\n\r%%d"), 1000,
+        {"line ends of all kinds",
+         std::string("%%a\r%%b\r\n%%c\n\r%%d"),
+         1000,
          {"comment|a", "comment|b", "comment|c", "comment|d"}},
         {"empty lines are only counted", "\n\n%%\n", 1000, {"comment|"}},
         {"tables are numbered 1, 2, 3 announced or not",
@@ -301,8 +309,8 @@ TEST(BTFReader, DatesAndZones) {
         // The named zone decides over the hours: daylight time had started
         // on March 9th, so noon in Los Angeles is 19:00 GMT.
         {"2008 03 14 12 00 00 PST -8 0", 2629 * 86400.0 + 43200 + 7 * 3600, "PST", -8, 0},
-        {"2008 03 14 12 00 00 \"Europe/Berlin\"", 2629 * 86400.0 + 43200 - 3600,
-         "Europe/Berlin", 0, 0},
+        {"2008 03 14 12 00 00 \"Europe/Berlin\"", 2629 * 86400.0 + 43200 - 3600, "Europe/Berlin", 0,
+         0},
         {"2008 03 14 12 00 00 GMT+8", 2629 * 86400.0 + 43200 - 8 * 3600, "GMT+8", 0, 0},
         // Around the spring changes of 2021 (days 7,377 and 7,391 after 2001).
         {"2021 03 14 01 30 00 America/Los_Angeles", 7377 * 86400.0 + 9.5 * 3600,
@@ -325,8 +333,8 @@ TEST(BTFReader, DatesAndZones) {
     // Outputs are optional and nonsense does not overflow.
     EXPECT_DOUBLE_EQ(BTFReader::StringToDate("2008 03 14 12 00 00", nullptr, nullptr, nullptr),
                      2629 * 86400.0 + 43200);
-    double far = BTFReader::StringToDate("1e300 1e300 -1e300 1e300 nan inf", nullptr, nullptr,
-                                         nullptr);
+    double far =
+        BTFReader::StringToDate("1e300 1e300 -1e300 1e300 nan inf", nullptr, nullptr, nullptr);
     EXPECT_EQ(far, far);
     BTFReader::StringToDate(nullptr, nullptr, nullptr, nullptr);
 }
@@ -337,10 +345,14 @@ TEST(BTFReader, TimeKeywords) {
         double coverage;
         long mark;
     } const cases[] = {
-        {"%TimeCoverage: 5.000 Minutes\n", 300, -1}, {"%TimeCoverage: 2 h\n", 7200, -1},
-        {"%TimeCoverage: 30 s\n", 30, -1},           {"%TimeCoverage: 10\n", 600, -1},
-        {"%TimeCoverage: 1.5 Hours\n", 5400, -1},    {"%TimeMarks: end\n", 0, 2},
-        {"%TimeMarks: start\n", 0, -1},              {"%TimeMarks: center\n", 0, 0},
+        {"%TimeCoverage: 5.000 Minutes\n", 300, -1},
+        {"%TimeCoverage: 2 h\n", 7200, -1},
+        {"%TimeCoverage: 30 s\n", 30, -1},
+        {"%TimeCoverage: 10\n", 600, -1},
+        {"%TimeCoverage: 1.5 Hours\n", 5400, -1},
+        {"%TimeMarks: end\n", 0, 2},
+        {"%TimeMarks: start\n", 0, -1},
+        {"%TimeMarks: center\n", 0, 0},
         {"%TimeMarks:   begin\n", 0, 1},
     };
     for (const auto& c : cases) {

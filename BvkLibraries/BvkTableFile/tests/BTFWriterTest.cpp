@@ -22,7 +22,7 @@ constexpr unsigned long kJanuary2021Noon1904 = 1609459200ul + 14 * 86400ul + 432
 
 // Keeps every line instead of writing it to a file.
 class CapturingWriter : public BTFWriter {
-public:
+  public:
     long WriteFile(const char* text, long length) override {
         ++mnLinesWritten;
         out.append(text, static_cast<size_t>(length));
@@ -37,7 +37,7 @@ public:
 };
 
 class ScopedTZ {
-public:
+  public:
     explicit ScopedTZ(const char* zone) {
         const char* saved = std::getenv("TZ");
         had_ = saved != nullptr;
@@ -53,7 +53,7 @@ public:
         tzset();
     }
 
-private:
+  private:
     bool had_ = false;
     std::string saved_;
 };
@@ -146,8 +146,7 @@ TEST(BTFWriter, KeywordAndCommentLineForms) {
         {w.WriteFileType(BtfCode("DIAG"), 0, "Tesmara Report"),
          "%FileType: DIAG \"Tesmara Report\"\n"},
         {w.WriteReceiverLocation(-5.25, 7.125), "%ReceiverLocation:  -5.2500000    7.1250000\n"},
-        {w.WriteTransmitterLocation(1, -179.5),
-         "%TransmitterLocation:   1.0000000 -179.5000000\n"},
+        {w.WriteTransmitterLocation(1, -179.5), "%TransmitterLocation:   1.0000000 -179.5000000\n"},
         {w.WriteTimeCoverage(2.0 / 3.0), "%TimeCoverage: 0.667 Minutes\n"},
         {w.WriteProcessingTool("Tool", nullptr), "%ProcessingTool: \"Tool\"\n"},
         {w.WriteProcessingTool("Tool", ""), "%ProcessingTool: \"Tool\" \n"},

@@ -8,7 +8,7 @@
 #include <random>
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static int serial = 0;
         static const unsigned run = std::random_device{}();
@@ -22,7 +22,7 @@ public:
     }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

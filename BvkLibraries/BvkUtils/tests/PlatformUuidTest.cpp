@@ -22,11 +22,10 @@ TEST(PlatformUuid, ParsesEitherCaseAndFormatsUpperCase) {
 
 TEST(PlatformUuid, RejectsTextOfAnyOtherShape) {
     XPlatformUuid uuid{};
-    for (const char* bad : {"", "01234567-89ab-cdef-0123-456789abcde",
-                            "01234567-89ab-cdef-0123-456789abcdef0",
-                            "01234567x89ab-cdef-0123-456789abcdef",
-                            "0123456g-89ab-cdef-0123-456789abcdef",
-                            "{01234567-89ab-cdef-0123-456789abcd}"}) {
+    for (const char* bad :
+         {"", "01234567-89ab-cdef-0123-456789abcde", "01234567-89ab-cdef-0123-456789abcdef0",
+          "01234567x89ab-cdef-0123-456789abcdef", "0123456g-89ab-cdef-0123-456789abcdef",
+          "{01234567-89ab-cdef-0123-456789abcd}"}) {
         EXPECT_EQ(PlatformUuidParse(bad, &uuid), kErrBadArgument) << bad;
     }
     EXPECT_EQ(PlatformUuidParse(nullptr, &uuid), kErrBadArgument);
