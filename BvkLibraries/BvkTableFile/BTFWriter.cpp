@@ -56,6 +56,8 @@ long EncodeCut(const char* text, long cut, std::string* out) {
 // The calendar fields of 1904 seconds; 0 means the local clock now.
 XCalendarDate DateOf1904(unsigned long seconds1904) {
     if (seconds1904 == 0) seconds1904 = PlatformNow1904Local();
+    // Time stamps are 32-bit counts; anything larger is held at their end.
+    if (seconds1904 > 0xFFFFFFFFul) seconds1904 = 0xFFFFFFFFul;
     XCalendarDate date{};
     PlatformSecondsToDate(static_cast<int64_t>(seconds1904), &date);
     return date;
@@ -117,7 +119,11 @@ long BTFWriter::CloseFile() {
 long BTFWriter::WriteFile(const char* text, long length) {
     if (mnLinesWritten < INT32_MAX) ++mnLinesWritten;
     if (text == nullptr || length < 0) return kErrBadArgument;
-    long err = CFile::WriteFile(text, static_cast<unsigned long>(length), nullptr);
+    return CFile::WriteFile(text, static_cast<unsigned long>(length), nullptr);
+}
+
+long BTFWriter::PutLine(const std::string& line) {
+    long err = WriteFile(line.data(), static_cast<long>(line.size()));
     if (err != kNoErr && mnFirstWriteError == kNoErr) mnFirstWriteError = err;
     return err;
 }
@@ -143,7 +149,7 @@ long BTFWriter::WriteLine(const char* prefix, const char* text, long cut) {
     std::string line = prefix;
     line += encoded;
     line += '\n';
-    return WriteFile(line.data(), static_cast<long>(line.size()));
+    return PutLine(line);
 }
 
 long BTFWriter::WriteKeyword(const char* name, const char* value) {
@@ -156,7 +162,7 @@ long BTFWriter::WriteKeyword(const char* name, const char* value) {
     line += encoded.empty() ? ":" : ": ";
     line += encoded;
     line += '\n';
-    return WriteFile(line.data(), static_cast<long>(line.size()));
+    return PutLine(line);
 }
 
 long BTFWriter::WriteKeyword(unsigned long code, const char* value) {
@@ -191,7 +197,7 @@ long BTFWriter::WriteKeywordf(const char* name, const char* format, ...) {
 }
 
 long BTFWriter::WriteComment(const char* text) {
-    if (text == nullptr || *text == 0) return WriteFile("%%\n", 3);
+    if (text == nullptr || *text == 0) return PutLine("%%\n");
     return WriteLine(text[0] == '%' ? "%" : "%% ", text, kMaxLineText);
 }
 
@@ -324,7 +330,8 @@ long BTFWriter::WriteTimeStamp(unsigned long code, double absoluteTime) {
     // "60" rather than carrying into the minute.
     double local = absoluteTime + mdBtfTimeZoneOffsetSeconds + kBtfSeconds1904To2001;
     if (!std::isfinite(local)) local = 0;
-    local = std::fmax(-1e13, std::fmin(1e13, local));
+    // Held within some three thousand years, where calendar dates exist.
+    local = std::fmax(-1e11, std::fmin(1e11, local));
     double whole = std::floor(local);
     XCalendarDate date{};
     PlatformSecondsToDate(static_cast<int64_t>(whole), &date);

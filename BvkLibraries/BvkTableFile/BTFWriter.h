@@ -6,6 +6,7 @@
 // 4,092 characters.
 
 #include <cstdint>
+#include <string>
 
 #include "BTFKeyList.h"
 #include "BTFMeta.h"
@@ -86,6 +87,9 @@ class BTFWriter : public BTFMeta {
     bool mbWritingFile = false;  // between a successful CreateFile and CloseFile
 
   private:
+    // Every line goes out here, through the virtual WriteFile; the first
+    // failure is remembered for CloseFile.
+    long PutLine(const std::string& line);
     long WriteLine(const char* prefix, const char* text, long cut);
     long WriteLocation(const char* name, double latitude, double longitude);
 };

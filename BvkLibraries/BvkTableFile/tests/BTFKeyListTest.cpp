@@ -52,11 +52,6 @@ TEST(BTFKeyList, StandardListHasItsRecordsInOrder) {
     }
 }
 
-TEST(BTFKeyList, CodesAreBigEndianCharacters) {
-    EXPECT_EQ(BtfCode("ftyp"), 0x66747970u);
-    EXPECT_EQ(BtfCode("BTF_"), 0x4254465Fu);
-}
-
 TEST(BTFKeyList, NamesMatchRegardlessOfCaseAndEarliestEntryWins) {
     BTFKeyList keys;
     struct {

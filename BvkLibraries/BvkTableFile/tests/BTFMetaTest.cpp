@@ -18,26 +18,6 @@ constexpr double kJanuary2021Noon = 1609459200.0 + 14 * 86400.0 + 43200.0 - 9783
 
 }  // namespace
 
-TEST(BTFMeta, ClearMetaRestoresTheEmptyState) {
-    BTFMeta meta;
-    meta.mnBtfFileType = BtfCode("LLUV");
-    meta.SetBtfTimeMark(2);
-    meta.SetBtfTimeZoneLabel("UTC", "Europe/Paris");
-    meta.SetBtfTimeZoneOffsetSeconds(3600);
-    meta.AddBtfNote(BtfCode("note"), 3, "x");
-    meta.AddMetaToolName("Tool", "1");
-    meta.SetBtfUUIDFromString("01234567-89ab-cdef-0123-456789abcdef");
-    meta.ClearMeta();
-    EXPECT_EQ(meta.mnBtfFileType, 0u);
-    EXPECT_EQ(meta.mnBtfSiteCode, BtfCode("XXXX"));
-    EXPECT_EQ(meta.GetBtfTimeMark(), -1);
-    EXPECT_EQ(meta.GetBtfTimeZoneOffsetSeconds(), 0);
-    EXPECT_EQ(meta.HasBtfTimeZone(), 0);
-    EXPECT_EQ(meta.GetBtfNote(0, nullptr, nullptr, nullptr, 0), -1);
-    EXPECT_EQ(meta.mszBtfToolNames[0][0], 0);
-    EXPECT_EQ(meta.mpBtfUUID, nullptr);
-}
-
 TEST(BTFMeta, TimeStampClocks) {
     BTFMeta meta;
     const double a = 700000000.25;
@@ -175,23 +155,6 @@ TEST(BTFMeta, UpdateTimeZoneFromCityThenLabel) {
         EXPECT_EQ(meta.GetBtfTimeZoneDaylightSavings(), c.daylight);
         EXPECT_STREQ(meta.GetBtfTimeZone(), c.label);
     }
-}
-
-TEST(BTFMeta, UpdateTimeZoneWithoutInstantUsesTheTimeStamp) {
-    BTFMeta meta;
-    meta.SetBtfAbsoluteTime(kJuly2021Noon);
-    meta.UpdateBtfTimeZone(nullptr, "Europe/Berlin", kBtfNoInstant);
-    EXPECT_EQ(meta.GetBtfTimeZoneOffsetSeconds(), 7200);
-    EXPECT_EQ(meta.GetBtfTimeZoneDaylightSavings(), 1);
-}
-
-TEST(BTFMeta, UnknownZoneKeepsTheOffsetItHas) {
-    BTFMeta meta;
-    meta.SetBtfTimeZoneOffsetSeconds(5 * 3600);
-    meta.SetBtfTimeZoneDaylightSavings(1);
-    meta.UpdateBtfTimeZone("XYZ", "", kJuly2021Noon);
-    EXPECT_EQ(meta.GetBtfTimeZoneOffsetSeconds(), 5 * 3600);
-    EXPECT_EQ(meta.GetBtfTimeZoneDaylightSavings(), 1);
 }
 
 TEST(BTFMeta, IdentifierTextAndRef) {

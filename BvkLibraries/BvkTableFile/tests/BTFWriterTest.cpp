@@ -1,5 +1,6 @@
 #include "BTFWriter.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -280,14 +281,6 @@ TEST(BTFWriter, TimeZoneOfTheSystemWhenTheMetadataHasNone) {
     }
 }
 
-TEST(BTFWriter, UnknownZoneKeepsItsStatedOffset) {
-    CapturingWriter w;
-    w.SetBtfTimeZoneLabel("XYZ", "");
-    w.SetBtfTimeZoneOffsetSeconds(5 * 3600);
-    w.WriteTimeZone(kJuly2021Noon1904);
-    EXPECT_EQ(w.out, "%TimeZone: \"XYZ\" +5.000 0\n");
-}
-
 TEST(BTFWriter, IdentifierIsMadeOnceAndKept) {
     CapturingWriter w;
     EXPECT_EQ(w.WriteUUID(nullptr, nullptr), kNoErr);
@@ -377,4 +370,52 @@ TEST(BTFWriter, ExistingFilesAreKeptUnlessReplaced) {
     std::string bytes = ReadBytes(path);
     EXPECT_EQ(bytes.substr(0, 14), "%BTF: 1.00\n%%\n");
     EXPECT_EQ(bytes.substr(bytes.size() - 6), "%End:\n");
+}
+
+TEST(BTFWriter, AFailedLineAbandonsTheFile) {
+    TempFolder folder;
+    const std::string path = folder.File("good.btf");
+    WriteBytes(path, "good content\n");
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+
+    // The third line fails as a full disk would; the writer goes on as its
+    // caller does, but CloseFile must not put the incomplete file in place.
+    struct FailingWriter : BTFWriter {
+        long WriteFile(const char* text, long length) override {
+            if (fail && mnLinesWritten == 2) {
+                ++mnLinesWritten;
+                return -34;
+            }
+            return BTFWriter::WriteFile(text, length);
+        }
+        bool fail = true;
+    } w;
+    ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
+    EXPECT_EQ(w.WriteKeyword("Note", "one"), kNoErr);
+    EXPECT_EQ(w.WriteKeyword("Note", "two"), -34);
+    EXPECT_EQ(w.WriteKeyword("Note", "three"), kNoErr);
+    EXPECT_EQ(w.CloseFile(), -34);
+    EXPECT_EQ(ReadBytes(path), "good content\n");
+
+    // The next file of the same writer starts clean.
+    w.fail = false;
+    ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
+    EXPECT_EQ(w.CloseFile(), kNoErr);
+    EXPECT_EQ(ReadBytes(path).substr(0, 11), "%BTF: 1.00\n");
+}
+
+TEST(BTFWriter, TimesOutsideTheCalendarStayInIt) {
+    CapturingWriter w;
+    // The last 32-bit 1904 second is 2040-02-06 06:28:15.
+    w.WriteTimeStamp(~0ul);
+    w.WriteProcessedTimeStamp(0xFFFFFFFFul);
+    EXPECT_EQ(w.out,
+              "%TimeStamp: 2040 02 06  06 28 15\n"
+              "%ProcessedTimeStamp: 2040 02 06  06 28 15\n");
+    for (double nonsense : {1e300, -1e300, std::nan("")}) {
+        w.out.clear();
+        EXPECT_EQ(w.WriteTimeStamp(BtfCode("tsst"), nonsense), kNoErr);
+        EXPECT_EQ(w.out.substr(0, 23), "%TsunamiSimShelfStart: ");
+    }
 }
