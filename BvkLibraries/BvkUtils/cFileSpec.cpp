@@ -7,7 +7,8 @@
 #include "Platform.h"
 #include "PlatformProcess.h"
 
-std::string CFileSpec::mcfDefaultURL;
+// Constant-initialized, so specs built during static initialization find it.
+constinit std::string CFileSpec::mcfDefaultURL;
 
 namespace {
 
