@@ -133,13 +133,13 @@ long BTFWriter::PreTable() {
 }
 
 long BTFWriter::Finishing() {
+    // Failed lines are remembered by PutLine and reported by CloseFile.
     WriteComment(nullptr);
-    long err = WriteProcessedTimeStamp(0);
+    WriteProcessedTimeStamp(0);
     for (int i = 0; i < kBtfToolSlots; ++i) {
-        if (mszBtfToolNames[i][0])
-            err = WriteProcessingTool(mszBtfToolNames[i], mszBtfToolVersions[i]);
+        if (mszBtfToolNames[i][0]) WriteProcessingTool(mszBtfToolNames[i], mszBtfToolVersions[i]);
     }
-    return err;
+    return kNoErr;
 }
 
 long BTFWriter::WriteLine(const char* prefix, const char* text, long cut) {
