@@ -1,0 +1,440 @@
+// The vector store: arrays, growth, flags, setters and the information block.
+
+#include "cLLUV.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "BvkErrors.h"
+
+// Memory tests ask for impossible sizes and expect a clean -108; under the
+// address sanitizer such requests must return null instead of aborting.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+
+namespace {
+
+struct ArrayPresence {
+    bool lluv, rbvd, dist, quality, contributors, source, wave;
+};
+
+ArrayPresence PresenceOf(const CLLUV& store) {
+    return {store.mpLLUV != nullptr,         store.mpRBVD != nullptr,
+            store.mpDist != nullptr,         store.mpQuality != nullptr,
+            store.mpContributors != nullptr, store.mpSpectraSource != nullptr,
+            store.mpWaveMap != nullptr};
+}
+
+void ExpectPresence(const CLLUV& store, const ArrayPresence& want) {
+    const ArrayPresence got = PresenceOf(store);
+    EXPECT_EQ(got.lluv, want.lluv);
+    EXPECT_EQ(got.rbvd, want.rbvd);
+    EXPECT_EQ(got.dist, want.dist);
+    EXPECT_EQ(got.quality, want.quality);
+    EXPECT_EQ(got.contributors, want.contributors);
+    EXPECT_EQ(got.source, want.source);
+    EXPECT_EQ(got.wave, want.wave);
+}
+
+// Every optional array switched on.
+void UseEverything(CLLUV& store) {
+    store.mnUseDistance = 1;
+    store.mnQualityMode = 7;
+    store.mnContributorCount = 6;
+    store.mnSpectraSourceMask = 1;
+    store.mnUseWaveMap = 1;
+}
+
+}  // namespace
+
+TEST(CLLUV, NewStoreIsEmptyWithRoomFor16384AndUnknownAntennaBearing) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    EXPECT_EQ(store.mnMapType, 0x72646C73u);  // 'rdls'
+    EXPECT_EQ(store.mnVectorType, 0x66756C6Cu);  // 'full'
+    EXPECT_EQ(store.mnAllocated, 16384);
+    EXPECT_EQ(store.mnVectors, 0);
+    EXPECT_EQ(store.mnSignedVelocity, 1);
+    EXPECT_EQ(store.mnQualityMode, 0);
+    ExpectPresence(store, {false, false, false, false, false, false, false});
+    EXPECT_EQ(store.mfAntennaBearing, 1440.0f);
+    EXPECT_EQ(store.mnSiteCode, 0u);
+    EXPECT_EQ(store.msTimeZone[0], 0);
+}
+
+TEST(CLLUV, AllocateCreatesTheArraysTheTypeAndFlagsAskFor) {
+    struct Case {
+        const char* name;
+        uint32_t vectorType;
+        bool everything;
+        ArrayPresence want;
+    };
+    const Case cases[] = {
+        {"geographic only", kLLUVVectorGeographic, false, {true, false, false, false, false, false, false}},
+        {"polar only", kLLUVVectorPolar, false, {false, true, false, false, false, false, false}},
+        {"both", kLLUVVectorFull, false, {true, true, false, false, false, false, false}},
+        {"undecided gets both", 0, false, {true, true, false, false, false, false, false}},
+        {"every optional array", kLLUVVectorPolar, true, {false, true, true, true, true, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CLLUV store(kLLUVMapRadial, c.vectorType);
+        if (c.everything) UseEverything(store);
+        EXPECT_EQ(store.Allocate(-1, 0), 0);
+        ExpectPresence(store, c.want);
+        EXPECT_EQ(store.mnAllocated, 16384);
+        EXPECT_EQ(store.mnVectorType, c.vectorType);
+    }
+}
+
+TEST(CLLUV, AllocateKeepsCapacityAndTypeForNonPositiveCountAndZeroType) {
+    CLLUV store(kLLUVMapTotal, kLLUVVectorGeographic);
+    ASSERT_EQ(store.Allocate(100, 0), 0);
+    for (long count : {0L, -1L}) {
+        ASSERT_EQ(store.Allocate(count, 0), 0);
+        EXPECT_EQ(store.mnAllocated, 100);
+        EXPECT_EQ(store.mnVectorType, kLLUVVectorGeographic);
+    }
+    ASSERT_EQ(store.Allocate(50, kLLUVVectorPolar), 0);
+    EXPECT_EQ(store.mnAllocated, 50);
+    ExpectPresence(store, {false, true, false, false, false, false, false});
+}
+
+TEST(CLLUV, AllocateDropsTheVectorsHeld) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    store.AddNewEmptyVector();
+    store.AddNewEmptyVector();
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    EXPECT_EQ(store.GetNumberOfVectors(), 0);
+}
+
+TEST(CLLUV, The16385thVectorGrowsEveryArrayAndKeepsTheFirst16384) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    UseEverything(store);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    // Every record gets values that depend on its index, in every array.
+    for (long i = 0; i < 16384; ++i) {
+        ASSERT_EQ(store.AddNewEmptyVector(), i);
+        store.mpLLUV[i] = {double(i), double(i) + 0.5, 1.0, 2.0};
+        store.mpRBVD[i] = {double(i) * 10.0, 3.0, 4.0, 5.0};
+        store.mpDist[i] = {double(i), -double(i)};
+        store.SetVectorFlag(i, static_cast<unsigned long>(i) + 7u);
+        store.SetVectorQuality(i, 1, 2, 3, 4, 5, i, i + 1);
+        store.SetVectorSixContributers(i, i & 0xFFFF, 1, 2, 3, 4, 5);
+        store.SetSpectraSourceInfo(i, i, 6.0, 7.0);
+        store.SetWaveMapInfo(i, double(i), 8.0);
+    }
+    ASSERT_EQ(store.mnAllocated, 16384);
+    ASSERT_EQ(store.AddNewEmptyVector(), 16384);
+    EXPECT_EQ(store.mnAllocated, 17408);
+    EXPECT_EQ(store.GetNumberOfVectors(), 16385);
+    ExpectPresence(store, {true, true, true, true, true, true, true});
+
+    long changed = 0;
+    for (long i = 0; i < 16384; ++i) {
+        const bool same =
+            store.mpLLUV[i].mdLongitude == double(i) && store.mpLLUV[i].mdLatitude == i + 0.5 &&
+            store.mpLLUV[i].mdVelocityV == 2.0 && store.mpRBVD[i].mdRange == i * 10.0 &&
+            store.mpRBVD[i].mdDirection == 5.0 && store.mpDist[i].mdY == -double(i) &&
+            store.mpQuality[i].mnFlags == static_cast<uint32_t>(i + 7) &&
+            store.mpQuality[i].mnRadialCount == i + 1 && store.mpQuality[i].mfQuality[4] == 5.0f &&
+            store.mpContributors[i].mnContributor[0] == (i & 0xFFFF) &&
+            store.mpContributors[i].mnContributor[5] == 5 &&
+            store.mpSpectraSource[i].mnRangeCell == i &&
+            store.mpSpectraSource[i].mdVelocity == 7.0 && store.mpWaveMap[i].mdWaveHeight == i;
+        if (!same) ++changed;
+    }
+    EXPECT_EQ(changed, 0);
+    // The new vector and the whole new tail are zero.
+    for (long i = 16384; i < 17408; ++i) {
+        ASSERT_EQ(store.mpRBVD[i].mdRange, 0.0);
+        ASSERT_EQ(store.mpQuality[i].mnFlags, 0u);
+        ASSERT_EQ(store.mpWaveMap[i].mdWind, 0.0);
+    }
+}
+
+TEST(CLLUV, GrowthWithoutArraysOnlyCountsVectors) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    ASSERT_EQ(store.Allocate(2, 0), 0);
+    store.Clear();
+    EXPECT_EQ(store.AddNewEmptyVector(), 0);
+    EXPECT_EQ(store.AddNewEmptyVector(), 1);
+    EXPECT_EQ(store.AddNewEmptyVector(), 2);
+    EXPECT_EQ(store.mnAllocated, 2 + 1024);
+    EXPECT_EQ(store.SetVectorFlag(2, 1), -1);
+}
+
+TEST(CLLUV, FailedGrowthLeavesStoreAsItWas) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    UseEverything(store);
+    ASSERT_EQ(store.Allocate(4, 0), 0);
+    for (int i = 0; i < 3; ++i) {
+        long index = store.AddNewEmptyVector();
+        store.mpLLUV[index].mdLongitude = 10.0 + index;
+    }
+    // 2^50 records cannot be addressed on any machine.
+    EXPECT_EQ(store.AllocateMore(1L << 50), kErrOutOfMemory);
+    EXPECT_EQ(store.mnAllocated, 4);
+    EXPECT_EQ(store.GetNumberOfVectors(), 3);
+    EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
+    EXPECT_EQ(store.AllocateMore(-5), kErrBadArgument);
+    EXPECT_EQ(store.AllocateMore(LONG_MAX), kErrBadArgument);
+    EXPECT_EQ(store.Allocate(1L << 50, 0), kErrOutOfMemory);
+}
+
+TEST(CLLUV, UseQualityAndUseDistanceCreateOnlyInAnAllocatedStore) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    EXPECT_EQ(store.UseQuality(5), 0);
+    EXPECT_EQ(store.UseDistance(1), 0);
+    EXPECT_EQ(store.mpQuality, nullptr);
+    EXPECT_EQ(store.mpDist, nullptr);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);  // makes both now
+    ASSERT_NE(store.mpQuality, nullptr);
+    ASSERT_NE(store.mpDist, nullptr);
+
+    EXPECT_EQ(store.UseQuality(0), 5);
+    EXPECT_EQ(store.mpQuality, nullptr);
+    EXPECT_EQ(store.mnQualityMode, 0);
+    EXPECT_EQ(store.UseQuality(6), 0);  // allocated: created at once, zeroed
+    ASSERT_NE(store.mpQuality, nullptr);
+    EXPECT_EQ(store.mpQuality[16383].mfQuality[2], 0.0f);
+    EXPECT_EQ(store.UseQuality(7), 6);
+
+    EXPECT_EQ(store.UseDistance(0), 1);
+    EXPECT_EQ(store.mpDist, nullptr);
+    EXPECT_EQ(store.UseDistance(1), 0);
+    EXPECT_NE(store.mpDist, nullptr);
+}
+
+TEST(CLLUV, ChangeVectorTypeKeepsOnlyTheFormsOfTheType) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    store.AddNewEmptyVector();
+    store.mpRBVD[0].mdRange = 1234.0;
+    EXPECT_EQ(store.ChangeVectorType(kLLUVVectorPolar), 0);
+    ExpectPresence(store, {false, true, false, false, false, false, false});
+    EXPECT_EQ(store.mpRBVD[0].mdRange, 1234.0);
+    EXPECT_EQ(store.ChangeVectorType(LLUVCode("XXXX")), 0);
+    ExpectPresence(store, {true, true, false, false, false, false, false});
+    EXPECT_EQ(store.mpLLUV[0].mdLongitude, 0.0);  // created empty, not derived
+    EXPECT_EQ(store.ChangeVectorType(kLLUVVectorGeographic), 0);
+    ExpectPresence(store, {true, false, false, false, false, false, false});
+    EXPECT_EQ(store.GetNumberOfVectors(), 1);
+}
+
+TEST(CLLUV, SettersRefuseBadIndexesAndMissingArrays) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
+    store.mnQualityMode = 5;
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    ASSERT_EQ(store.AddNewEmptyVector(), 0);
+    ASSERT_EQ(store.AddNewEmptyVector(), 1);
+
+    // A polar-only store still takes flags (quality array) but no position.
+    EXPECT_EQ(store.SetVectorFlag(1, 0xFFFFFFFFul), 1);
+    EXPECT_EQ(store.mpQuality[1].mnFlags, 0xFFFFFFFFu);
+    EXPECT_EQ(store.SetVectorLonLat(1, 1.0, 2.0, 1, 1), -1);
+    EXPECT_EQ(store.SetVectorLonLatUV(1, 1.0, 2.0, 0.1, 0.2, 1, 1), -1);
+
+    for (long bad : {-1L, 2L, 100000L}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(store.SetVectorFlag(bad, 1), -1);
+        EXPECT_EQ(store.SetVectorQuality(bad, 1, 2, 3, 4, 5, 6, 7), -1);
+        XCurFullVector out;
+        EXPECT_EQ(store.GetVectorFromIndex(bad, &out), -1);
+    }
+    // Arrays this store does not keep.
+    EXPECT_EQ(store.SetVectorSixContributers(0, 1, 2, 3, 4, 5, 6), -1);
+    EXPECT_EQ(store.SetSpectraSourceInfo(0, 3, 1.0, 1.0), -1);
+    EXPECT_EQ(store.SetWaveMapInfo(0, 1.0, 1.0), -1);
+    EXPECT_EQ(store.mnRangeStart, 0);
+}
+
+TEST(CLLUV, SettersNarrowValuesToTheirRecordFields) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    UseEverything(store);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    ASSERT_EQ(store.AddNewEmptyVector(), 0);
+
+    EXPECT_EQ(store.SetVectorSixContributers(0, 65537, 65535, 0, 1, 2, 0x12345), 0);
+    const uint16_t* sites = store.mpContributors[0].mnContributor;
+    EXPECT_EQ(sites[0], 1);  // 0x10001 cut to 16 bits
+    EXPECT_EQ(sites[1], 65535);
+    EXPECT_EQ(sites[5], 0x2345);
+
+    EXPECT_EQ(store.SetVectorQuality(0, 0.1, -2.5, 1e10, 0.0, 3.25, 9, -4), 0);
+    const XQualityVector& quality = store.mpQuality[0];
+    EXPECT_EQ(quality.mfQuality[0], 0.1f);
+    EXPECT_EQ(quality.mfQuality[1], -2.5f);
+    EXPECT_EQ(quality.mfQuality[2], 1e10f);
+    EXPECT_EQ(quality.mfQuality[4], 3.25f);
+    EXPECT_EQ(quality.mnEditCount, 9);
+    EXPECT_EQ(quality.mnRadialCount, -4);
+
+    EXPECT_EQ(store.SetWaveMapInfo(0, 1.5, 12.0), 0);
+    EXPECT_EQ(store.mpWaveMap[0].mdWind, 12.0);
+}
+
+TEST(CLLUV, SpectraSourceCellsWidenTheRangeSpan) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
+    store.mnSpectraSourceMask = 1;
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    for (int i = 0; i < 4; ++i) store.AddNewEmptyVector();
+    store.SetSpectraSourceInfo(0, 12, 0.0, 0.0);
+    EXPECT_EQ(store.mnRangeStart, 12);
+    EXPECT_EQ(store.mnRangeEnd, 12);
+    store.SetSpectraSourceInfo(1, 3, 0.0, 0.0);
+    store.SetSpectraSourceInfo(2, 40, 15.5, -0.25);
+    EXPECT_EQ(store.mnRangeStart, 3);
+    EXPECT_EQ(store.mnRangeEnd, 40);
+    EXPECT_EQ(store.mpSpectraSource[2].mdBearing, 15.5);
+    EXPECT_EQ(store.mpSpectraSource[2].mdVelocity, -0.25);
+    store.SetSpectraSourceInfo(3, 0, 0.0, 0.0);
+    EXPECT_EQ(store.mnRangeStart, 0);
+    EXPECT_EQ(store.mnRangeEnd, 40);
+}
+
+TEST(CLLUV, GetVectorFromIndexCopiesTheFormsHeld) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    store.mnQualityMode = 7;
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    ASSERT_EQ(store.AddNewEmptyVector(), 0);
+    store.mpLLUV[0] = {-122.0, 36.9, 0.1, -0.05};
+    store.mpRBVD[0] = {1500.0, 45.0, -0.2, 1080.0};
+    store.SetVectorQuality(0, 1, 2, 3, 4, 5, 6, 7);
+
+    XCurFullVector out;
+    std::memset(&out, 0x5A, sizeof out);
+    EXPECT_EQ(store.GetVectorFromIndex(0, &out), 0);
+    EXPECT_EQ(out.mLLUV.mdLatitude, 36.9);
+    EXPECT_EQ(out.mLLUV.mdVelocityV, -0.05);
+    EXPECT_EQ(out.mRBVD.mdRange, 1500.0);
+    EXPECT_EQ(out.mRBVD.mdDirection, 1080.0);
+    EXPECT_EQ(out.mQuality.mfQuality[3], 4.0f);
+    EXPECT_EQ(out.mQuality.mnRadialCount, 7);
+
+    EXPECT_EQ(store.GetVectorFromIndex(0, nullptr), 0);
+    EXPECT_EQ(store.GetVectorFromIndex(1, &out), -1);  // index == mnVectors
+}
+
+TEST(CLLUV, FindVectorAtMaximumRangeTakesTheFirstOfEqualRanges) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
+    double maxRange = 99.0;
+    EXPECT_EQ(store.FindVectorAtMaximumRange(&maxRange), -1);  // no polar array
+    EXPECT_EQ(maxRange, 0.0);
+
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    EXPECT_EQ(store.FindVectorAtMaximumRange(&maxRange), 0);
+    EXPECT_EQ(maxRange, -1.0);
+
+    const double ranges[] = {3000.0, 9000.0, 1500.0, 9000.0, 0.0};
+    for (double range : ranges) {
+        long index = store.AddNewEmptyVector();
+        store.mpRBVD[index].mdRange = range;
+    }
+    EXPECT_EQ(store.FindVectorAtMaximumRange(&maxRange), 1);
+    EXPECT_EQ(maxRange, 9000.0);
+    EXPECT_EQ(store.FindVectorAtMaximumRange(nullptr), 1);
+}
+
+TEST(CLLUV, OriginTimeFieldFormReadsTwoDigitYears) {
+    // Seconds since 1904-01-01 of the 25th of June in each year, counted as
+    // days: 2001-01-01 is 3,061,152,000 s; to 2007-06-25 are 6 years with one
+    // leap day (2191 days) and 151 + 24 days: 2366 days = 204,422,400 s.
+    struct Case {
+        long year;
+        long expected;
+    };
+    const Case cases[] = {
+        {7, 3265574400L},    // 2007
+        {2007, 3265574400L},
+        {85, 2571350400L},   // 1985: 2001 less 16 years with 4 leap days, plus 175 days
+        {1999, 3013113600L}, // taken as given
+        {99, 3013113600L},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.year);
+        CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+        EXPECT_EQ(store.SetOriginTime(c.year, 6, 25, 0, 0, 0, "PDT"), c.expected);
+        EXPECT_EQ(store.GetOriginTime(), static_cast<unsigned long>(c.expected));
+        EXPECT_STREQ(store.msTimeZone, "PDT");
+    }
+}
+
+TEST(CLLUV, OriginTimeSecondsFormReturnsThePreviousTimeAndCutsTheLabel) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    EXPECT_EQ(store.SetOriginTime(3000000000ul, "UTC"), 0);
+    EXPECT_EQ(store.SetOriginTime(4294967295ul, nullptr), 3000000000L);
+    EXPECT_EQ(store.GetOriginTime(), 4294967295ul);
+    EXPECT_STREQ(store.msTimeZone, "UTC");  // null keeps the label
+    const char* longLabel = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    store.SetOriginTime(1ul, longLabel);
+    EXPECT_EQ(std::strlen(store.msTimeZone), 31u);
+    EXPECT_EQ(std::strncmp(store.msTimeZone, longLabel, 31), 0);
+}
+
+TEST(CLLUV, CopyInfoCopiesFlagsAndInformationButNoVectors) {
+    CLLUV source(kLLUVMapElliptical, kLLUVVectorPolar);
+    UseEverything(source);
+    source.mdLLUVSpec = 1.05;
+    source.mnSiteCode = LLUVCode("ABCD");
+    source.SetOriginTime(123456ul, "PST");
+    source.mdOriginLatitude = 36.9;
+    source.mfMusicParameters[2] = 20.0f;
+    source.mdTsunamiSimWavePeriod = 12.5;
+    std::strcpy(source.msPatternUUID, "pattern");
+    ASSERT_EQ(source.Allocate(-1, 0), 0);
+    source.AddNewEmptyVector();
+
+    CLLUV target(kLLUVMapRadial, kLLUVVectorFull);
+    target.mfTemperature = 30.0f;  // not in the source: cleared
+    EXPECT_EQ(target.CopyInfo(&source), 0);
+    EXPECT_EQ(target.mnMapType, kLLUVMapElliptical);
+    EXPECT_EQ(target.mnVectorType, kLLUVVectorPolar);
+    EXPECT_EQ(target.mdLLUVSpec, 1.05);
+    EXPECT_EQ(target.mnQualityMode, 7);
+    EXPECT_EQ(target.mnContributorCount, 6);
+    EXPECT_EQ(target.mnUseWaveMap, 1);
+    EXPECT_EQ(target.mnSiteCode, LLUVCode("ABCD"));
+    EXPECT_EQ(target.GetOriginTime(), 123456ul);
+    EXPECT_STREQ(target.msTimeZone, "PST");
+    EXPECT_EQ(target.mfMusicParameters[2], 20.0f);
+    EXPECT_EQ(target.mdTsunamiSimWavePeriod, 12.5);
+    EXPECT_STREQ(target.msPatternUUID, "pattern");
+    EXPECT_EQ(target.mfTemperature, 0.0f);
+    EXPECT_EQ(target.mfAntennaBearing, 1440.0f);
+    EXPECT_EQ(target.GetNumberOfVectors(), 0);
+    EXPECT_EQ(target.mpRBVD, nullptr);
+}
+
+TEST(CLLUV, CopyInfoFromNullLeavesTheTargetCleared) {
+    CLLUV target(kLLUVMapRadial, kLLUVVectorFull);
+    target.mnSiteCode = 5;
+    target.mdRangeResolutionMeters = 1500.0;
+    target.SetAntennaBearing(12.5);
+    EXPECT_EQ(target.CopyInfo(nullptr), kErrBadArgument);
+    EXPECT_EQ(target.mnSiteCode, 0u);
+    EXPECT_EQ(target.mdRangeResolutionMeters, 0.0);
+    EXPECT_EQ(target.GetAntennaBearing(), 1440.0);
+}
+
+TEST(CLLUV, ClearInfoKeepsVectorsAndClearKeepsInformation) {
+    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    store.AddNewEmptyVector();
+    store.mdLLUVSpec = 1.02;
+    store.mnRangeEnd = 40;
+    store.ClearInfo();
+    EXPECT_EQ(store.mdLLUVSpec, 0.0);
+    EXPECT_EQ(store.mnRangeEnd, 0);
+    EXPECT_EQ(store.GetNumberOfVectors(), 1);
+    EXPECT_NE(store.mpLLUV, nullptr);
+
+    store.mnRangeEnd = 40;
+    store.UseQuality(3);
+    store.Clear();
+    EXPECT_EQ(store.GetNumberOfVectors(), 0);
+    ExpectPresence(store, {false, false, false, false, false, false, false});
+    EXPECT_EQ(store.mnRangeEnd, 40);
+    EXPECT_EQ(store.mnQualityMode, 3);
+    EXPECT_EQ(store.mnAllocated, 16384);
+}
