@@ -23,6 +23,11 @@ constexpr double kLimitRadialDirection = 359.99999;    // direction back to the 
 constexpr double kLimitInverse = 359.9999999;          // bearings and directions from u/v
 constexpr double kLimitAdded = 359.999999999;          // values handed to the adders
 
+// A flow at right angles to the radial is neither towards nor away from the
+// site and keeps a positive speed; the angle arithmetic leaves a few 1e-14
+// degrees of noise on such flows, which must not decide the sign.
+constexpr double kPerpendicularSlack = 1e-9;
+
 // The arrays are flat blocks of trivially copyable records, so plain C
 // allocation gives zero-filled creation and growth that can move pages
 // instead of copying them (a map of millions of vectors grows in 1024-vector
@@ -480,7 +485,7 @@ long CLLUV::UVToVelDirection(XLLUVVector* in, XRBVDVector* out) {
         // The way back to the site is the bearing turned around; a flow more
         // than 90 degrees off it runs away from the site.
         const double offset = DegreeDifference(direction, out->mdBearing + 180.0);
-        if (offset > 90.0 || offset < -90.0) {
+        if (std::fabs(offset) > 90.0 + kPerpendicularSlack) {
             direction += 180.0;
             out->mdVelocity = -out->mdVelocity;
         }
