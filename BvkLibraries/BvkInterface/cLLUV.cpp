@@ -30,8 +30,7 @@ constexpr double kPerpendicularSlack = 1e-9;
 
 // The arrays are flat blocks of trivially copyable records, so plain C
 // allocation gives zero-filled creation and growth that can move pages
-// instead of copying them (a map of millions of vectors grows in 1024-vector
-// steps, which would be quadratic if every step copied).
+// instead of copying them.
 template <class T>
 long CreateArray(T*& array, long count) {
     std::free(array);
@@ -47,30 +46,28 @@ void ReleaseArray(T*& array) {
     array = nullptr;
 }
 
-// Grows an existing array from `oldCount` to `newCount` records; the new tail
-// is zero-filled. A failure leaves the array as it was.
+// Makes an existing array hold `count` records; the records already there
+// keep their values. A failure leaves the array as it was.
 template <class T>
-long GrowArray(T*& array, long oldCount, long newCount) {
+long ReserveArray(T*& array, long count) {
     if (!array) return kNoErr;
-    if (static_cast<unsigned long>(newCount) > SIZE_MAX / sizeof(T)) return kErrOutOfMemory;
-    T* grown = static_cast<T*>(std::realloc(array, static_cast<size_t>(newCount) * sizeof(T)));
+    if (static_cast<unsigned long>(count) > SIZE_MAX / sizeof(T)) return kErrOutOfMemory;
+    T* grown = static_cast<T*>(std::realloc(array, static_cast<size_t>(count) * sizeof(T)));
     if (!grown) return kErrOutOfMemory;
-    std::memset(static_cast<void*>(grown + oldCount), 0,
-                static_cast<size_t>(newCount - oldCount) * sizeof(T));
     array = grown;
     return kNoErr;
 }
 
 template <class T>
-void ZeroRecord(T* array, long index) {
-    if (array) std::memset(static_cast<void*>(&array[index]), 0, sizeof(T));
+void ZeroRecords(T* array, long from, long to) {
+    if (array && to > from) {
+        std::memset(static_cast<void*>(array + from), 0, static_cast<size_t>(to - from) * sizeof(T));
+    }
 }
 
-// Copies a NUL-terminated text into a fixed buffer, cut to fit.
-template <size_t N>
-void CopyText(char (&buffer)[N], const char* text) {
-    std::strncpy(buffer, text, N - 1);
-    buffer[N - 1] = 0;
+template <class T>
+void ZeroRecord(T* array, long index) {
+    if (array) std::memset(static_cast<void*>(&array[index]), 0, sizeof(T));
 }
 
 bool DerivesGeographic(uint32_t vectorType) {
@@ -216,18 +213,19 @@ long CLLUV::Allocate(long count, unsigned long vectorType) {
     Clear();
     if (count > 0) mnAllocated = count;
     if (vectorType != 0) mnVectorType = static_cast<uint32_t>(vectorType);
+    mnReserved = mnAllocated;
 
     long firstError = kNoErr;
     auto note = [&firstError](long error) {
         if (firstError == kNoErr) firstError = error;
     };
-    if (mnVectorType != kLLUVVectorPolar) note(CreateArray(mpLLUV, mnAllocated));
-    if (mnVectorType != kLLUVVectorGeographic) note(CreateArray(mpRBVD, mnAllocated));
-    if (mnUseDistance) note(CreateArray(mpDist, mnAllocated));
-    if (mnQualityMode) note(CreateArray(mpQuality, mnAllocated));
-    if (mnContributorCount) note(CreateArray(mpContributors, mnAllocated));
-    if (mnSpectraSourceMask) note(CreateArray(mpSpectraSource, mnAllocated));
-    if (mnUseWaveMap) note(CreateArray(mpWaveMap, mnAllocated));
+    if (mnVectorType != kLLUVVectorPolar) note(CreateArray(mpLLUV, mnReserved));
+    if (mnVectorType != kLLUVVectorGeographic) note(CreateArray(mpRBVD, mnReserved));
+    if (mnUseDistance) note(CreateArray(mpDist, mnReserved));
+    if (mnQualityMode) note(CreateArray(mpQuality, mnReserved));
+    if (mnContributorCount) note(CreateArray(mpContributors, mnReserved));
+    if (mnSpectraSourceMask) note(CreateArray(mpSpectraSource, mnReserved));
+    if (mnUseWaveMap) note(CreateArray(mpWaveMap, mnReserved));
     return firstError;
 }
 
@@ -236,18 +234,40 @@ long CLLUV::AllocateMore(long count) {
     if (count <= 0 || mnAllocated > LONG_MAX - count) return kErrBadArgument;
     const long oldCount = mnAllocated;
     const long newCount = mnAllocated + count;
-    // An array that grew before a later one failed is merely larger than the
-    // capacity says; every array still holds at least mnAllocated records and
-    // no stored vector moves or changes.
-    if (GrowArray(mpLLUV, oldCount, newCount) != kNoErr ||
-        GrowArray(mpRBVD, oldCount, newCount) != kNoErr ||
-        GrowArray(mpDist, oldCount, newCount) != kNoErr ||
-        GrowArray(mpQuality, oldCount, newCount) != kNoErr ||
-        GrowArray(mpContributors, oldCount, newCount) != kNoErr ||
-        GrowArray(mpSpectraSource, oldCount, newCount) != kNoErr ||
-        GrowArray(mpWaveMap, oldCount, newCount) != kNoErr) {
-        return kErrOutOfMemory;
+    if (newCount > mnReserved) {
+        // The capacity grows in the caller's steps, but the blocks behind it
+        // grow by half at a time: a map of millions of vectors would
+        // otherwise move its whole arrays once every 1024 vectors. Records
+        // past the capacity are never touched, so they take no memory.
+        long reserve = mnReserved <= LONG_MAX - mnReserved / 2 ? mnReserved + mnReserved / 2
+                                                                 : LONG_MAX;
+        if (reserve < newCount) reserve = newCount;
+        // An array that grew before a later one failed is merely larger than
+        // needed; every array keeps at least mnReserved records and no stored
+        // vector moves or changes.
+        auto reserveAll = [this](long records) {
+            return ReserveArray(mpLLUV, records) == kNoErr &&
+                   ReserveArray(mpRBVD, records) == kNoErr &&
+                   ReserveArray(mpDist, records) == kNoErr &&
+                   ReserveArray(mpQuality, records) == kNoErr &&
+                   ReserveArray(mpContributors, records) == kNoErr &&
+                   ReserveArray(mpSpectraSource, records) == kNoErr &&
+                   ReserveArray(mpWaveMap, records) == kNoErr;
+        };
+        // Short of memory for the half, the exact need may still fit.
+        if (!reserveAll(reserve)) {
+            if (reserve == newCount || !reserveAll(newCount)) return kErrOutOfMemory;
+            reserve = newCount;
+        }
+        mnReserved = reserve;
     }
+    ZeroRecords(mpLLUV, oldCount, newCount);
+    ZeroRecords(mpRBVD, oldCount, newCount);
+    ZeroRecords(mpDist, oldCount, newCount);
+    ZeroRecords(mpQuality, oldCount, newCount);
+    ZeroRecords(mpContributors, oldCount, newCount);
+    ZeroRecords(mpSpectraSource, oldCount, newCount);
+    ZeroRecords(mpWaveMap, oldCount, newCount);
     mnAllocated = newCount;
     return kNoErr;
 }
@@ -256,7 +276,7 @@ long CLLUV::UseQuality(long mode) {
     const long previous = mnQualityMode;
     if (mode) {
         mnQualityMode = mode;
-        if (!mpQuality && (mpLLUV || mpRBVD)) CreateArray(mpQuality, mnAllocated);
+        if (!mpQuality && (mpLLUV || mpRBVD)) CreateArray(mpQuality, mnReserved);
     } else {
         ReleaseArray(mpQuality);
         mnQualityMode = 0;
@@ -268,7 +288,7 @@ long CLLUV::UseDistance(long use) {
     const long previous = mnUseDistance;
     if (use) {
         mnUseDistance = use;
-        if (!mpDist && (mpLLUV || mpRBVD)) CreateArray(mpDist, mnAllocated);
+        if (!mpDist && (mpLLUV || mpRBVD)) CreateArray(mpDist, mnReserved);
     } else {
         ReleaseArray(mpDist);
         mnUseDistance = 0;
@@ -282,12 +302,12 @@ long CLLUV::ChangeVectorType(unsigned long vectorType) {
     if (mnVectorType == kLLUVVectorPolar) {
         ReleaseArray(mpLLUV);
     } else if (!mpLLUV) {
-        result = CreateArray(mpLLUV, mnAllocated);
+        result = CreateArray(mpLLUV, mnReserved);
     }
     if (mnVectorType == kLLUVVectorGeographic) {
         ReleaseArray(mpRBVD);
     } else if (!mpRBVD) {
-        const long error = CreateArray(mpRBVD, mnAllocated);
+        const long error = CreateArray(mpRBVD, mnReserved);
         if (result == kNoErr) result = error;
     }
     // A form that could not be made is reported rather than passed off as
@@ -326,11 +346,11 @@ long CLLUV::SetVectorQuality(long index, double q0, double q1, double q2, double
                              long editCount, long radialCount) {
     if (!IsValidIndex(index) || !mpQuality) return -1;
     XQualityVector& quality = mpQuality[index];
-    quality.mfQuality[0] = static_cast<float>(q0);
-    quality.mfQuality[1] = static_cast<float>(q1);
-    quality.mfQuality[2] = static_cast<float>(q2);
-    quality.mfQuality[3] = static_cast<float>(q3);
-    quality.mfQuality[4] = static_cast<float>(q4);
+    quality.mfQuality[0] = LLUVNarrowToFloat(q0);
+    quality.mfQuality[1] = LLUVNarrowToFloat(q1);
+    quality.mfQuality[2] = LLUVNarrowToFloat(q2);
+    quality.mfQuality[3] = LLUVNarrowToFloat(q3);
+    quality.mfQuality[4] = LLUVNarrowToFloat(q4);
     quality.mnEditCount = editCount;
     quality.mnRadialCount = radialCount;
     return index;
@@ -414,7 +434,7 @@ void CLLUV::SetSiteCode(unsigned long site) { mnSiteCode = static_cast<uint32_t>
 long CLLUV::SetOriginTime(unsigned long seconds, const char* timeZone) {
     const long previous = mnOriginTime;
     mnOriginTime = static_cast<uint32_t>(seconds);
-    if (timeZone) CopyText(msTimeZone, timeZone);
+    if (timeZone) LLUVCopyText(msTimeZone, timeZone);
     return previous;
 }
 
@@ -616,7 +636,7 @@ long CLLUV::AddNewVectorRangeBearing(double range, double bearing, double veloci
     }
     if (mpQuality) {
         XQualityVector& record = mpQuality[index];
-        record.mfQuality[0] = static_cast<float>(quality);
+        record.mfQuality[0] = LLUVNarrowToFloat(quality);
         record.mfQuality[1] = 0.0f;
         record.mfQuality[2] = 0.0f;
         record.mfQuality[3] = 0.0f;
@@ -642,10 +662,10 @@ long CLLUV::AddNewVectorLonLatUV(double lon, double lat, double u, double v, uns
     XLLUVVector geographic{lon, lat, u, v};
     if (mpQuality) {
         XQualityVector& record = mpQuality[index];
-        record.mfQuality[0] = static_cast<float>(q0);
-        record.mfQuality[1] = static_cast<float>(q1);
-        record.mfQuality[2] = static_cast<float>(q2);
-        record.mfQuality[3] = static_cast<float>(q3);
+        record.mfQuality[0] = LLUVNarrowToFloat(q0);
+        record.mfQuality[1] = LLUVNarrowToFloat(q1);
+        record.mfQuality[2] = LLUVNarrowToFloat(q2);
+        record.mfQuality[3] = LLUVNarrowToFloat(q3);
         record.mnFlags = static_cast<uint32_t>(flags);
     }
     if (mnUseDistance && mpDist) LonLatToXY(&geographic, &mpDist[index]);

@@ -16,7 +16,10 @@
 // 720 or more is replaced when the geographic form is derived; a velocity of
 // 900 or more marks a vector without velocity (u = v = 0 when derived).
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class CGeo;
 
@@ -44,6 +47,25 @@ constexpr double kLLUVDirectionNotComputed = 1080.0;
 constexpr double kLLUVDirectionReplaced = 720.0;  // and above
 constexpr double kLLUVVelocityMissing = 900.0;    // and above
 constexpr float kLLUVAntennaBearingUnknown = 1440.0f;
+
+// A double narrowed to a float field: finite values beyond the float range
+// become the largest float of their sign instead of an undefined conversion.
+inline float LLUVNarrowToFloat(double value) {
+    constexpr double kFloatMax = 3.4028234663852886e38;
+    if (std::isfinite(value)) {
+        if (value > kFloatMax) return static_cast<float>(kFloatMax);
+        if (value < -kFloatMax) return static_cast<float>(-kFloatMax);
+    }
+    return static_cast<float>(value);
+}
+
+// Copies a text into a fixed buffer, cut to fit and always terminated.
+template <size_t N>
+void LLUVCopyText(char (&buffer)[N], const char* text) {
+    const size_t length = text ? strnlen(text, N - 1) : 0;
+    if (length) std::memcpy(buffer, text, length);
+    buffer[length] = 0;
+}
 
 constexpr long kLLUVInitialCapacity = 16384;
 constexpr long kLLUVGrowthStep = 1024;
@@ -161,7 +183,7 @@ public:
     long SetOriginLocation(CGeo* point);
     double GetOriginLatitude() const { return mdOriginLatitude; }
     double GetOriginLongitude() const { return mdOriginLongitude; }
-    void SetAntennaBearing(double bearing) { mfAntennaBearing = static_cast<float>(bearing); }
+    void SetAntennaBearing(double bearing) { mfAntennaBearing = LLUVNarrowToFloat(bearing); }
     double GetAntennaBearing() const { return mfAntennaBearing; }
 
     // Conversions between the position forms about the origin, on the common
@@ -284,4 +306,7 @@ private:
     long TakeSlot();
     bool IsValidIndex(long index) const { return index >= 0 && index < mnVectors; }
     void ReleaseArrays();
+
+    // Records every existing array holds, mnAllocated or more.
+    long mnReserved = kLLUVInitialCapacity;
 };
