@@ -37,7 +37,9 @@ void PutField(uint8_t* header, long size, long offset, T value) {
     if (offset + long(sizeof(T)) <= size) std::memcpy(header + offset, &value, sizeof(T));
 }
 
-double DecibelsToPower(double decibels) { return std::pow(10.0, decibels / 10.0); }
+double DecibelsToPower(double decibels) {
+    return std::pow(10.0, decibels / 10.0);
+}
 
 }  // namespace
 
@@ -53,7 +55,9 @@ CCrossSpectra::CCrossSpectra()
       mnCellCount(0),
       mnCellDoppler(0) {}
 
-CCrossSpectra::~CCrossSpectra() { Clear(); }
+CCrossSpectra::~CCrossSpectra() {
+    Clear();
+}
 
 void CCrossSpectra::Clear() {
     FreeCells();
@@ -105,7 +109,9 @@ long CCrossSpectra::SpectraKind() const {
     return kind == 2 ? 2 : 1;
 }
 
-long CCrossSpectra::BytesPerDopplerCell() const { return SpectraKind() == 2 ? 40 : 36; }
+long CCrossSpectra::BytesPerDopplerCell() const {
+    return SpectraKind() == 2 ? 40 : 36;
+}
 
 long CCrossSpectra::GetRangeCellPtr(long index, XCsa4RangeCell** cell) {
     if (!cell) return kErrBadArgument;

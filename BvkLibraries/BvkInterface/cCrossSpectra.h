@@ -28,29 +28,29 @@ struct XCsa4RangeCell {
 #pragma pack(push, 2)
 struct XCsa5Header {
     int16_t mnVersion;
-    uint32_t mnTimeStamp;  // seconds since 1904
-    int32_t mnExtent1;     // header length - 10
-    int16_t mnSpectraKind; // 1: six arrays per cell, 2: seven (with quality)
-    int32_t mnExtent2;     // header length - 16
+    uint32_t mnTimeStamp;   // seconds since 1904
+    int32_t mnExtent1;      // header length - 10
+    int16_t mnSpectraKind;  // 1: six arrays per cell, 2: seven (with quality)
+    int32_t mnExtent2;      // header length - 16
     uint32_t mnSiteCode;
-    int32_t mnExtent3;     // header length - 24
+    int32_t mnExtent3;  // header length - 24
     int32_t mnReserved4[3];
     float mfReserved4;
     float mfSweepRateHz;
     float mfBandwidthKHz;
-    int32_t mbSweepUp;     // 0: sweeping down
+    int32_t mbSweepUp;  // 0: sweeping down
     int32_t mnDopplerCells;
     int32_t mnRangeCells;
     int32_t mnFirstRangeCell;
     float mfRangeCellKm;
-    int32_t mnExtent4;     // header length - 72
+    int32_t mnExtent4;  // header length - 72
     int32_t mnReserved5;
     uint32_t mnOwnerCode;
     uint32_t mnOwnerVersion;
     int32_t mnChannels;
     int32_t mnChannelsUsed;
     int32_t mnChannelMask;
-    int32_t mnExtent5;     // header length - 100
+    int32_t mnExtent5;  // header length - 100
 };
 #pragma pack(pop)
 static_assert(sizeof(XCsa5Header) == 100);
@@ -87,7 +87,7 @@ constexpr long kMaxRangeCells = 8192;
 constexpr unsigned long long kMaxCellBytes = 256ull << 20;
 
 class CCrossSpectra {
-public:
+  public:
     CCrossSpectra();
     virtual ~CCrossSpectra();
     CCrossSpectra(const CCrossSpectra&) = delete;
@@ -145,12 +145,12 @@ public:
     uint32_t* mpAlim;
     uint32_t* mpWAlim;
 
-protected:
+  protected:
     // A header field, or `fallback` when the header does not reach it.
     int32_t HeaderLong(long offset, int32_t fallback) const;
     void FreeCells();
 
-private:
+  private:
     float* mpCellValues;
     long mnCellCount;
     long mnCellDoppler;

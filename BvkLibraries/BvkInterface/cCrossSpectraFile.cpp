@@ -36,9 +36,13 @@ int32_t BigEndianLong(const unsigned char* bytes) {
 
 CCrossSpectraFile::CCrossSpectraFile() : mnFileLength(0), mnState(0) {}
 
-CCrossSpectraFile::~CCrossSpectraFile() { Close(); }
+CCrossSpectraFile::~CCrossSpectraFile() {
+    Close();
+}
 
-long CCrossSpectraFile::Close() { return CloseFile(); }
+long CCrossSpectraFile::Close() {
+    return CloseFile();
+}
 
 bool CCrossSpectraFile::FileHoldsSpectra() const {
     if (mnHeaderSize > mnFileLength) return false;
@@ -130,9 +134,12 @@ long CCrossSpectraFile::ReadRanges() {
             long count;
         };
         const XArray arrays[] = {
-            {cell.mpAntenna1, nDoppler},    {cell.mpAntenna2, nDoppler},
-            {cell.mpAntenna3, nDoppler},    {cell.mpCross12, 2 * nDoppler},
-            {cell.mpCross13, 2 * nDoppler}, {cell.mpCross23, 2 * nDoppler},
+            {cell.mpAntenna1, nDoppler},
+            {cell.mpAntenna2, nDoppler},
+            {cell.mpAntenna3, nDoppler},
+            {cell.mpCross12, 2 * nDoppler},
+            {cell.mpCross13, 2 * nDoppler},
+            {cell.mpCross23, 2 * nDoppler},
             {cell.mpQuality, withQuality ? nDoppler : 0},
         };
         for (const auto& array : arrays) {
@@ -150,7 +157,9 @@ long CCrossSpectraFile::ReadRanges() {
     return err;
 }
 
-long CCrossSpectraFile::ReadAlimResource(CFileSpec*) { return kErrNotFound; }
+long CCrossSpectraFile::ReadAlimResource(CFileSpec*) {
+    return kErrNotFound;
+}
 
 long CCrossSpectraFile::ReadCrossSpectra(CFileSpec* spec) {
     long err = OpenForRead(spec);

@@ -13,7 +13,7 @@
 #include "cFile.h"
 
 class CCrossSpectraFile : public CCrossSpectra, public CFile {
-public:
+  public:
     CCrossSpectraFile();
     ~CCrossSpectraFile() override;
 
@@ -33,7 +33,7 @@ public:
     uint32_t mnFileLength;
     uint32_t mnState;
 
-protected:
+  protected:
     // Checks a header in the machine's byte order against its own extents
     // and, when `checkLength`, against the file's length.
     long CheckHeader(long bCheckLength) const;

@@ -56,13 +56,20 @@ constexpr long kSourceNameMax = 255;
 
 float* CellArray(XCsa4RangeCell& cell, ECellArray array) {
     switch (array) {
-        case ECellArray::kAntenna1: return cell.mpAntenna1;
-        case ECellArray::kAntenna2: return cell.mpAntenna2;
-        case ECellArray::kAntenna3: return cell.mpAntenna3;
-        case ECellArray::kCross12: return cell.mpCross12;
-        case ECellArray::kCross13: return cell.mpCross13;
-        case ECellArray::kCross23: return cell.mpCross23;
-        case ECellArray::kQuality: return cell.mpQuality;
+        case ECellArray::kAntenna1:
+            return cell.mpAntenna1;
+        case ECellArray::kAntenna2:
+            return cell.mpAntenna2;
+        case ECellArray::kAntenna3:
+            return cell.mpAntenna3;
+        case ECellArray::kCross12:
+            return cell.mpCross12;
+        case ECellArray::kCross13:
+            return cell.mpCross13;
+        case ECellArray::kCross23:
+            return cell.mpCross23;
+        case ECellArray::kQuality:
+            return cell.mpQuality;
     }
     return nullptr;
 }
@@ -109,7 +116,9 @@ CCrossSpectraShort::CCrossSpectraShort()
       mdReference(0.0),
       mbHaveCells(false) {}
 
-CCrossSpectraShort::~CCrossSpectraShort() { delete mpShortener; }
+CCrossSpectraShort::~CCrossSpectraShort() {
+    delete mpShortener;
+}
 
 long CCrossSpectraShort::ReadReducedFile(CFileSpec* spec, long bHeaderOnly) {
     CCrossSpectra::Clear();
@@ -123,8 +132,9 @@ long CCrossSpectraShort::ReadReducedFile(CFileSpec* spec, long bHeaderOnly) {
     mpShortener = new (std::nothrow) CShortener;
     if (!mpShortener) return mnStatus = int32_t(kErrOutOfMemory);
 
+    // Without a spec the object's own file is read.
     CRiff riff;
-    long err = riff.OpenRiffFile(spec);
+    long err = riff.OpenRiffFile(spec ? spec : this);
     if (err != kNoErr) return mnStatus = int32_t(err);
     mnFileLength = riff.mnFileSize;
 
@@ -138,8 +148,6 @@ long CCrossSpectraShort::ReadReducedFile(CFileSpec* spec, long bHeaderOnly) {
     if (err == kNoErr) err = riff.EnterSubKey();
     if (err == kNoErr) err = ReadChunks(riff, bHeaderOnly, &headerDone);
     riff.CloseFile();
-    mChunk.clear();
-    mChunk.shrink_to_fit();
     if (err == kNoErr && !mpHeader) err = kErrEndOfFile;
     if (err != kNoErr || headerDone) {
         mnStatus = int32_t(err);
@@ -201,15 +209,16 @@ long CCrossSpectraShort::ReadHeaderChunk(CRiff& riff, unsigned long size, long b
     if (mpHeader) return kNoErr;
     if (size < (unsigned long)kCsaHeaderV1) return kErrEndOfFile;
     if (size > (unsigned long)kCsaMaxHeader) return kErrSpectraHeaderRange;
+    std::vector<uint8_t> header;
     try {
-        mChunk.resize(size);
+        header.resize(size);
     } catch (const std::bad_alloc&) {
         return kErrOutOfMemory;
     }
-    long err = ReadPayload(riff, mChunk.data(), size);
+    long err = ReadPayload(riff, header.data(), size);
     if (err != kNoErr) return err;
-    SwapHeader(mChunk.data(), long(size));
-    err = SetHeader(mChunk.data(), long(size));
+    SwapHeader(header.data(), long(size));
+    err = SetHeader(header.data(), long(size));
     if (err != kNoErr || bHeaderOnly) return err;
 
     // A compressed file may expand far beyond its length, so its counts are
@@ -297,23 +306,25 @@ long CCrossSpectraShort::ReadSignChunk(CRiff& riff, unsigned long size) {
 long CCrossSpectraShort::ReadLimitChunk(CRiff& riff, unsigned long key, unsigned long size) {
     const unsigned long headBytes = 4 * kLimitHeadWords;
     if (size < headBytes) return kNoErr;
-    try {
-        mChunk.resize(size);
-    } catch (const std::bad_alloc&) {
-        return kErrOutOfMemory;
-    }
-    long err = ReadPayload(riff, mChunk.data(), headBytes);
+    uint32_t head[kLimitHeadWords];
+    long err = ReadPayload(riff, head, headBytes);
     if (err != kNoErr) return err;
+    SwapEndiansArray4(head, kLimitHeadWords);
     // A table is taken only when its size agrees with its own count.
-    const unsigned long long count = BigEndianWord(mChunk.data() + 4 * kLimitCountWord);
+    const unsigned long long count = head[kLimitCountWord];
     if (count > kMaxLimitEntries || size != headBytes + 4 * kLimitEntryWords * count) {
         return kNoErr;
     }
-    err = ReadPayload(riff, mChunk.data() + headBytes, size - headBytes);
+    std::vector<uint32_t> words;
+    try {
+        words.resize(size / 4);
+    } catch (const std::bad_alloc&) {
+        return kErrOutOfMemory;
+    }
+    std::copy(std::begin(head), std::end(head), words.begin());
+    err = ReadPayload(riff, words.data() + kLimitHeadWords, size - headBytes);
     if (err != kNoErr) return err;
-    std::vector<uint32_t> words(size / 4);
-    std::memcpy(words.data(), mChunk.data(), size);
-    SwapEndiansArray4(words.data(), long(words.size()));
+    SwapEndiansArray4(words.data() + kLimitHeadWords, long(words.size()) - kLimitHeadWords);
     return SetLimitTable(key == Key("wlim") ? 1 : 0, words.data(), words.size());
 }
 

@@ -21,7 +21,7 @@ class CRiff;
 class CShortener;
 
 class CCrossSpectraShort : public CCrossSpectraFile {
-public:
+  public:
     CCrossSpectraShort();
     ~CCrossSpectraShort() override;
 
@@ -32,7 +32,7 @@ public:
     CShortener* mpShortener;
     double mdCompression;
 
-private:
+  private:
     long ReadChunks(CRiff& riff, long bHeaderOnly, bool* headerDone);
     long ReadHeaderChunk(CRiff& riff, unsigned long size, long bHeaderOnly);
     long ReadIndexChunk(CRiff& riff, unsigned long size);
@@ -49,5 +49,4 @@ private:
     bool mbHaveCells;
     // Six sign bit maps per range cell, kept until the values are converted.
     std::vector<uint8_t> mSignBits;
-    std::vector<uint8_t> mChunk;
 };

@@ -17,7 +17,7 @@
 #include <cstdint>
 
 class CShortener {
-public:
+  public:
     CShortener();
     virtual ~CShortener();
     CShortener(const CShortener&) = delete;
@@ -50,7 +50,7 @@ public:
     uint32_t mnEncodedCapacity;
     uint32_t mnEncodedLength;
 
-private:
+  private:
     void ExpandIntegers();
     void ScaleValues();
 };

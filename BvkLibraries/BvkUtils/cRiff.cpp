@@ -66,7 +66,9 @@ CRiff::~CRiff() {
     delete[] mpLevels;
 }
 
-long CRiff::RecognizeKey(unsigned long key) { return FindKey(key) ? 1 : 0; }
+long CRiff::RecognizeKey(unsigned long key) {
+    return FindKey(key) ? 1 : 0;
+}
 
 long CRiff::ValidateSize(unsigned long key, unsigned long size) {
     const XKeySize* known = FindKey(key);
@@ -220,8 +222,8 @@ uint64_t CRiff::LevelEnd() const {
 
 uint32_t CRiff::DecodeWord(const unsigned char* bytes) const {
     if (mbSwap) {
-        return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
-               (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]);
+        return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) |
+               uint32_t(bytes[3]);
     }
     uint32_t value;
     std::memcpy(&value, bytes, sizeof value);

@@ -28,7 +28,7 @@ constexpr long kRiffMaxLevels = 256;
 constexpr long kRiffHeaderBytes = 8;
 
 class CRiff : public CFile {
-public:
+  public:
     CRiff();
     ~CRiff() override;
     CRiff(const CRiff&) = delete;
@@ -68,7 +68,7 @@ public:
     int32_t mbSwap;
     uint32_t mnFileSize;
 
-private:
+  private:
     void ForgetChunk();
     // File position just after the payload of the innermost open container,
     // or the file's length at the top.

@@ -19,7 +19,7 @@
 namespace spectra_test {
 
 class CBigEndianBytes {
-public:
+  public:
     void U8(uint8_t v) { mBytes.push_back(v); }
     void U16(uint16_t v) {
         U8(uint8_t(v >> 8));
@@ -56,7 +56,7 @@ public:
 
 // Chunks: key, big-endian payload size, payload. Begin/End nest containers.
 class CChunkWriter : public CBigEndianBytes {
-public:
+  public:
     void Begin(const char* key) {
         Key(key);
         mOpen.push_back(Size());
@@ -96,8 +96,8 @@ struct XHeaderFields {
 };
 
 // Offsets of the header words tests change.
-constexpr size_t kExtent1At = 6, kExtent2At = 12, kExtent3At = 20, kExtent4At = 68,
-                 kExtent5At = 96, kDopplerAt = 52, kRangeAt = 56, kFirstRangeAt = 60;
+constexpr size_t kExtent1At = 6, kExtent2At = 12, kExtent3At = 20, kExtent4At = 68, kExtent5At = 96,
+                 kDopplerAt = 52, kRangeAt = 56, kFirstRangeAt = 60;
 
 inline std::vector<uint8_t> FullHeader(const XHeaderFields& f) {
     CBigEndianBytes b;
@@ -130,7 +130,8 @@ inline std::vector<uint8_t> FullHeader(const XHeaderFields& f) {
 }
 
 // Spectra given as integers on a decibel scale, so that the reduced form
-// carries them exactly: a value i stands for kMin + i * kStep decibels.
+// carries them exactly: a value i stands for kMin + i * (kMax - kMin) / kSteps
+// decibels.
 struct XTestSpectra {
     static constexpr float kMin = -200.0f;
     static constexpr float kMax = 0.0f;
@@ -140,44 +141,22 @@ struct XTestSpectra {
     int nDoppler = 8;
     int nRange = 3;
     int firstRange = 1;
-    // [cell][antenna][doppler] and [cell][pair][doppler][component]; signs
-    // of the cross components are kept apart (true: negative).
-    std::vector<std::vector<std::vector<int32_t>>> self;
-    std::vector<std::vector<std::vector<std::vector<int32_t>>>> cross;
-    std::vector<std::vector<std::vector<std::vector<bool>>>> negative;
-    std::vector<std::vector<float>> quality;
+
+    // A pattern that varies with every index; about a third of the cross
+    // components are negative (their signs travel apart in the reduced form).
+    static int32_t Self(int r, int a, int d) { return 9000 + 700 * r + 131 * d - 40 * a * d; }
+    static int32_t Cross(int r, int p, int d, int c) {
+        return 8000 + 300 * r - 97 * d + 50 * p + 13 * c;
+    }
+    static bool Negative(int r, int p, int d, int c) { return (r + d + p + c) % 3 == 0; }
+    static float Quality(int r, int d) { return 0.25f * float(d + r); }
 
     static double Volts(int32_t i) {
         return std::pow(10.0, (kMin + i * double(kMax - kMin) / kSteps + kReference) / 10.0);
     }
-
-    // A pattern that varies with every index and includes negative values.
-    void Fill() {
-        self.assign(nRange, std::vector<std::vector<int32_t>>(3, std::vector<int32_t>(nDoppler)));
-        cross.assign(nRange, std::vector<std::vector<std::vector<int32_t>>>(
-                                 3, std::vector<std::vector<int32_t>>(nDoppler,
-                                                                      std::vector<int32_t>(2))));
-        negative.assign(nRange, std::vector<std::vector<std::vector<bool>>>(
-                                    3, std::vector<std::vector<bool>>(nDoppler,
-                                                                      std::vector<bool>(2))));
-        quality.assign(nRange, std::vector<float>(nDoppler));
-        for (int r = 0; r < nRange; ++r) {
-            for (int d = 0; d < nDoppler; ++d) {
-                for (int a = 0; a < 3; ++a) self[r][a][d] = 9000 + 700 * r + 131 * d - 40 * a * d;
-                for (int p = 0; p < 3; ++p) {
-                    for (int c = 0; c < 2; ++c) {
-                        cross[r][p][d][c] = 8000 + 300 * r - 97 * d + 50 * p + 13 * c;
-                        negative[r][p][d][c] = ((r + d + p + c) % 3) == 0;
-                    }
-                }
-                quality[r][d] = 0.25f * float(d + r);
-            }
-        }
-    }
-
-    double CrossVolts(int r, int p, int d, int c) const {
-        const double v = Volts(cross[r][p][d][c]);
-        return negative[r][p][d][c] ? -v : v;
+    static double CrossVolts(int r, int p, int d, int c) {
+        const double v = Volts(Cross(r, p, d, c));
+        return Negative(r, p, d, c) ? -v : v;
     }
 };
 
@@ -191,14 +170,14 @@ inline std::vector<uint8_t> FullFile(const XTestSpectra& s, XHeaderFields f = {}
     b.Raw(FullHeader(f));
     for (int r = 0; r < s.nRange; ++r) {
         for (int a = 0; a < 3; ++a) {
-            for (int d = 0; d < s.nDoppler; ++d) b.F32(float(XTestSpectra::Volts(s.self[r][a][d])));
+            for (int d = 0; d < s.nDoppler; ++d) b.F32(float(XTestSpectra::Volts(s.Self(r, a, d))));
         }
         for (int p = 0; p < 3; ++p) {
             for (int d = 0; d < s.nDoppler; ++d) {
                 for (int c = 0; c < 2; ++c) b.F32(float(s.CrossVolts(r, p, d, c)));
             }
         }
-        for (int d = 0; d < s.nDoppler; ++d) b.F32(s.quality[r][d]);
+        for (int d = 0; d < s.nDoppler; ++d) b.F32(s.Quality(r, d));
     }
     return b.mBytes;
 }
@@ -279,11 +258,15 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
         index.I32(s.firstRange + r);
         at.indexFields.push_back(w.Size() + 8);
         w.Chunk("indx", index.mBytes);
-        for (int a = 0; a < 3; ++a) w.Chunk(selfKeys[a], Encode(s.self[r][a]));
+        for (int a = 0; a < 3; ++a) {
+            std::vector<int32_t> values(s.nDoppler);
+            for (int d = 0; d < s.nDoppler; ++d) values[d] = s.Self(r, a, d);
+            w.Chunk(selfKeys[a], Encode(values));
+        }
         for (int p = 0; p < 3; ++p) {
             for (int c = 0; c < 2; ++c) {
                 std::vector<int32_t> values(s.nDoppler);
-                for (int d = 0; d < s.nDoppler; ++d) values[d] = s.cross[r][p][d][c];
+                for (int d = 0; d < s.nDoppler; ++d) values[d] = s.Cross(r, p, d, c);
                 w.Chunk(c == 0 ? firstKeys[p] : secondKeys[p], Encode(values));
             }
         }
@@ -291,7 +274,9 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
         std::vector<uint8_t> signs(6 * mapBytes, 0);
         for (int m = 0; m < 6; ++m) {
             for (int d = 0; d < s.nDoppler; ++d) {
-                if (s.negative[r][signPairs[m]][d][m % 2]) signs[m * mapBytes + d / 8] |= 1 << (d % 8);
+                if (s.Negative(r, signPairs[m], d, m % 2)) {
+                    signs[m * mapBytes + d / 8] |= uint8_t(1 << (d % 8));
+                }
             }
         }
         w.Chunk("csgn", signs);
@@ -299,7 +284,7 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
         // would be a missing value).
         std::vector<int32_t> quality(s.nDoppler);
         for (int d = 0; d < s.nDoppler; ++d) {
-            quality[d] = int32_t(std::lround(s.quality[r][d] * 1000));
+            quality[d] = int32_t(std::lround(s.Quality(r, d) * 1000));
         }
         CBigEndianBytes qualityScale;
         qualityScale.I32(1), qualityScale.F32(0.0f), qualityScale.F32(10.0f),
@@ -322,7 +307,7 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
 
 // A folder of its own for each test program run, removed at exit.
 class CTempFolder {
-public:
+  public:
     CTempFolder() {
         mPath = std::filesystem::temp_directory_path() /
                 ("spectra-tests-" + std::to_string(std::random_device{}()));
@@ -339,7 +324,7 @@ public:
         return path;
     }
 
-private:
+  private:
     std::filesystem::path mPath;
 };
 

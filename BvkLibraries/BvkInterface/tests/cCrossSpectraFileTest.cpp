@@ -40,14 +40,8 @@ long ReadBytes(CCrossSpectraFile& spectra, const Bytes& bytes) {
     return spectra.ReadCrossSpectra(&spec);
 }
 
-XTestSpectra SmallSpectra() {
-    XTestSpectra s;  // 8 Doppler cells, 3 range cells
-    s.Fill();
-    return s;
-}
-
 TEST(CCrossSpectraFile, VersionFiveExtentsMustAgreeWithTheHeaderLength) {
-    const Bytes good = FullFile(SmallSpectra());
+    const Bytes good = FullFile(XTestSpectra{});
     // The generator's extents are those of a 100-byte header.
     ASSERT_EQ(GetWord(good, kExtent1At), 90u);
     ASSERT_EQ(GetWord(good, kExtent2At), 84u);
@@ -123,7 +117,7 @@ TEST(CCrossSpectraFile, VersionsDecideWhichExtentsAreChecked) {
 
 TEST(CCrossSpectraFile, HeaderOnlyReadingGivesTheHeaderValues) {
     CCrossSpectraFile spectra;
-    ASSERT_EQ(OpenBytes(spectra, FullFile(SmallSpectra())), kNoErr);
+    ASSERT_EQ(OpenBytes(spectra, FullFile(XTestSpectra{})), kNoErr);
     EXPECT_EQ(spectra.mnHeaderSize, 100u);
     EXPECT_EQ(spectra.NumberOfDopplerCells(), 8);
     EXPECT_EQ(spectra.NumberOfRangeCells(), 3);
@@ -147,7 +141,7 @@ TEST(CCrossSpectraFile, HeaderOnlyReadingGivesTheHeaderValues) {
 }
 
 TEST(CCrossSpectraFile, ReadsEveryCellInFileOrder) {
-    const XTestSpectra s = SmallSpectra();
+    const XTestSpectra s;  // 8 Doppler cells, 3 range cells
     CCrossSpectraFile spectra;
     ASSERT_EQ(ReadBytes(spectra, FullFile(s)), kNoErr);
     EXPECT_EQ(spectra.mnStatus, 0);
@@ -160,14 +154,14 @@ TEST(CCrossSpectraFile, ReadsEveryCellInFileOrder) {
         const float* cross[] = {cell->mpCross12, cell->mpCross13, cell->mpCross23};
         for (int d = 0; d < s.nDoppler; ++d) {
             for (int a = 0; a < 3; ++a) {
-                EXPECT_EQ(self[a][d], float(XTestSpectra::Volts(s.self[r][a][d])));
+                EXPECT_EQ(self[a][d], float(XTestSpectra::Volts(s.Self(r, a, d))));
             }
             for (int p = 0; p < 3; ++p) {
                 for (int c = 0; c < 2; ++c) {
                     EXPECT_EQ(cross[p][2 * d + c], float(s.CrossVolts(r, p, d, c)));
                 }
             }
-            EXPECT_EQ(cell->mpQuality[d], s.quality[r][d]);
+            EXPECT_EQ(cell->mpQuality[d], s.Quality(r, d));
         }
     }
     XCsa4RangeCell* cell = nullptr;
@@ -180,7 +174,7 @@ TEST(CCrossSpectraFile, ReadsEveryCellInFileOrder) {
 }
 
 TEST(CCrossSpectraFile, FileMustHoldTheCellsItsHeaderCounts) {
-    const Bytes good = FullFile(SmallSpectra());
+    const Bytes good = FullFile(XTestSpectra{});
     struct XCase {
         const char* name;
         Bytes bytes;
@@ -220,7 +214,7 @@ TEST(CCrossSpectraFile, FileMustHoldTheCellsItsHeaderCounts) {
 }
 
 TEST(CCrossSpectraFile, LyingHeaderWordsAreRefused) {
-    const Bytes good = FullFile(SmallSpectra());
+    const Bytes good = FullFile(XTestSpectra{});
     const uint32_t lies[] = {0, uint32_t(good.size() + 1), 0xFFFFFFFF};
     struct XField {
         const char* name;
@@ -236,7 +230,8 @@ TEST(CCrossSpectraFile, LyingHeaderWordsAreRefused) {
         // 0 is the true version-5 extent of a 100-byte header.
         {"extent 5", kExtent5At, {kNoErr, kErrSpectraExtents, kErrSpectraExtents}},
         // 0 and -1 fall back to 512 Doppler cells or 31 range cells.
-        {"Doppler cells", kDopplerAt,
+        {"Doppler cells",
+         kDopplerAt,
          {kErrSpectraTooShort, kErrSpectraTooShort, kErrSpectraTooShort}},
         {"range cells", kRangeAt, {kErrSpectraTooShort, kErrSpectraTooShort, kErrSpectraTooShort}},
     };
@@ -260,7 +255,7 @@ TEST(CCrossSpectra, AllocatedHeadersCarryTheirVersionDefaults) {
         long doppler;
         long range;
     };
-    const XCase cases[] = {{10, 1, 512, 31}, {16, 2, 512, 31}, {24, 3, 512, 31},
+    const XCase cases[] = {{10, 1, 512, 31}, {16, 2, 512, 31},  {24, 3, 512, 31},
                            {72, 4, 512, 31}, {100, 5, 512, 31}, {130, 5, 512, 31}};
     for (const auto& c : cases) {
         CCrossSpectra spectra;
@@ -307,7 +302,7 @@ TEST(CCrossSpectra, DecibelsBecomeVoltages) {
     ASSERT_EQ(spectra.GetRangeCellPtr(0, &cell), kNoErr);
     auto load = [&] {
         cell->mpAntenna1[0] = 10.0f, cell->mpAntenna1[1] = 20.0f;  // 10 and 100
-        cell->mpQuality[0] = 10.0f;                                 // not converted
+        cell->mpQuality[0] = 10.0f;                                // not converted
         cell->mpCross12[0] = 20.0f, cell->mpCross12[1] = 0.0f;
         cell->mpCross12[2] = 10.0f, cell->mpCross12[3] = 180.0f;
         cell->mpCross13[0] = 10.0f, cell->mpCross13[1] = 90.0f;
@@ -329,7 +324,7 @@ TEST(CCrossSpectra, DecibelsBecomeVoltages) {
     EXPECT_NEAR(cell->mpCross12[1], 0.0f, 1e-6);
     EXPECT_NEAR(cell->mpCross12[2], -1.0f, 1e-6);  // 0 dB at 180 degrees
     EXPECT_NEAR(cell->mpCross12[3], 0.0f, 1e-6);
-    EXPECT_NEAR(cell->mpCross13[0], 0.0f, 1e-6);   // 0 dB at 90 degrees
+    EXPECT_NEAR(cell->mpCross13[0], 0.0f, 1e-6);  // 0 dB at 90 degrees
     EXPECT_NEAR(cell->mpCross13[1], 1.0f, 1e-6);
 }
 
@@ -337,8 +332,8 @@ TEST(CCrossSpectra, LimitTablesBecomeArrayNumbers) {
     CCrossSpectra spectra;
     ASSERT_EQ(spectra.AllocateHeader(100), kNoErr);  // 512 Doppler cells
     // Two entries for 8 Doppler cells: centre zero is array number 3.
-    std::vector<uint32_t> words = {0, 2, 0, 0, 0, 8, 0, 0, 2, 3, uint32_t(-1), 1,
-                                   1, 8, uint32_t(-4), 4};
+    std::vector<uint32_t> words = {
+        0, 2, 0, 0, 0, 8, 0, 0, 2, 3, uint32_t(-1), 1, 1, 8, uint32_t(-4), 4};
     ASSERT_EQ(spectra.SetLimitTable(0, words.data(), words.size()), kNoErr);
     const int32_t expected[] = {1, 2, 2, 4, 0, 7, -1, 7};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(int32_t(spectra.mpAlim[8 + i]), expected[i]) << i;

@@ -34,13 +34,9 @@ void PutWord(Bytes& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (24 - 8 * i));
 }
 
-XTestSpectra SmallSpectra() {
-    XTestSpectra s;
-    s.Fill();
-    return s;
+Bytes Word(uint32_t v) {
+    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
-
-Bytes Word(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
 
 // A header of two Doppler cells and `nRange` range cells from cell 1.
 Bytes SmallHeader(int nRange = 1) {
@@ -59,7 +55,7 @@ Bytes UnitScale() {
 
 TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
     CCrossSpectraShort spectra;
-    ASSERT_EQ(ReadReduced(spectra, ReducedFile(SmallSpectra()), 1), kNoErr);
+    ASSERT_EQ(ReadReduced(spectra, ReducedFile(XTestSpectra{}), 1), kNoErr);
     EXPECT_EQ(spectra.NumberOfDopplerCells(), 8);
     EXPECT_EQ(spectra.NumberOfRangeCells(), 3);
     EXPECT_EQ(spectra.mpCells, nullptr);
@@ -68,10 +64,16 @@ TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
     ASSERT_EQ(spectra.GetCsa5Header(&header), kNoErr);
     EXPECT_EQ(header.mfBandwidthKHz, 25.0f);
     EXPECT_EQ(header.mbSweepUp, 0);
+
+    // Without a spec the object reads the file it names itself.
+    CCrossSpectraShort named;
+    named.SetFileSpec(gFolder.Write("named.css", ReducedFile(XTestSpectra{})).c_str());
+    EXPECT_EQ(named.ReadReducedFile(nullptr, 1), kNoErr);
+    EXPECT_EQ(named.NumberOfRangeCells(), 3);
 }
 
 TEST(CCrossSpectraShort, ReducedAndFullFilesGiveTheSameSpectra) {
-    const XTestSpectra s = SmallSpectra();
+    const XTestSpectra s;  // 8 Doppler cells, 3 range cells
     CCrossSpectraShort reduced;
     const Bytes bytes = ReducedFile(s);
     ASSERT_EQ(ReadReduced(reduced, bytes, 0), kNoErr);
@@ -125,12 +127,12 @@ TEST(CCrossSpectraShort, MagnitudeAndPhaseFormsWithSignsAndMissingValues) {
     w.Chunk("cs4h", SmallHeader());
     w.Chunk("scal", UnitScale());
     w.Chunk("indx", Word(1));
-    w.Chunk("cs1a", {0x89, 10, 0x89, 10});                         // 10, 20 dB
-    w.Chunk("cs2a", {0x9C, 0, 0, 0, 100});                         // the step count: missing
-    w.Chunk("c12m", {0x81, 0x01, 10, 10});                         // 10, 20 dB
-    w.Chunk("c12a", {0x81, 0x01, 90, 90});                         // 90, 180 degrees
-    w.Chunk("csgn", {0x00, 0x00, 0x00, 0x00, 0x02, 0x01});         // 1x2 first of cell 1, second of cell 0
-    w.Chunk("zzzz", {1, 2, 3});                                    // unknown: skipped
+    w.Chunk("cs1a", {0x89, 10, 0x89, 10});                  // 10, 20 dB
+    w.Chunk("cs2a", {0x9C, 0, 0, 0, 100});                  // the step count: missing
+    w.Chunk("c12m", {0x81, 0x01, 10, 10});                  // 10, 20 dB
+    w.Chunk("c12a", {0x81, 0x01, 90, 90});                  // 90, 180 degrees
+    w.Chunk("csgn", {0x00, 0x00, 0x00, 0x00, 0x02, 0x01});  // 1x2 first of cell 1, second of cell 0
+    w.Chunk("zzzz", {1, 2, 3});                             // unknown: skipped
     w.End();
     CCrossSpectraShort spectra;
     ASSERT_EQ(ReadReduced(spectra, w.mBytes, 0), kNoErr);
@@ -175,8 +177,9 @@ TEST(CCrossSpectraShort, RangeCellIndexIsClampedToTheCells) {
         int32_t index;  // the file's range cell number; the header's first is 1
         int cell;
     };
-    const XCase cases[] = {{1, 0}, {2, 1}, {3, 2}, {4, 2}, {1000, 2}, {0, 0}, {-5, 0},
-                           {int32_t(0x80000000), 0}, {0x7FFFFFFF, 2}};
+    const XCase cases[] = {{1, 0},         {2, 1}, {3, 2},  {4, 2},
+                           {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
+                           {0x7FFFFFFF, 2}};
     for (const auto& c : cases) {
         CChunkWriter w;
         w.Begin("CSSY");
@@ -231,10 +234,11 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
         {"outer chunk cssy", lowerCase.mBytes, 1, kErrNotReducedSpectra},
         {"header of 9 bytes", shortHeader.mBytes, 0, kErrEndOfFile},
         {"empty file", {}, 0, kErrEndOfFile},
-        {"binary key", {0xC3, 0x00, 0xFF, 0x13, 0x00, 0x00, 0x00, 0x01, 0x01}, 0,
+        {"binary key",
+         {0xC3, 0x00, 0xFF, 0x13, 0x00, 0x00, 0x00, 0x01, 0x01},
+         0,
          kErrNotReducedSpectra},
-        {"binary size", {0xC3, 0x00, 0xFF, 0x13, 0x80, 0x80, 0x80, 0x80, 0x01}, 0,
-         kErrEndOfFile},
+        {"binary size", {0xC3, 0x00, 0xFF, 0x13, 0x80, 0x80, 0x80, 0x80, 0x01}, 0, kErrEndOfFile},
     };
     for (const auto& c : cases) {
         CCrossSpectraShort spectra;
@@ -299,7 +303,7 @@ TEST(CCrossSpectraShort, ChunksTooShortForTheirContent) {
 }
 
 TEST(CCrossSpectraShort, LyingSizesCountsAndIndexesGiveErrorsNotOverruns) {
-    const XTestSpectra s = SmallSpectra();
+    const XTestSpectra s;  // 8 Doppler cells, 3 range cells
     XReducedLayout layout;
     const Bytes good = ReducedFile(s, &layout);
     const uint32_t lies[] = {0, uint32_t(good.size() + 1), 0xFFFFFFFF};

@@ -40,19 +40,19 @@ TEST(CShortener, EveryCodeMovesTheRunningValue) {
         {"8-bit deltas", {0x81, 0x02, 0x01, 0x01, 0xFF}, {1, 2, 1}},
         {"16-bit deltas", {0x82, 0x01, 0x01, 0x00, 0xFF, 0xFE}, {256, 254}},
         {"24-bit deltas", {0xA4, 0x01, 0xFF, 0xFF, 0xFD, 0x01, 0x00, 0x00}, {-3, 65533}},
-        {"absolute values",
-         {0x94, 0x01, 0x00, 0x00, 0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xF6},
-         {5, -10}},
+        {"absolute values", {0x94, 0x01, 0x00, 0x00, 0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xF6}, {5, -10}},
         {"single items",
          {0x89, 0x05, 0x8A, 0x01, 0x00, 0xAC, 0x01, 0x00, 0x00, 0x9C, 0x7F, 0xFF, 0xFF, 0xFF},
          {5, 261, 65797, 2147483647}},
         {"absolute then delta", {0x9C, 0x00, 0x00, 0x00, 0x0A, 0x81, 0x00, 0xF6}, {10, 0}},
         {"unknown bytes are skipped", {0x00, 0x89, 0x03, 0x7E, 0x80, 0x89, 0x01}, {3, 4}},
-        {"a count of 255 means 256 items", [] {
+        {"a count of 255 means 256 items",
+         [] {
              Bytes b = {0x81, 0xFF};
              b.insert(b.end(), 256, 0x01);
              return b;
-         }(), [] {
+         }(),
+         [] {
              Ints v;
              for (int i = 1; i <= 64; ++i) v.push_back(i);  // capacity 64
              return v;
@@ -88,8 +88,8 @@ TEST(CShortener, IntegersBecomeScaledFloatsAndTheStepCountIsMissing) {
     ASSERT_EQ(shortener.SetCapacity(8), kNoErr);
     shortener.SetScale(1, -10.0f, 10.0f, 20.0f);  // one unit per step
     // 0, 5, 20 (the step count), -2, 19
-    const Bytes bytes = {0x94, 0x04, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 20,
-                         0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 19};
+    const Bytes bytes = {0x94, 0x04, 0,  0,    0,    0,    0,    0, 0, 5, 0,
+                         0,    0,    20, 0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 19};
     ASSERT_EQ(shortener.ExpandBytes(bytes.data(), bytes.size()), kNoErr);
     ASSERT_EQ(shortener.mnValues, 5u);
     const float* v = shortener.Values();
