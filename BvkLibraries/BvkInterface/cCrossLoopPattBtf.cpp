@@ -129,6 +129,7 @@ double ReadDate(const char* text) {
     long year = static_cast<long>(parts[0]);
     if (year < 50) year += 2000;
     else if (year < 100) year += 1900;
+    if (year > 9999) return 0;
     XCalendarDate date{};
     date.year = year;
     date.month = static_cast<long>(parts[1]);
