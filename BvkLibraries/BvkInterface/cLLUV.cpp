@@ -19,9 +19,9 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 // Upper bounds handed to LimitDegrees (the lower bound is always 0). Each
 // conversion keeps the bound it has always used, so values written by one
 // version of the tools compare equal with the next.
-constexpr double kLimitRadialDirection = 359.99999;    // direction back to the site
-constexpr double kLimitInverse = 359.9999999;          // bearings and directions from u/v
-constexpr double kLimitAdded = 359.999999999;          // values handed to the adders
+constexpr double kLimitRadialDirection = 359.99999;  // direction back to the site
+constexpr double kLimitInverse = 359.9999999;        // bearings and directions from u/v
+constexpr double kLimitAdded = 359.999999999;        // values handed to the adders
 
 // A flow at right angles to the radial is neither towards nor away from the
 // site and keeps a positive speed; the angle arithmetic leaves a few 1e-14
@@ -61,7 +61,8 @@ long ReserveArray(T*& array, long count) {
 template <class T>
 void ZeroRecords(T* array, long from, long to) {
     if (array && to > from) {
-        std::memset(static_cast<void*>(array + from), 0, static_cast<size_t>(to - from) * sizeof(T));
+        std::memset(static_cast<void*>(array + from), 0,
+                    static_cast<size_t>(to - from) * sizeof(T));
     }
 }
 
@@ -239,8 +240,8 @@ long CLLUV::AllocateMore(long count) {
         // grow by half at a time: a map of millions of vectors would
         // otherwise move its whole arrays once every 1024 vectors. Records
         // past the capacity are never touched, so they take no memory.
-        long reserve = mnReserved <= LONG_MAX - mnReserved / 2 ? mnReserved + mnReserved / 2
-                                                                 : LONG_MAX;
+        long reserve =
+            mnReserved <= LONG_MAX - mnReserved / 2 ? mnReserved + mnReserved / 2 : LONG_MAX;
         if (reserve < newCount) reserve = newCount;
         // An array that grew before a later one failed is merely larger than
         // needed; every array keeps at least mnReserved records and no stored
@@ -429,7 +430,9 @@ long CLLUV::FindVectorAtMaximumRange(double* maxRange) {
     return bestIndex;
 }
 
-void CLLUV::SetSiteCode(unsigned long site) { mnSiteCode = static_cast<uint32_t>(site); }
+void CLLUV::SetSiteCode(unsigned long site) {
+    mnSiteCode = static_cast<uint32_t>(site);
+}
 
 long CLLUV::SetOriginTime(unsigned long seconds, const char* timeZone) {
     const long previous = mnOriginTime;
@@ -680,13 +683,13 @@ long CLLUV::AddNewVectorLonLatUV(double lon, double lat, double u, double v, uns
     return index;
 }
 
-long CLLUV::AddNewVectorXYUV(double x, double y, double u, double v, unsigned long flags,
-                             double q0, double q1, double q2, double q3) {
+long CLLUV::AddNewVectorXYUV(double x, double y, double u, double v, unsigned long flags, double q0,
+                             double q1, double q2, double q3) {
     XDistVector offset{x, y};
     XLLUVVector position{};
     XYToLonLat(&offset, &position);
-    const long index =
-        AddNewVectorLonLatUV(position.mdLongitude, position.mdLatitude, u, v, flags, q0, q1, q2, q3);
+    const long index = AddNewVectorLonLatUV(position.mdLongitude, position.mdLatitude, u, v, flags,
+                                            q0, q1, q2, q3);
     // The offsets given are exact; the ones recomputed from the derived
     // position would carry the round trip's error.
     if (index >= 0 && mnUseDistance && mpDist) mpDist[index] = offset;
@@ -695,8 +698,8 @@ long CLLUV::AddNewVectorXYUV(double x, double y, double u, double v, unsigned lo
 
 long CLLUV::AddNewVector(double lon, double lat, double u, double v, double x, double y,
                          double range, double bearing, double velocity, double direction,
-                         unsigned long flags, double q0, double q1, double q2, double q3,
-                         double q4, long editCount, long radialCount) {
+                         unsigned long flags, double q0, double q1, double q2, double q3, double q4,
+                         long editCount, long radialCount) {
     const long index = TakeSlot();
     if (index < 0) return -1;
     SetVectorLonLatUV(index, lon, lat, u, v, 0, 0);

@@ -127,7 +127,7 @@ struct XCurFullVector {
 };
 
 class CLLUV {
-public:
+  public:
     CLLUV(unsigned long mapType, unsigned long vectorType);
     virtual ~CLLUV();
     CLLUV(const CLLUV&) = delete;
@@ -144,8 +144,8 @@ public:
     // Previous map time.
     virtual long SetOriginTime(unsigned long seconds, const char* timeZone);
     // Two-digit years: 0-79 are 2000-2079, 80-99 are 1980-1999. The seconds set.
-    virtual long SetOriginTime(long year, long month, long day, long hour, long minute,
-                               long second, const char* timeZone);
+    virtual long SetOriginTime(long year, long month, long day, long hour, long minute, long second,
+                               const char* timeZone);
     virtual void SetSiteCode(unsigned long site);
 
     // Allocation and growth.
@@ -168,9 +168,8 @@ public:
     long SetVectorFlag(long index, unsigned long flags);
     long SetVectorQuality(long index, double q0, double q1, double q2, double q3, double q4,
                           long editCount, long radialCount);
-    long SetVectorSixContributers(long index, unsigned long s1, unsigned long s2,
-                                  unsigned long s3, unsigned long s4, unsigned long s5,
-                                  unsigned long s6);
+    long SetVectorSixContributers(long index, unsigned long s1, unsigned long s2, unsigned long s3,
+                                  unsigned long s4, unsigned long s5, unsigned long s6);
     long SetSpectraSourceInfo(long index, long rangeCell, double bearing, double velocity);
     long SetWaveMapInfo(long index, double waveHeight, double wind);
     long GetVectorFromIndex(long index, XCurFullVector* out);
@@ -215,10 +214,10 @@ public:
                               double q0, double q1, double q2, double q3);
     long AddNewVectorXYUV(double x, double y, double u, double v, unsigned long flags, double q0,
                           double q1, double q2, double q3);
-    long AddNewVector(double lon, double lat, double u, double v, double x, double y,
-                      double range, double bearing, double velocity, double direction,
-                      unsigned long flags, double q0, double q1, double q2, double q3, double q4,
-                      long editCount, long radialCount);
+    long AddNewVector(double lon, double lat, double u, double v, double x, double y, double range,
+                      double bearing, double velocity, double direction, unsigned long flags,
+                      double q0, double q1, double q2, double q3, double q4, long editCount,
+                      long radialCount);
 
     // Control block.
     uint32_t mnMapType;
@@ -296,7 +295,7 @@ public:
     double mdTsunamiSimWaveHeight;
     double mdTsunamiSimWavePeriod;
 
-private:
+  private:
     // Applies `visit(a.field, b.field)` to every field of the information
     // block, in order.
     template <class A, class B, class Visit>

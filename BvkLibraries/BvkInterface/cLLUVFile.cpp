@@ -57,8 +57,8 @@ long CLLUVFile::ClearInfo() {
     const unsigned long version = static_cast<unsigned long>(CGeo::GetVersionNumber());
     const unsigned long date = static_cast<unsigned long>(CGeo::GetVersionDate());
     std::snprintf(msGeodVersion, sizeof msGeodVersion, "\"CGEO\" %lX.%02lX  %04lX %02lX %02lX",
-                  (version >> 8) & 0xFF, version & 0xFF, (date >> 16) & 0xFFFF,
-                  (date >> 8) & 0xFF, date & 0xFF);
+                  (version >> 8) & 0xFF, version & 0xFF, (date >> 16) & 0xFFFF, (date >> 8) & 0xFF,
+                  date & 0xFF);
     return kNoErr;
 }
 
@@ -68,8 +68,8 @@ long CLLUVFile::SetOriginTime(unsigned long seconds, const char* timeZone) {
     return CLLUV::SetOriginTime(seconds, timeZone);
 }
 
-long CLLUVFile::SetOriginTime(long year, long month, long day, long hour, long minute,
-                              long second, const char* timeZone) {
+long CLLUVFile::SetOriginTime(long year, long month, long day, long hour, long minute, long second,
+                              const char* timeZone) {
     return CLLUV::SetOriginTime(year, month, day, hour, minute, second, timeZone);
 }
 
@@ -78,9 +78,13 @@ void CLLUVFile::SetSiteCode(unsigned long site) {
     CLLUV::SetSiteCode(site);
 }
 
-long CLLUVFile::Finishing() { return BTFWriter::Finishing(); }
+long CLLUVFile::Finishing() {
+    return BTFWriter::Finishing();
+}
 
-long CLLUVFile::UnhandledKeyword(char*, char*) { return 1; }
+long CLLUVFile::UnhandledKeyword(char*, char*) {
+    return 1;
+}
 
 char* CLLUVFile::SetDistanceUnits(double metres, char* name) {
     mdDistanceUnitMeters = metres;

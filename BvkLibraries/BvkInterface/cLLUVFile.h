@@ -29,7 +29,7 @@ constexpr uint32_t kLLUVColumnEDVC = 0x800;
 constexpr uint32_t kLLUVColumnERTC = 0x1000;
 
 class CLLUVFile : public CLLUV, public BTFReader {
-public:
+  public:
     // A radial map with both position forms.
     CLLUVFile();
     ~CLLUVFile() override = default;
@@ -63,9 +63,9 @@ public:
     // coverage and origin.
     void SiteInfoToMeta();
 
-    long mnFormatVersion;     // classic file format version
+    long mnFormatVersion;  // classic file format version
     long mnFormatSubVersion;
-    long mnCombineMethod;     // total-vector combine method
+    long mnCombineMethod;  // total-vector combine method
     char msProcessingComment[256];
     char msGreatCircle[256];  // ellipsoid name, radius and inverse flattening
     char msGeodVersion[256];  // geodesy library version text
@@ -75,7 +75,7 @@ public:
     char msDistanceUnits[256];
     char msVelocityUnits[256];
 
-private:
+  private:
     long PrepareFirstRow();
     void ScanColumns();
     void StoreTypedRow(const char* row);

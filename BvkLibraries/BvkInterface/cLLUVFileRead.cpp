@@ -16,7 +16,9 @@
 
 namespace {
 
-constexpr uint32_t C(const char (&text)[5]) { return LLUVCode(text); }
+constexpr uint32_t C(const char (&text)[5]) {
+    return LLUVCode(text);
+}
 
 // File types of the LLUV family (the first code of "%FileType:").
 constexpr uint32_t kAcceptedFileTypes[] = {C("LLUV"), C("RDIF"), C("ETIF"), C("TOIF"),
@@ -72,7 +74,9 @@ uint32_t ClampToU32(double value) {
     return static_cast<uint32_t>(value);
 }
 
-long RoundToLong(double value) { return TruncateToLong(RoundTo(value, 1.0)); }
+long RoundToLong(double value) {
+    return TruncateToLong(RoundTo(value, 1.0));
+}
 
 // Reads `count` floats one after the other.
 void ReadFloats(const char* text, float* values, int count) {
@@ -294,8 +298,8 @@ long CLLUVFile::ProcessKeyword(unsigned long code, char* value) {
             long fields[6] = {};
             const char* cursor = text;
             for (long& field : fields) cursor += CStrConv::StringToLong(cursor, &field);
-            const XCalendarDate date{fields[0], fields[1], fields[2],
-                                     fields[3], fields[4], fields[5], 0};
+            const XCalendarDate date{fields[0], fields[1], fields[2], fields[3],
+                                     fields[4], fields[5], 0};
             mnPatternDate = ClampToU32(static_cast<double>(PlatformDateToSeconds(date)));
             break;
         }
@@ -402,30 +406,66 @@ void CLLUVFile::ScanColumns() {
                 // Six at most: the record holds six sites.
                 if (mnContributorCount < 6) mnContributorCount += 1;
                 break;
-            case C("SPRC"): mnSpectraSourceMask |= 1; break;
-            case C("SAOA"): mnSpectraSourceMask |= 2; break;
-            case C("SPCV"): mnSpectraSourceMask |= 4; break;
-            case C("BANG"): mnSpectraSourceMask |= 8; break;
-            case C("BADJ"): mnSpectraSourceMask |= 16; break;
+            case C("SPRC"):
+                mnSpectraSourceMask |= 1;
+                break;
+            case C("SAOA"):
+                mnSpectraSourceMask |= 2;
+                break;
+            case C("SPCV"):
+                mnSpectraSourceMask |= 4;
+                break;
+            case C("BANG"):
+                mnSpectraSourceMask |= 8;
+                break;
+            case C("BADJ"):
+                mnSpectraSourceMask |= 16;
+                break;
             case C("WIND"):
             case C("WVPD"):
             case C("WVHT"):
                 mnUseWaveMap = 1;
                 break;
-            case C("VFLG"): mnColumnMask |= kLLUVColumnVFLG; break;
-            case C("STDV"): mnColumnMask |= kLLUVColumnSTDV; break;
+            case C("VFLG"):
+                mnColumnMask |= kLLUVColumnVFLG;
+                break;
+            case C("STDV"):
+                mnColumnMask |= kLLUVColumnSTDV;
+                break;
             case C("ESPC"):
-            case C("SCDV"): mnColumnMask |= kLLUVColumnESPC; break;
-            case C("ETMP"): mnColumnMask |= kLLUVColumnETMP; break;
-            case C("SCMX"): mnColumnMask |= kLLUVColumnSCMX; break;
-            case C("MINV"): mnColumnMask |= kLLUVColumnMINV; break;
-            case C("MAXV"): mnColumnMask |= kLLUVColumnMAXV; break;
-            case C("EDIF"): mnColumnMask |= kLLUVColumnMINV | kLLUVColumnMAXV; break;
-            case C("UQAL"): mnColumnMask |= kLLUVColumnUQAL; break;
-            case C("VQAL"): mnColumnMask |= kLLUVColumnVQAL; break;
-            case C("CQAL"): mnColumnMask |= kLLUVColumnCQAL; break;
-            case C("EDVC"): mnColumnMask |= kLLUVColumnEDVC; break;
-            case C("ERTC"): mnColumnMask |= kLLUVColumnERTC; break;
+            case C("SCDV"):
+                mnColumnMask |= kLLUVColumnESPC;
+                break;
+            case C("ETMP"):
+                mnColumnMask |= kLLUVColumnETMP;
+                break;
+            case C("SCMX"):
+                mnColumnMask |= kLLUVColumnSCMX;
+                break;
+            case C("MINV"):
+                mnColumnMask |= kLLUVColumnMINV;
+                break;
+            case C("MAXV"):
+                mnColumnMask |= kLLUVColumnMAXV;
+                break;
+            case C("EDIF"):
+                mnColumnMask |= kLLUVColumnMINV | kLLUVColumnMAXV;
+                break;
+            case C("UQAL"):
+                mnColumnMask |= kLLUVColumnUQAL;
+                break;
+            case C("VQAL"):
+                mnColumnMask |= kLLUVColumnVQAL;
+                break;
+            case C("CQAL"):
+                mnColumnMask |= kLLUVColumnCQAL;
+                break;
+            case C("EDVC"):
+                mnColumnMask |= kLLUVColumnEDVC;
+                break;
+            case C("ERTC"):
+                mnColumnMask |= kLLUVColumnERTC;
+                break;
             default:
                 break;
         }
@@ -528,31 +568,71 @@ void CLLUVFile::StoreTypedRow(const char* row) {
         double value = 0.0;
         cursor += CStrConv::StringToDouble(cursor, &value);
         switch (mnColumnTypes[i]) {
-            case C("LOND"): if (geographic) geographic->mdLongitude = value; break;
-            case C("LATD"): if (geographic) geographic->mdLatitude = value; break;
+            case C("LOND"):
+                if (geographic) geographic->mdLongitude = value;
+                break;
+            case C("LATD"):
+                if (geographic) geographic->mdLatitude = value;
+                break;
             case C("VELU"):
-            case C("WPDU"): if (geographic) geographic->mdVelocityU = value * S; break;
+            case C("WPDU"):
+                if (geographic) geographic->mdVelocityU = value * S;
+                break;
             case C("VELV"):
-            case C("WPDV"): if (geographic) geographic->mdVelocityV = value * S; break;
-            case C("XDST"): if (offset) offset->mdX = value * D; break;
-            case C("YDST"): if (offset) offset->mdY = value * D; break;
-            case C("RNGE"): if (polar) polar->mdRange = value * D; break;
-            case C("BEAR"): if (polar) polar->mdBearing = value; break;
-            case C("CCBR"): if (polar && !hasBearing) polar->mdBearing = 360.0 - value; break;
+            case C("WPDV"):
+                if (geographic) geographic->mdVelocityV = value * S;
+                break;
+            case C("XDST"):
+                if (offset) offset->mdX = value * D;
+                break;
+            case C("YDST"):
+                if (offset) offset->mdY = value * D;
+                break;
+            case C("RNGE"):
+                if (polar) polar->mdRange = value * D;
+                break;
+            case C("BEAR"):
+                if (polar) polar->mdBearing = value;
+                break;
+            case C("CCBR"):
+                if (polar && !hasBearing) polar->mdBearing = 360.0 - value;
+                break;
             case C("VELO"):
-            case C("TTOS"): if (polar) polar->mdVelocity = value * S; break;
-            case C("WVPD"): if (polar) polar->mdVelocity = value; break;
+            case C("TTOS"):
+                if (polar) polar->mdVelocity = value * S;
+                break;
+            case C("WVPD"):
+                if (polar) polar->mdVelocity = value;
+                break;
             case C("HEAD"):
-            case C("WAVD"): if (polar) polar->mdDirection = value; break;
-            case C("CCHD"): if (polar && !hasHeading) polar->mdDirection = 360.0 - value; break;
-            case C("VFLG"): if (quality) quality->mnFlags = ClampToU32(value); break;
-            case C("EDVC"): if (quality) quality->mnEditCount = TruncateToLong(value); break;
-            case C("ERTC"): if (quality) quality->mnRadialCount = TruncateToLong(value); break;
-            case C("MAXV"): if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value * S); break;
+            case C("WAVD"):
+                if (polar) polar->mdDirection = value;
+                break;
+            case C("CCHD"):
+                if (polar && !hasHeading) polar->mdDirection = 360.0 - value;
+                break;
+            case C("VFLG"):
+                if (quality) quality->mnFlags = ClampToU32(value);
+                break;
+            case C("EDVC"):
+                if (quality) quality->mnEditCount = TruncateToLong(value);
+                break;
+            case C("ERTC"):
+                if (quality) quality->mnRadialCount = TruncateToLong(value);
+                break;
+            case C("MAXV"):
+                if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value * S);
+                break;
             case C("UQAL"):
-            case C("QTSU"): if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value); break;
-            case C("MINV"): if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value * S); break;
-            case C("VQAL"): if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value); break;
+            case C("QTSU"):
+                if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value);
+                break;
+            case C("MINV"):
+                if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value * S);
+                break;
+            case C("VQAL"):
+                if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value);
+                break;
             case C("ESPC"):
                 if (quality) quality->mfQuality[swapped ? 3 : 2] = LLUVNarrowToFloat(value);
                 break;
@@ -560,10 +640,16 @@ void CLLUVFile::StoreTypedRow(const char* row) {
                 if (quality) quality->mfQuality[swapped ? 2 : 3] = LLUVNarrowToFloat(value);
                 break;
             case C("STDV"):
-            case C("CQAL"): if (quality) quality->mfQuality[2] = LLUVNarrowToFloat(value); break;
-            case C("SCDV"): if (quality) quality->mfQuality[3] = LLUVNarrowToFloat(value); break;
+            case C("CQAL"):
+                if (quality) quality->mfQuality[2] = LLUVNarrowToFloat(value);
+                break;
+            case C("SCDV"):
+                if (quality) quality->mfQuality[3] = LLUVNarrowToFloat(value);
+                break;
             case C("EDIF"):
-            case C("SCMX"): if (quality) quality->mfQuality[4] = LLUVNarrowToFloat(value); break;
+            case C("SCMX"):
+                if (quality) quality->mfQuality[4] = LLUVNarrowToFloat(value);
+                break;
             case C("S1CN"):
             case C("S2CN"):
             case C("S3CN"):
@@ -575,11 +661,21 @@ void CLLUVFile::StoreTypedRow(const char* row) {
                     sites->mnContributor[slot] = static_cast<uint16_t>(TruncateToLong(value));
                 }
                 break;
-            case C("SPRC"): if (source) source->mnRangeCell = TruncateToLong(value); break;
-            case C("SAOA"): if (source) source->mdBearing = value; break;
-            case C("SPCV"): if (source) source->mdVelocity = value * S; break;
-            case C("WVHT"): if (wave) wave->mdWaveHeight = value; break;
-            case C("WIND"): if (wave) wave->mdWind = value; break;
+            case C("SPRC"):
+                if (source) source->mnRangeCell = TruncateToLong(value);
+                break;
+            case C("SAOA"):
+                if (source) source->mdBearing = value;
+                break;
+            case C("SPCV"):
+                if (source) source->mdVelocity = value * S;
+                break;
+            case C("WVHT"):
+                if (wave) wave->mdWaveHeight = value;
+                break;
+            case C("WIND"):
+                if (wave) wave->mdWind = value;
+                break;
             default:
                 break;  // the number is consumed and dropped
         }
@@ -626,10 +722,11 @@ void CLLUVFile::StoreUntypedRow(const char* row) {
         if (n <= 3 || count <= 3) return;
         AddNewVectorRangeBearing(c[0] * D, c[1], c[2] * S, c[3], c[4]);
     } else if (mnTableType == C("XYUV") && mnTableSubType == C("RAD1")) {
-        const long index = AddNewVector(0, 0, c[2] * S, c[3] * S, c[0] * D, c[1] * D, c[5] * D,
-                                        c[6], c[7], c[8], ClampToU32(c[4]), 0, 0, c[10], c[12],
-                                        c[11], 0, 0);
-        if (index >= 0 && mpSpectraSource) mpSpectraSource[index].mnRangeCell = TruncateToLong(c[9]);
+        const long index =
+            AddNewVector(0, 0, c[2] * S, c[3] * S, c[0] * D, c[1] * D, c[5] * D, c[6], c[7], c[8],
+                         ClampToU32(c[4]), 0, 0, c[10], c[12], c[11], 0, 0);
+        if (index >= 0 && mpSpectraSource)
+            mpSpectraSource[index].mnRangeCell = TruncateToLong(c[9]);
     }
     // Other tables (wave tables among them) keep nothing from untyped rows.
 }

@@ -86,10 +86,10 @@ TEST(CLLUVFileRead, RadialFileFillsInformationAndVectorsInStoreUnits) {
     EXPECT_NEAR(g.mdVelocityV, 0.05, 1e-15);
     const XQualityVector& q = file.mpQuality[0];
     EXPECT_EQ(q.mnFlags, 128u);
-    EXPECT_EQ(q.mfQuality[2], 1.5f);   // ESPC
-    EXPECT_EQ(q.mfQuality[3], 2.5f);   // ETMP
-    EXPECT_EQ(q.mfQuality[0], 0.2f);   // MAXV 20 cm/s
-    EXPECT_EQ(q.mfQuality[1], -0.03f); // MINV -3 cm/s
+    EXPECT_EQ(q.mfQuality[2], 1.5f);    // ESPC
+    EXPECT_EQ(q.mfQuality[3], 2.5f);    // ETMP
+    EXPECT_EQ(q.mfQuality[0], 0.2f);    // MAXV 20 cm/s
+    EXPECT_EQ(q.mfQuality[1], -0.03f);  // MINV -3 cm/s
     EXPECT_EQ(q.mnEditCount, 4);
     EXPECT_EQ(q.mnRadialCount, 2);
     EXPECT_NEAR(file.mpDist[0].mdX, 1784.9, 1e-9);  // 1.7849 km
@@ -132,7 +132,8 @@ TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
              EXPECT_NEAR(f.mpLLUV[0].mdVelocityV, 0.03, 1e-15);
          }},
         {"LLWV WVM1", "LOND LATD WPDU WPDV WVHT WIND", " 5.0 50.0 1.5 -2.0 3.25 12.0\n",
-         kLLUVVectorGeographic, [](const CLLUVFile& f) {
+         kLLUVVectorGeographic,
+         [](const CLLUVFile& f) {
              EXPECT_EQ(f.mpLLUV[0].mdVelocityU, 1.5);  // wave maps keep values unscaled
              EXPECT_EQ(f.mpWaveMap[0].mdWaveHeight, 3.25);
              EXPECT_EQ(f.mpWaveMap[0].mdWind, 12.0);
@@ -155,9 +156,9 @@ TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
 
 TEST(CLLUVFileRead, MapTypeComesFromTheFileSubtype) {
     const std::pair<const char*, uint32_t> cases[] = {
-        {"RDL7", kLLUVMapRadial}, {"rdls", kLLUVMapRadial}, {"RUV1", kLLUVMapRadial},
+        {"RDL7", kLLUVMapRadial},     {"rdls", kLLUVMapRadial},     {"RUV1", kLLUVMapRadial},
         {"ELT1", kLLUVMapElliptical}, {"elps", kLLUVMapElliptical}, {"TM01", kLLUVMapTsunami},
-        {"wvmp", kLLUVMapWave}, {"TOT4", kLLUVMapTotal}, {"RDX1", kLLUVMapTotal}};
+        {"wvmp", kLLUVMapWave},       {"TOT4", kLLUVMapTotal},      {"RDX1", kLLUVMapTotal}};
     for (const auto& [subtype, mapType] : cases) {
         SCOPED_TRACE(subtype);
         CLLUVFile file;
@@ -348,7 +349,7 @@ TEST(CLLUVFileRead, OnlyTheFirstTableGivesVectorsAndRowsFitTheColumns) {
     const std::string text =
         TableFile("LLUV RDL5", "LOND LATD VELU VELV",
                   " 1 2 3 4\n"
-                  " 5 6\n"                  // short: the rest stays 0
+                  " 5 6\n"                   // short: the rest stays 0
                   " 7 8 9 10 11 12 13 14\n"  // long: the extra numbers are ignored
                   "\n") +
         "%TableType: LLUV RDL5\n%TableColumnTypes: LOND LATD\n%TableStart:\n 90 91\n%TableEnd:\n";
@@ -376,9 +377,12 @@ TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
          }},
         {"%AntennaBearing: none", [](auto& f) { EXPECT_EQ(f.GetAntennaBearing(), 1440.0); }},
         {"%AntennaBearing: 0.0", [](auto& f) { EXPECT_EQ(f.GetAntennaBearing(), 0.0); }},
-        {"%TransmitBandwidthKHz: 150.5", [](auto& f) { EXPECT_EQ(f.mdTransmitBandwidthHz, 150500.0); }},
-        {"%RangeResolutionMeters: 300.00", [](auto& f) { EXPECT_EQ(f.mdRangeResolutionMeters, 300.0); }},
-        {"%CurrentVelocityLimit: 150.0", [](auto& f) { EXPECT_EQ(f.mfMaximumCurrentVelocity, 150.0f); }},
+        {"%TransmitBandwidthKHz: 150.5",
+         [](auto& f) { EXPECT_EQ(f.mdTransmitBandwidthHz, 150500.0); }},
+        {"%RangeResolutionMeters: 300.00",
+         [](auto& f) { EXPECT_EQ(f.mdRangeResolutionMeters, 300.0); }},
+        {"%CurrentVelocityLimit: 150.0",
+         [](auto& f) { EXPECT_EQ(f.mfMaximumCurrentVelocity, 150.0f); }},
         {"%PatternPhaseCorrections: 12.5  -40.25",
          [](auto& f) {
              EXPECT_EQ(f.mfPatternPhaseCorrections[0], 12.5f);
@@ -391,7 +395,8 @@ TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
         {"%LLUVSpec: 1.05\n%PatternType: Ideal", [](auto& f) { EXPECT_EQ(f.mnPatternType, 1); }},
         {"%PatternDate: 2007 12 20  10 00 00",
          [](auto& f) { EXPECT_EQ(f.mnPatternDate, 3280989600u); }},
-        {"%PatternUUID: \"1A2B-3C\" trailing", [](auto& f) { EXPECT_STREQ(f.msPatternUUID, "1A2B-3C"); }},
+        {"%PatternUUID: \"1A2B-3C\" trailing",
+         [](auto& f) { EXPECT_STREQ(f.msPatternUUID, "1A2B-3C"); }},
         {"%GreatCircle: \"Sphere\" 6367450.000  0.000000000000",
          [](auto& f) { EXPECT_STREQ(f.msGreatCircle, "\"Sphere\" 6367450.000  0.000000000000"); }},
         {"%CombineMethod: 2", [](auto& f) { EXPECT_EQ(f.mnCombineMethod, 2); }},
@@ -400,32 +405,36 @@ TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
          [](auto& f) { EXPECT_EQ(f.mdTsunamiStripThickness, 2500.0); }},
         {"%TsunamiDetRadCoverageLong: 1.5 minutes",
          [](auto& f) { EXPECT_EQ(f.mdTsunamiCoverageLong, 90.0); }},
-        {"%TsunamiSimWaveHeight: 25.0 cm", [](auto& f) { EXPECT_EQ(f.mdTsunamiSimWaveHeight, 0.25); }},
+        {"%TsunamiSimWaveHeight: 25.0 cm",
+         [](auto& f) { EXPECT_EQ(f.mdTsunamiSimWaveHeight, 0.25); }},
         {"%TsunamiSimShelfStart: 2008 03 14  12 00 00",
          [](auto& f) { EXPECT_EQ(f.mdTsunamiSimShelfStart, 227188800.0); }},  // since 2001, GMT
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         CLLUVFile file;
-        ASSERT_EQ(ReadText(file, std::string("%BTF: 1.00\n%FileType: LLUV rdls\n") + c.line + "\n"), 0);
+        ASSERT_EQ(ReadText(file, std::string("%BTF: 1.00\n%FileType: LLUV rdls\n") + c.line + "\n"),
+                  0);
         c.check(file);
     }
 }
 
 TEST(CLLUVFileRead, ReceiverBeforeAnyOriginBecomesTheOrigin) {
     CLLUVFile first;
-    ASSERT_EQ(ReadText(first, "%BTF: 1.00\n%FileType: LLUV rdls\n"
-                              "%ReceiverLocation:  36.9000000 -122.0000000\n"),
+    ASSERT_EQ(ReadText(first,
+                       "%BTF: 1.00\n%FileType: LLUV rdls\n"
+                       "%ReceiverLocation:  36.9000000 -122.0000000\n"),
               0);
     EXPECT_NEAR(first.GetOriginLatitude(), 36.9, 1e-12);
     EXPECT_EQ(first.mdReceiverX, 0.0);
 
     // 0.01 degrees of latitude north of the origin: about 1.1 km north, 0 east.
     CLLUVFile second;
-    ASSERT_EQ(ReadText(second, "%BTF: 1.00\n%FileType: LLUV rdls\n"
-                               "%Origin:  36.9000000 -122.0000000\n"
-                               "%ReceiverLocation:  36.9100000 -122.0000000\n"
-                               "%TransmitterLocation:  36.9000000 -122.0000000\n"),
+    ASSERT_EQ(ReadText(second,
+                       "%BTF: 1.00\n%FileType: LLUV rdls\n"
+                       "%Origin:  36.9000000 -122.0000000\n"
+                       "%ReceiverLocation:  36.9100000 -122.0000000\n"
+                       "%TransmitterLocation:  36.9000000 -122.0000000\n"),
               0);
     EXPECT_NEAR(second.GetOriginLatitude(), 36.9, 1e-12);
     EXPECT_NEAR(second.mdReceiverX, 0.0, 1e-6);
@@ -434,9 +443,16 @@ TEST(CLLUVFileRead, ReceiverBeforeAnyOriginBecomesTheOrigin) {
 }
 
 TEST(CLLUVFileRead, FileTypesOutsideTheFamilyAreRefused) {
-    const std::pair<const char*, long> cases[] = {
-        {"LLUV", 0}, {"RDIF", 0}, {"ETIF", 0}, {"TOIF", 0}, {"TSIF", 0},
-        {"TMAP", 0}, {"WAVE", 0}, {"WMIF", 0}, {"RDTb", kErrBadArgument}, {"lluv", kErrBadArgument}};
+    const std::pair<const char*, long> cases[] = {{"LLUV", 0},
+                                                  {"RDIF", 0},
+                                                  {"ETIF", 0},
+                                                  {"TOIF", 0},
+                                                  {"TSIF", 0},
+                                                  {"TMAP", 0},
+                                                  {"WAVE", 0},
+                                                  {"WMIF", 0},
+                                                  {"RDTb", kErrBadArgument},
+                                                  {"lluv", kErrBadArgument}};
     for (const auto& [type, expected] : cases) {
         SCOPED_TRACE(type);
         CLLUVFile file;
@@ -470,16 +486,22 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
         {"empty file", "", kBtfErrNoFileType, 0},
         {"only the version", "%BTF: 1.00\n", kBtfErrNoFileType, 0},
         {"table cut mid-row", TableFile("LLUV RDL5", "LOND LATD", " 1.5 2.").substr(0, 120), 0, -1},
-        {"binary rows", TableFile("LLUV RDL5", "LOND LATD VFLG EDVC S1CN SPRC",
-                                  std::string(" nan inf -inf nan -inf inf\n \x01\xff\x80\x7f\x00\x00 9e99\n", 40)),
+        {"binary rows",
+         TableFile("LLUV RDL5", "LOND LATD VFLG EDVC S1CN SPRC",
+                   std::string(" nan inf -inf nan -inf inf\n \x01\xff\x80\x7f\x00\x00 9e99\n", 40)),
          0, -1},
-        {"garbage rows", TableFile("LLUV RDL5", "LOND LATD VELU", " abc def\n ******\n --1\n"), 0, 3},
+        {"garbage rows", TableFile("LLUV RDL5", "LOND LATD VELU", " abc def\n ******\n --1\n"), 0,
+         3},
         {"128 unknown columns", TableFile("LLUV RDL5", unknownColumns, longRow + "\n"), 0, 1},
-        {"huge numbers", TableFile("LLUV RDL5", "LOND MAXV EDVC VFLG S1CN SPRC", longRow + "\n"), 0, 1},
-        {"lying row count", TableFile("LLUV RDL5", "LOND LATD", " 1 2\n 3 4\n 5 6\n",
-                                      "%TableRows: 2147483647\n"), 0, 3},
-        {"negative row count", TableFile("LLUV RDL5", "LOND LATD", " 1 2\n",
-                                         "%TableRows: -5\n%TableColumns: 99999999999\n"), 0, 1},
+        {"huge numbers", TableFile("LLUV RDL5", "LOND MAXV EDVC VFLG S1CN SPRC", longRow + "\n"), 0,
+         1},
+        {"lying row count",
+         TableFile("LLUV RDL5", "LOND LATD", " 1 2\n 3 4\n 5 6\n", "%TableRows: 2147483647\n"), 0,
+         3},
+        {"negative row count",
+         TableFile("LLUV RDL5", "LOND LATD", " 1 2\n",
+                   "%TableRows: -5\n%TableColumns: 99999999999\n"),
+         0, 1},
         {"untyped long row", Untyped("LLUV CUV3", 2000000000, longRow + "\n"), 0, 1},
     };
     for (const Case& c : cases) {
@@ -507,7 +529,7 @@ TEST(CLLUVFileRead, TenMillionRowsTakeNoMoreMemoryThanTheVectors) {
         }
         return 0L;
     };
-    const long before = statusKilobytes("VmRSS:");
+    [[maybe_unused]] const long before = statusKilobytes("VmRSS:");
 
     // The lines are generated one at a time and handed to the reader's line
     // classifier, as the file loop would hand them, so that nothing but the
@@ -515,8 +537,7 @@ TEST(CLLUVFileRead, TenMillionRowsTakeNoMoreMemoryThanTheVectors) {
     CLLUVFile file;
     file.mnVectorType = 0;  // geographic only, as the columns say
     char header[][64] = {"%FileType: LLUV rdls", "%TableType: LLUV RDL5",
-                         "%TableColumnTypes: LOND LATD VELU VELV", "%TableRows: 3",
-                         "%TableStart:"};
+                         "%TableColumnTypes: LOND LATD VELU VELV", "%TableRows: 3", "%TableStart:"};
     for (char* line : header) ASSERT_EQ(file.ProcessLine(line), 0);
     char row[32];
     for (long i = 0; i < rows; ++i) {

@@ -31,8 +31,8 @@ TEST(CLLUVGeometry, RangeAndBearingSurviveTheTripThroughTheGeographicForm) {
         double latitude, longitude;
     };
     // Mid-latitudes both sides, the equator, high north, next to the date line.
-    const Origin origins[] = {{36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0},
-                              {-45.0, 179.95}};
+    const Origin origins[] = {
+        {36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0}, {-45.0, 179.95}};
     const double ranges[] = {500.0, 1500.0, 45000.0, 220000.0};  // radar cells are km
     const double bearings[] = {0.0, 0.05, 45.0, 90.0, 179.9, 180.0, 271.3, 359.95};
     for (const Origin& origin : origins) {
@@ -80,8 +80,8 @@ TEST(CLLUVGeometry, XYOfAPlacedVectorIsRangeAlongTheBearing) {
 TEST(CLLUVGeometry, XYToLonLatAndBackGivesTheSameOffsets) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
     SetOrigin(store, -33.8, 151.3);
-    const XDistVector offsets[] = {{0.0, 0.0}, {1000.0, 0.0}, {0.0, -2500.0}, {-40000.0, 25000.0},
-                                   {123456.0, 78901.0}};
+    const XDistVector offsets[] = {
+        {0.0, 0.0}, {1000.0, 0.0}, {0.0, -2500.0}, {-40000.0, 25000.0}, {123456.0, 78901.0}};
     for (const XDistVector& given : offsets) {
         SCOPED_TRACE(testing::Message() << given.mdX << "," << given.mdY);
         XDistVector in = given;
@@ -119,7 +119,7 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
+        SetOrigin(store, 0.0, 0.0);
         XLLUVVector flow{0.0, 0.0, c.u, c.v};
         XRBVDVector polar{1000.0, 90.0, 0.0, 0.0};
         ASSERT_EQ(store.UVToVelDirection(&flow, &polar), 0);
@@ -148,7 +148,7 @@ TEST(CLLUVGeometry, RightAngleFlowKeepsItsSignOnEveryRadial) {
         for (double sign : {1.0, -1.0}) {
             SCOPED_TRACE(testing::Message() << bearing << " " << sign);
             CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
+            SetOrigin(store, 0.0, 0.0);
             XLLUVVector flow{0.0, 0.0, 0.2 * sign * acrossU, 0.2 * sign * acrossV};
             XRBVDVector polar{500.0, bearing, 0.0, 0.0};
             store.UVToVelDirection(&flow, &polar);
@@ -201,7 +201,7 @@ TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
         SCOPED_TRACE(c.name);
         // A polar-only store keeps the value the adder stored.
         CLLUV polarOnly(kLLUVMapRadial, kLLUVVectorPolar);
-    SetOrigin(polarOnly, 0.0, 0.0);
+        SetOrigin(polarOnly, 0.0, 0.0);
         ASSERT_EQ(polarOnly.Allocate(-1, 0), 0);
         ASSERT_EQ(polarOnly.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         EXPECT_NEAR(polarOnly.mpRBVD[0].mdDirection, c.storedBeforeDerive, 1e-9);
@@ -209,7 +209,7 @@ TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
         // A full store derives u, v at once, filling a marker with the way
         // back to the site (270 for a vector due east on the equator).
         CLLUV full(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(full, 0.0, 0.0);
+        SetOrigin(full, 0.0, 0.0);
         ASSERT_EQ(full.Allocate(-1, 0), 0);
         ASSERT_EQ(full.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         const double direction = full.mpRBVD[0].mdDirection;
@@ -274,8 +274,8 @@ TEST(CLLUVGeometry, AddNewVectorStoresEveryFormAsGiven) {
     store.mnQualityMode = 7;
     store.mnUseDistance = 1;
     ASSERT_EQ(store.Allocate(-1, 0), 0);
-    ASSERT_EQ(store.AddNewVector(1.0, 2.0, 0.3, 0.4, 5.0, 6.0, 7000.0, 370.0, -0.5, -10.0, 9u, 1,
-                                 2, 3, 4, 5, 6, 7),
+    ASSERT_EQ(store.AddNewVector(1.0, 2.0, 0.3, 0.4, 5.0, 6.0, 7000.0, 370.0, -0.5, -10.0, 9u, 1, 2,
+                                 3, 4, 5, 6, 7),
               0);
     EXPECT_EQ(store.mpLLUV[0].mdLongitude, 1.0);  // nothing derived
     EXPECT_EQ(store.mpLLUV[0].mdVelocityV, 0.4);
