@@ -193,7 +193,11 @@ long CReportRadial::ProcessTableRow(char* row) {
     n = 0;
     p += CStrConv::StringToLong(p, &n);
     r.mnValidDopplerCells = static_cast<int32_t>(n);
-    p += CStrConv::StringToDouble(p, &r.mdDualAnglePercent);
+    // The column shows the percentage plus a half, rounded; taking the half
+    // off again keeps a row unchanged however often its file is rewritten.
+    double shown = 0;
+    p += CStrConv::StringToDouble(p, &shown);
+    r.mdDualAnglePercent = shown - 0.5;
     int32_t* counts[] = {&r.mnVectorCount, &r.mnVectorsPerRange, &r.mnRangeCells};
     for (int32_t* c : counts) {
         n = 0;

@@ -223,7 +223,7 @@ TEST(CReportRadial, ReadsWrittenFileBack) {
     EXPECT_DOUBLE_EQ(t.mdSignalToNoise[2], -3.0);
     EXPECT_EQ(t.mnDiagRangeCell, 3);
     EXPECT_EQ(t.mnValidDopplerCells, 45);
-    EXPECT_DOUBLE_EQ(t.mdDualAnglePercent, 13.0);
+    EXPECT_DOUBLE_EQ(t.mdDualAnglePercent, 12.5);  // the shown 13 less the half
     EXPECT_EQ(t.mnVectorCount, 250);
     EXPECT_EQ(t.mnVectorsPerRange, 7);
     EXPECT_EQ(t.mnRangeCells, 31);
@@ -236,7 +236,22 @@ TEST(CReportRadial, ReadsWrittenFileBack) {
     EXPECT_EQ(got[1].mnTime, kSunday2Mar2008 + 604799);
     EXPECT_EQ(got[1].mnRadialType, 2u);
     EXPECT_DOUBLE_EQ(got[1].mdAmp1, 900.0);
-    EXPECT_DOUBLE_EQ(got[1].mdDualAnglePercent, 3.0);
+    EXPECT_DOUBLE_EQ(got[1].mdDualAnglePercent, 2.5);
+
+    // Written again, every row comes out as it was: a weekly file is
+    // rewritten on every run and its earlier rows must not drift.
+    CFileSpec again;
+    again.SetFileSpec(dir.File("again.rdt").c_str());
+    ASSERT_EQ(back.WriteReportFile(&again), kNoErr);
+    auto rows = [](const std::string& text) {
+        std::vector<std::string> out;
+        for (const std::string& line : Lines(text))
+            if (!line.empty() && line[0] == ' ') out.push_back(line);
+        return out;
+    };
+    std::vector<std::string> firstRows = rows(ReadBytes(path));
+    ASSERT_EQ(firstRows.size(), 2u);
+    EXPECT_EQ(rows(ReadBytes(dir.File("again.rdt"))), firstRows);
 }
 
 TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
@@ -268,7 +283,7 @@ TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
     EXPECT_DOUBLE_EQ(got[0].mdNoiseFloor[2], -120.0);
     EXPECT_DOUBLE_EQ(got[0].mdSignalToNoise[0], 10.0);
     EXPECT_EQ(got[0].mnValidDopplerCells, 50);
-    EXPECT_DOUBLE_EQ(got[0].mdDualAnglePercent, 7.0);
+    EXPECT_DOUBLE_EQ(got[0].mdDualAnglePercent, 6.5);
     EXPECT_DOUBLE_EQ(got[0].mdMaxRange, 40000.0);
     EXPECT_DOUBLE_EQ(got[0].mdMaxVelocity, -0.5);
     EXPECT_DOUBLE_EQ(got[0].mdMeanVelocity, 0.255);
