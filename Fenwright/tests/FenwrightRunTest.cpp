@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    std::string out;
+    int status;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The lines of a report file that are table rows.
+std::vector<std::string> Rows(const std::string& text) {
+    std::vector<std::string> rows;
+    for (const std::string& line : Lines(text))
+        if (!line.empty() && line[0] == ' ') rows.push_back(line);
+    return rows;
+}
+
+std::string Keyword(const std::string& text, const std::string& name) {
+    for (const std::string& line : Lines(text))
+        if (line.rfind("%" + name + ":", 0) == 0) return line;
+    return "";
+}
+
+// 1904 seconds of Sunday 2 March 2008 00:00: 38,047 days after 1904-01-01
+// (104 years with 26 leap days, then 31 + 29 + 1 days of 2008).
+constexpr uint32_t kSunday2Mar2008 = 3287260800U;
+constexpr uint32_t kDay = 86400;
+
+// A station in a temporary folder: processing, diagnostics and configs.
+class Station : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static const unsigned run = std::random_device{}();
+        static int serial = 0;
+        root = fs::temp_directory_path() /
+               ("fenwright-" + std::to_string(run) + "-" + std::to_string(++serial));
+        proc = root / "Processing";
+        diag = root / "Diagnostics";
+        cfg = root / "Configs";
+        fs::create_directories(proc);
+        fs::create_directories(diag);
+        fs::create_directories(cfg);
+        WriteBytes(cfg / "Header.txt", "1 ABCD \"Brenvik Point\"\n36.5N 122.0W\n");
+        WriteBytes(root / "CSQ_ABCD_08_03_04_1600.cs", "");
+        WriteBytes(proc / "SpectraToProcess.txt",
+                   (root / "CSQ_ABCD_08_03_04_1600.cs").string() + "\n");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    // The processing chain's diagnostics of one radial file at `time`.
+    void WriteDiagInfo(uint32_t time) {
+        WriteBytes(proc / "RadialDiagInfo.txt",
+                   "1 1 0 0 0 0 -100 -100 -110 -110 -120 -120 10 10 10 " + std::to_string(time) +
+                       " 3 40 12.2\n");
+    }
+
+    RunResult Run(const std::vector<std::string>& args, const std::string& tz = "UTC") {
+        std::string cmd =
+            "cd " + Quote(root.string()) + " && TZ=" + Quote(tz) + " " + Quote(FENWRIGHT_EXE);
+        for (const auto& a : args) cmd += " " + Quote(a);
+        RunResult r{"", -1};
+        FILE* pipe = popen(cmd.c_str(), "r");
+        if (pipe == nullptr) return r;
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+        int raw = pclose(pipe);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return r;
+    }
+    RunResult RunStation(const std::string& level, const std::string& radialType,
+                         const std::string& tz = "UTC") {
+        return Run({level, radialType, proc.string(), diag.string(), cfg.string()}, tz);
+    }
+
+    // Output after the running line, which carries the build's version.
+    static std::string AfterRunningLine(const std::string& out) {
+        if (out.rfind(" Running Fenwright ", 0) != 0) return "<no running line>";
+        return out.substr(out.find('\n') + 1);
+    }
+
+    size_t DiagCount() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(diag), {}));
+    }
+
+    fs::path root, proc, diag, cfg;
+};
+
+const std::string kNoSource =
+    "Failure -43: Couldn't find source file \"RdlsXXXX_00_00_00_0000.rv\" or "
+    "\"RadialData.txt\"\n";
+
+// Row of the test diagnostics line with no vector statistics: amplitudes 1,
+// noise floors the means -100, -110, -120, signal to noise +10, range cell
+// 3, 40 Doppler cells, 12.2 + 0.5 percent shown as 13, spectra type 'Q' (81).
+std::string Row(long offset, int radialType, const char* date) {
+    char row[512];
+    std::snprintf(row, sizeof row,
+                  "  %9ld   1.0000  1.0000     0.0     0.0     0.0    0.0  -100. -110. -120."
+                  "  +10. +10. +10.    3      40    13     0      0     0    0.0    0.0    0.0"
+                  "     0.0    %4d     81   %s",
+                  offset, radialType, date);
+    return row;
+}
+
+TEST_F(Station, KeepsOneFilePerWeek) {
+    // Tuesday 4 March 2008 16:00: a new file for the week of Sunday 2 March.
+    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+    RunResult first = RunStation("2", "1");
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(AfterRunningLine(first.out),
+              "  Diagnostic output level 2\n" + kNoSource +
+                  " Starting new radial diagnostic STAT_ABCD_2008_03_02.rdt\n");
+    const fs::path week = diag / "STAT_ABCD_2008_03_02.rdt";
+    std::string text = ReadBytes(week);
+    EXPECT_EQ(Keyword(text, "FileType"), "%FileType: DIAG rads \"Tesmara Report\"");
+    EXPECT_EQ(Keyword(text, "Site"), "%Site: ABCD \"\"");
+    EXPECT_EQ(Keyword(text, "TimeStamp"), "%TimeStamp: 2008 03 02  00 00 00");
+    EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: 1");
+    EXPECT_EQ(Keyword(text, "ProcessingTool").rfind("%ProcessingTool: \"Fenwright\" ", 0), 0u);
+    std::vector<std::string> rows = Rows(text);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
+    const std::string uuid = Keyword(text, "UUID");
+
+    // Wednesday 00:30, another radial type: appended to the same file, which
+    // keeps its identifier and its single tool line.
+    WriteDiagInfo(kSunday2Mar2008 + 3 * kDay + 1800);
+    RunResult second = RunStation("2", "2");
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(AfterRunningLine(second.out), "  Diagnostic output level 2\n" + kNoSource);
+    text = ReadBytes(week);
+    EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: 2");
+    EXPECT_EQ(Keyword(text, "UUID"), uuid);
+    rows = Rows(text);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
+    EXPECT_EQ(rows[1], Row(261000, 2, "2008 03 05  00 30 00"));
+    EXPECT_EQ(DiagCount(), 1u);  // no ".new" or old copy left behind
+
+    // The same radial file again: a second record of the same time.
+    EXPECT_EQ(RunStation("0", "2").status, 0);
+    EXPECT_EQ(Rows(ReadBytes(week)).size(), 3u);
+
+    // Sunday 9 March 00:00 starts the next week's file; the old one stays.
+    std::string before = ReadBytes(week);
+    WriteDiagInfo(kSunday2Mar2008 + 7 * kDay);
+    RunResult third = RunStation("0", "1");
+    EXPECT_EQ(third.status, 0);
+    EXPECT_EQ(third.out, kNoSource);  // at level 0 only the failure line
+    EXPECT_EQ(ReadBytes(week), before);
+    std::string next = ReadBytes(diag / "STAT_ABCD_2008_03_09.rdt");
+    EXPECT_EQ(Keyword(next, "TimeStamp"), "%TimeStamp: 2008 03 09  00 00 00");
+    rows = Rows(next);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], Row(0, 1, "2008 03 09  00 00 00"));
+}
+
+TEST_F(Station, WeekStartsAcrossMonthsAndClockChanges) {
+    struct Case {
+        const char* tz;
+        uint32_t time;
+        const char* file;
+        long offset;
+        const char* date;
+    };
+    // Sunday 9 March 2008 = 2 March + 7 days; Sunday 29 June 2008 = 2 March
+    // + 119 days (31 + 30 + 31 + 27). Offsets are wall-clock seconds, so the
+    // hour skipped on 9 March in Los Angeles is not taken off.
+    const uint32_t sunday9Mar = kSunday2Mar2008 + 7 * kDay;
+    const uint32_t sunday29Jun = kSunday2Mar2008 + 119 * kDay;
+    const Case cases[] = {
+        {"America/Los_Angeles", sunday9Mar + 2 * kDay + 12 * 3600, "STAT_ABCD_2008_03_09.rdt",
+         216000, "2008 03 11  12 00 00"},
+        {"Europe/Berlin", sunday9Mar + 2 * kDay + 12 * 3600, "STAT_ABCD_2008_03_09.rdt", 216000,
+         "2008 03 11  12 00 00"},
+        {"America/Los_Angeles", sunday9Mar + 3 * 3600 + 30 * 60, "STAT_ABCD_2008_03_09.rdt", 12600,
+         "2008 03 09  03 30 00"},
+        {"Europe/Berlin", sunday9Mar - 1, "STAT_ABCD_2008_03_02.rdt", 604799,
+         "2008 03 08  23 59 59"},
+        {"UTC", sunday29Jun + 2 * kDay + 6 * 3600, "STAT_ABCD_2008_06_29.rdt", 194400,
+         "2008 07 01  06 00 00"},
+        {"Australia/Sydney", sunday29Jun + 2 * kDay + 6 * 3600, "STAT_ABCD_2008_06_29.rdt", 194400,
+         "2008 07 01  06 00 00"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(diag);
+        WriteDiagInfo(c.time);
+        RunResult r = RunStation("0", "1", c.tz);
+        EXPECT_EQ(r.status, 0) << c.tz;
+        std::vector<std::string> rows = Rows(ReadBytes(diag / c.file));
+        ASSERT_EQ(rows.size(), 1u) << c.tz << " " << c.file;
+        EXPECT_EQ(rows[0], Row(c.offset, 1, c.date)) << c.tz;
+    }
+}
+
+TEST_F(Station, MissingDiagnosticsEndTheRun) {
+    // -43 leaves the program as its low byte, 213.
+    RunResult quiet = RunStation("0", "1");
+    EXPECT_EQ(quiet.status, 213);
+    EXPECT_EQ(quiet.out, "");
+    RunResult told = RunStation("2", "1");
+    EXPECT_EQ(told.status, 213);
+    EXPECT_EQ(AfterRunningLine(told.out),
+              "  Diagnostic output level 2\n Failed -43 : Couldn't open RadialDiagInfo.txt");
+    EXPECT_EQ(DiagCount(), 0u);
+}
+
+TEST_F(Station, RunsOnWhatIsMissing) {
+    // No first line, no header, no spectra list, an empty radial type: one
+    // record of zeros. A record without a time is counted but has no row.
+    WriteBytes(proc / "RadialDiagInfo.txt", "");
+    fs::remove(cfg / "Header.txt");
+    fs::remove(proc / "SpectraToProcess.txt");
+    RunResult r = RunStation("0", "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kNoSource);
+    // Time 0 names no week: the file takes the current date.
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(diag)) files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string name = files[0].filename().string();
+    EXPECT_EQ(name.rfind("STAT_XXXX_", 0), 0u) << name;
+    EXPECT_EQ(name.substr(name.size() - 4), ".rdt") << name;
+    std::string text = ReadBytes(files[0]);
+    EXPECT_EQ(Keyword(text, "Site"), "%Site: XXXX \"\"");
+    EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: 1");
+    EXPECT_TRUE(Rows(text).empty());
+
+    // A spectra list naming a file that does not exist leaves the type 0.
+    fs::remove_all(diag);
+    WriteBytes(cfg / "Header.txt", "1 ABCD\n");
+    WriteBytes(proc / "SpectraToProcess.txt", (root / "CSS_gone.cs").string() + "\n");
+    WriteDiagInfo(kSunday2Mar2008 + 60);
+    EXPECT_EQ(RunStation("0", "3").status, 0);
+    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    std::string expected = Row(60, 3, "2008 03 02  00 01 00");
+    expected.replace(expected.find("     81   "), 10, "      0   ");
+    EXPECT_EQ(rows[0], expected);
+}
+
+TEST_F(Station, NoArgumentsPrintsUsage) {
+    RunResult r = Run({});
+    // The default folders do not exist here, so the run stops at the
+    // diagnostics file, quietly at level 0.
+    EXPECT_EQ(r.out,
+              " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>\n");
+    EXPECT_EQ(r.status, 213);
+    RunResult six = RunStation("6", "1");
+    EXPECT_EQ(AfterRunningLine(six.out).rfind(" Usage: Fenwright <nDiag>", 0), 0u);
+}
+
+TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
+    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+    ASSERT_EQ(RunStation("0", "1").status, 0);
+    const fs::path week = diag / "STAT_ABCD_2008_03_02.rdt";
+    const std::string before = ReadBytes(week);
+
+    // The ".new" name is held by a folder: the new contents cannot be
+    // written (tests run as root, so a read-only folder would not stop it).
+    fs::create_directory(diag / "STAT_ABCD_2008_03_02.rdt.new");
+    WriteDiagInfo(kSunday2Mar2008 + 3 * kDay);
+    RunResult failed = RunStation("0", "2");
+    EXPECT_NE(failed.status, 0);
+    EXPECT_EQ(ReadBytes(week), before);
+
+    fs::remove(diag / "STAT_ABCD_2008_03_02.rdt.new");
+    ASSERT_EQ(RunStation("0", "2").status, 0);
+    std::vector<std::string> rows = Rows(ReadBytes(week));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
+}
+
+TEST_F(Station, UnreadableWeekFileIsKeptAside) {
+    // A week file of the wrong kind is refused by the reader; it is not
+    // replaced by a file holding only the new record.
+    const std::string foreign = "%FileType: DIAG rcvr\n%TableType: rcvr rcv2\n 1 2 3\n";
+    WriteBytes(diag / "STAT_ABCD_2008_03_02.rdt", foreign);
+    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+    RunResult r = RunStation("0", "1");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(ReadBytes(diag / "STAT_ABCD_2008_03_02_1.rdt"), foreign);
+    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
+}
+
+}  // namespace
