@@ -353,9 +353,17 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
     buffer.push_back('\0');
     int fd = mkostemp(buffer.data(), O_CLOEXEC);
     if (fd < 0) return LastError();
+    // The replacement keeps the permissions of the file it will replace; a
+    // new file gets the usual ones.
     mode_t mask = umask(0);
     umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0) {
+    mode_t mode = 0666 & ~mask;
+    std::string finalPath = folder;
+    if (finalPath.empty() || finalPath.back() != '/') finalPath += '/';
+    finalPath += name;
+    struct stat existing {};
+    if (stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+    if (fchmod(fd, mode) != 0) {
         long err = LastError();
         close(fd);
         unlink(buffer.data());

@@ -373,6 +373,17 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
     }
     EXPECT_EQ(ReadBytes(path), "by destructor");
 
+    // A replaced file keeps its permissions, so a file the station made
+    // private stays private.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    {
+        CFile file;
+        ASSERT_EQ(file.OpenCreateFile(&spec, FourCC("Qmzk"), FourCC("TEXT")), kNoErr);
+        file.WriteTextFormat("private");
+    }
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
     // A folder of that name is never replaced.
     CFile file;
     CFileSpec folderSpec;
