@@ -6,13 +6,27 @@
 // velocity unit (centimetres per second); the store keeps metres and metres
 // per second.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "BTFReader.h"
 #include "cLLUV.h"
 
 // A first table whose type this reader cannot store.
 constexpr long kLLUVErrUnreadableTable = 2001;
+
+// An xyuv file whose first line names no known map.
+constexpr long kLLUVErrUnknownXYUVTitle = 1002;
+// Room for any name GetClassicFilename builds.
+constexpr size_t kClassicFilenameSize = 96;
+// The parameter keywords of classic radial files, numbered from 0.
+inline constexpr char szRadialKeys[] =
+    "NumMergeRads CenterFreqMHz DopplerFreqHz LimitMaxCurrent AverFirmssPts "
+    "FactorDownPeakLimit UseSecondOrder FactorDownPeakNull FactorAboveNoise AmpAdjustFactors "
+    "MusicParams RadialMerger RadSmoothing MinRadVectorPts SpectraToRadial Currents "
+    "RadialSlider AmpCalculated PhaseAdjustFactors PhaseCalculated FirstOrderCalc "
+    "SpectraToEllipticals EllipticalsSlider EllipticalsMerger MergeMethod PatternMethod";
 
 // Bits of mnColumnMask: the quality columns found in the table header.
 constexpr uint32_t kLLUVColumnVFLG = 0x1;
@@ -63,6 +77,31 @@ class CLLUVFile : public CLLUV, public BTFReader {
     // coverage and origin.
     void SiteInfoToMeta();
 
+    // ---- Classic radial and xyuv files -------------------------------------
+    // The classic radial file of a radial map: time, site position, range
+    // geometry, the vectors grouped by range cell, the processing parameters
+    // and tools. Speeds get the sign of the radial component first (flows
+    // pointing away from the site become negative speeds; this stays in the
+    // store). 0, -50 without a range resolution, -108 without a polar form,
+    // or the error of creating or finishing the file.
+    long ExportClassicRadial(CFileSpec* file, unsigned long creator);
+    // The standard file name of the map ("RadsABCD_08_01_08_1430.rv");
+    // `name` holds kClassicFilenameSize bytes. Null or empty prefix and
+    // extension, and 0 letter or separators, choose the defaults of the map
+    // type.
+    void GetClassicFilename(char* name, char letter, char* extension, char* prefix,
+                            char dateSeparator, char fieldSeparator);
+    // The xyuv file of the store in its format version (a version of 0 is
+    // chosen from the quality mode and kept). `comment` (may be null) goes on
+    // line 2; timeOnLine3 moves map time and coverage from line 1 to line 3.
+    // 0 or an error code.
+    long ExportClassicXYUV(CFileSpec* file, unsigned long creator, char* comment, long timeOnLine3);
+    // Reads an xyuv file into the store, replacing its content. useLonLat
+    // places version 4 rows by their latitude and longitude columns; keepXY
+    // then keeps the file's x/y as well. 0, 1002 for an unknown title, -50
+    // for a third line without an origin, or a read error.
+    long ImportClassicXYUV(CFileSpec* file, long useLonLat, long keepXY);
+
     long mnFormatVersion;  // classic file format version
     long mnFormatSubVersion;
     long mnCombineMethod;  // total-vector combine method
@@ -76,6 +115,24 @@ class CLLUVFile : public CLLUV, public BTFReader {
     char msVelocityUnits[256];
 
   private:
+    // Time of day, blank, date and (when given) blank and zone label, in at
+    // most `room` characters: the date gives way to shorter forms so that the
+    // label stays inside the room where readers look for it.
+    static void FormatMapTimeText(unsigned long seconds, const char* label, size_t room, char* text,
+                                  size_t size);
+    // printf into a text of any length (fixed-size buffers would cut long
+    // rows), and the text written with the file's line ends.
+    static void AppendFormat(std::string& text, const char* format, ...)
+        __attribute__((format(printf, 2, 3)));
+    long WriteClassicText(std::string& text);
+    void WriteClassicRadialCells();
+    void WriteClassicRadialParameters();
+    long ReadXYUVTitleLine(char* line);
+    void ReadXYUVFormatLine(char* line);
+    long ReadXYUVTimeLine(char* line);
+    void ReadXYUVRow(const char* row, long useLonLat, long keepXY);
+    long WriteXYUVRow(long index, long version);
+
     long PrepareFirstRow();
     void ScanColumns();
     void StoreTypedRow(const char* row);

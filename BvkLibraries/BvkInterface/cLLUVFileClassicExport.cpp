@@ -1,0 +1,329 @@
+// Writing a radial map as a classic radial file, and the standard names of
+// classic files. The file is one item per line: a time line, the site
+// position, the range geometry, the number of range cells, one block per cell
+// (count line, then bearings, speeds and quality values, seven to a line),
+// the processing parameters and tools, and "!END".
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "BvkErrors.h"
+#include "MyMath.h"
+#include "PlatformTime.h"
+#include "cGeo.h"
+#include "cLLUVFile.h"
+#include "cStrConv.h"
+
+namespace {
+
+// The time line's text must end within column 47 for the reader to find the
+// zone label; the line starts with one blank.
+constexpr size_t kRadialTimeTextRoom = 46;
+constexpr long kValuesPerLine = 7;
+constexpr double kHighestBearing = 359.999999;
+
+constexpr const char* kDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                      "Thursday", "Friday", "Saturday"};
+constexpr const char* kMonthNames[12] = {"January",   "February", "March",    "April",
+                                         "May",       "June",     "July",     "August",
+                                         "September", "October",  "November", "December"};
+
+// Seconds as an unsigned 32-bit time; out-of-range and NaN values are held to
+// the ends.
+unsigned long ClampSeconds(double seconds) {
+    if (!(seconds > 0.0)) return 0;
+    if (seconds >= 4294967295.0) return 4294967295ul;
+    return static_cast<unsigned long>(seconds);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- helpers
+
+void CLLUVFile::AppendFormat(std::string& text, const char* format, ...) {
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+        text.append(buffer, static_cast<size_t>(n));
+    } else if (n > 0) {
+        const size_t at = text.size();
+        text.resize(at + static_cast<size_t>(n) + 1);
+        std::vsnprintf(text.data() + at, static_cast<size_t>(n) + 1, format, again);
+        text.resize(at + static_cast<size_t>(n));
+    }
+    va_end(again);
+}
+
+long CLLUVFile::WriteClassicText(std::string& text) {
+    UpdateLineEndings(text.data());
+    return CFile::WriteFile(text.data(), static_cast<unsigned long>(text.size()), nullptr);
+}
+
+void CLLUVFile::FormatMapTimeText(unsigned long seconds, const char* label, size_t room, char* text,
+                                  size_t size) {
+    if (text == nullptr || size == 0) return;
+    XCalendarDate date{};
+    PlatformSecondsToDate(static_cast<int64_t>(seconds), &date);
+    const long month = std::clamp(date.month, 1L, 12L) - 1;
+    const long weekday = std::clamp(date.dayOfWeek, 0L, 6L);
+
+    char forms[3][64];
+    std::snprintf(forms[0], sizeof forms[0], "%s, %s %ld, %ld", kDayNames[weekday],
+                  kMonthNames[month], date.day, date.year);
+    std::snprintf(forms[1], sizeof forms[1], "%.3s, %.3s %ld, %ld", kDayNames[weekday],
+                  kMonthNames[month], date.day, date.year);
+    std::snprintf(forms[2], sizeof forms[2], "%04ld-%02ld-%02ld", date.year, date.month, date.day);
+    char time[32];
+    std::snprintf(time, sizeof time, "%02ld:%02ld:%02ld", date.hour, date.minute, date.second);
+
+    const size_t labelLength = (label && label[0]) ? std::strlen(label) + 1 : 0;
+    const char* separator = labelLength ? " " : "";
+    const char* zone = labelLength ? label : "";
+    for (const char* form : forms) {
+        const size_t length = std::strlen(time) + 1 + std::strlen(form) + labelLength;
+        if (length <= room) {
+            std::snprintf(text, size, "%s %s%s%s", time, form, separator, zone);
+            return;
+        }
+    }
+    // Only the time leaves room enough for a long label.
+    std::snprintf(text, size, "%s%s%s", time, separator, zone);
+}
+
+// ---------------------------------------------------------------- export
+
+long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
+    if (mdRangeResolutionMeters == 0.0) return kErrBadArgument;
+
+    const bool wasGeographic = mnVectorType == kLLUVVectorGeographic;
+    if (wasGeographic) {
+        ChangeVectorType(kLLUVVectorFull);
+        for (long i = 0; i < mnVectors && mpLLUV && mpRBVD; ++i) {
+            LonLatToRangeBearing(&mpLLUV[i], &mpRBVD[i]);
+            UVToVelDirection(&mpLLUV[i], &mpRBVD[i]);
+        }
+    }
+    if (mpRBVD == nullptr) return kErrOutOfMemory;
+
+    // Every direction is turned to point back towards the site, and the
+    // speed carries the sign. Directions that are markers (not computed) are
+    // no flow direction and leave the speed alone.
+    for (long i = 0; i < mnVectors; ++i) {
+        XRBVDVector& v = mpRBVD[i];
+        if (v.mdDirection >= kLLUVDirectionReplaced) continue;
+        if (std::fabs(DegreeDifference(v.mdDirection, v.mdBearing)) < 90.0) {
+            v.mdVelocity = -v.mdVelocity;
+            v.mdDirection = LimitDegrees(v.mdDirection + 180.0, 0.0, kHighestBearing);
+        }
+    }
+
+    long err = OpenCreateFile(file, creator, kTextFileType);
+    if (err != kNoErr) return err;
+
+    // Time line.
+    const unsigned long t = ClampSeconds(GetBtfTimeStamp1904());
+    const char* label = msTimeZone[0] ? msTimeZone : (HasBtfTimeZone() ? GetBtfTimeZone() : "");
+    char timeText[128];
+    FormatMapTimeText(t, label, kRadialTimeTextRoom, timeText, sizeof timeText);
+    std::string text;
+    // Times after 1972 are written as negative numbers: the 32-bit pattern
+    // is what the readers take back.
+    AppendFormat(text, " %-47.47s               %ld\n", timeText,
+                 static_cast<long>(static_cast<int32_t>(static_cast<uint32_t>(t))));
+
+    // Position and geometry.
+    CGeo origin;
+    origin.SetLatLon(mdOriginLatitude, mdOriginLongitude);
+    char position[CGeoString::kPairTextSize];
+    origin.GetLatLonString(position, 4, ",", nullptr);
+    AppendFormat(text, " %-31.31s\n", position);
+    const double referenceAngle =
+        LimitDegrees(RoundTo(90.0 - mfReferenceBearing, 0.001), 0.0, kHighestBearing);
+    AppendFormat(text, " %6.3f  %6.3f  %5.1f  %6.3f\n",
+                 mdRangeResolutionMeters * static_cast<double>(mnRangeStart) / 1000.0,
+                 mdRangeResolutionMeters / 1000.0, referenceAngle,
+                 static_cast<double>(mnTimeCoverageSeconds) / 3600.0);
+    AppendFormat(text, " %ld\n", mnRangeEnd - mnRangeStart + 1);
+    WriteClassicText(text);
+
+    WriteClassicRadialCells();
+    WriteClassicRadialParameters();
+
+    // A file that could not be written whole does not replace the old one,
+    // and the caller hears of it.
+    err = CloseFile();
+    if (wasGeographic) ChangeVectorType(kLLUVVectorGeographic);
+    return err;
+}
+
+void CLLUVFile::WriteClassicRadialCells() {
+    const double resolution = mdRangeResolutionMeters;
+    // The cell of each vector: the one whose centre lies less than half a
+    // cell away (a vector exactly halfway belongs to neither). Sorting by
+    // cell keeps the store order inside a cell.
+    std::vector<std::pair<long, long>> cells;  // cell, vector index
+    cells.reserve(static_cast<size_t>(std::max(mnVectors, 0L)));
+    for (long i = 0; i < mnVectors; ++i) {
+        const double range = mpRBVD[i].mdRange;
+        const double cell = std::floor(range / resolution);
+        if (!std::isfinite(cell) || cell < static_cast<double>(mnRangeStart) - 1.0 ||
+            cell > static_cast<double>(mnRangeEnd))
+            continue;
+        for (long r = static_cast<long>(cell); r <= static_cast<long>(cell) + 1; ++r) {
+            if (r < mnRangeStart || r > mnRangeEnd) continue;
+            if (std::fabs(range - static_cast<double>(r) * resolution) < resolution / 2.0) {
+                cells.emplace_back(r, i);
+                break;
+            }
+        }
+    }
+    std::stable_sort(cells.begin(), cells.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::string text;
+    auto writeBlock = [&](size_t first, size_t count, auto value) {
+        text.clear();
+        for (size_t k = 0; k < count; ++k) {
+            if (k % kValuesPerLine == 0) text += " ";
+            AppendFormat(text, "  %9.*f", value.first, value.second(cells[first + k].second));
+            if (k % kValuesPerLine == kValuesPerLine - 1 || k + 1 == count) text += "\n";
+        }
+        WriteClassicText(text);
+    };
+    const double reference = mfReferenceBearing;
+    auto bearing = [&](long i) {
+        return LimitDegrees(RoundTo(360.0 - mpRBVD[i].mdBearing + reference, 0.001), 0.0,
+                            kHighestBearing);
+    };
+    auto speed = [&](long i) { return mpRBVD[i].mdVelocity / 0.01; };
+    auto quality = [&](long i) {
+        return mpQuality ? static_cast<double>(mpQuality[i].mfQuality[3]) : 0.0;
+    };
+
+    size_t next = 0;
+    for (long r = mnRangeStart; r <= mnRangeEnd; ++r) {
+        size_t count = 0;
+        while (next + count < cells.size() && cells[next + count].first == r) ++count;
+        text.clear();
+        AppendFormat(text, " %-3ld %-3ld\n", static_cast<long>(count), r);
+        WriteClassicText(text);
+        if (count) {
+            writeBlock(next, count, std::make_pair(1, bearing));
+            writeBlock(next, count, std::make_pair(2, speed));
+            writeBlock(next, count, std::make_pair(2, quality));
+        }
+        next += count;
+        if (r == mnRangeEnd) break;  // mnRangeEnd may be the largest long
+    }
+}
+
+void CLLUVFile::WriteClassicRadialParameters() {
+    std::string text;
+    auto keyword = [&](int index) {
+        char key[65];
+        CStrConv::GetChoiceString(index, szRadialKeys, key, 64);
+        AppendFormat(text, " %32.32s ", key);
+    };
+    auto pair = [&](int index, const char* format, const float(&values)[2]) {
+        keyword(index);
+        AppendFormat(text, format, static_cast<double>(values[0]), static_cast<double>(values[1]));
+        text += "\n";
+    };
+    auto integer = [&](int index, long value) {
+        keyword(index);
+        AppendFormat(text, "%ld\n", value);
+    };
+
+    integer(0, mnMergedCount);
+    keyword(1);
+    AppendFormat(text, "%.9f\n", mdTransmitFrequencyHz / 1000000.0);
+    keyword(2);
+    AppendFormat(text, "%.9f\n", mdDopplerResolutionHz);
+    keyword(3);
+    AppendFormat(text, "%.2f\t!cm/s\n", static_cast<double>(mfMaximumCurrentVelocity));
+    integer(4, mnBraggSmoothingPoints);
+    keyword(5);
+    AppendFormat(text, "%.2f\n", static_cast<double>(mfRadialBraggPeakDropOff));
+    integer(6, mnBraggHasSecondOrder);
+    keyword(7);
+    AppendFormat(text, "%.2f\n", static_cast<double>(mfRadialBraggPeakNull));
+    keyword(8);
+    AppendFormat(text, "%.2f\n", static_cast<double>(mfRadialBraggNoiseThreshold));
+    pair(9, "%.4f %.4f", mfPatternAmplitudeCorrections);
+    keyword(10);
+    AppendFormat(text, "%.2f %.2f %.2f\n", static_cast<double>(mfMusicParameters[0]),
+                 static_cast<double>(mfMusicParameters[1]),
+                 static_cast<double>(mfMusicParameters[2]));
+    integer(12, mnRadialSmoothing);
+    integer(13, mnRadialMinimumMergePoints);
+    pair(17, "%.4f %.4f", mfPatternAmplitudeCalculations);
+    pair(18, "%.2f %.2f", mfPatternPhaseCorrections);
+    pair(19, "%.2f %.2f", mfPatternPhaseCalculations);
+    integer(20, mnFirstOrderCalc);
+    if (mnMergeMethod > 0) integer(24, mnMergeMethod);
+    if (mnPatternMethod > 0) integer(25, mnPatternMethod);
+
+    for (int i = 0; i < kBtfToolSlots; ++i) {
+        if (mszBtfToolNames[i][0] == 0) continue;
+        AppendFormat(text, " %32.32s %s\n", mszBtfToolNames[i], mszBtfToolVersions[i]);
+    }
+    text += "!END\n";
+    WriteClassicText(text);
+}
+
+// ---------------------------------------------------------------- names
+
+void CLLUVFile::GetClassicFilename(char* name, char letter, char* extension, char* prefix,
+                                   char dateSeparator, char fieldSeparator) {
+    if (name == nullptr) return;
+    char start[32];
+    if (prefix && prefix[0]) {
+        LLUVCopyText(start, prefix);
+    } else {
+        const char* standard = "Tot_";
+        if (mnMapType == kLLUVMapRadial) standard = "Rad_";
+        if (mnMapType == kLLUVMapElliptical) standard = "Elp_";
+        if (mnMapType == kLLUVMapTsunami) standard = "Tsu_";
+        if (mnMapType == kLLUVMapWave) standard = "Wvm_";
+        LLUVCopyText(start, standard);
+    }
+    if (letter != 0 && std::strlen(start) >= 4) start[3] = letter;
+
+    char site[8];
+    CStrConv::CharCodeToString(site, mnSiteCode ? mnSiteCode : LLUVCode("XXXX"));
+
+    char end[32];
+    if (extension && extension[0] == '.') {
+        LLUVCopyText(end, extension);
+    } else if (mnMapType == kLLUVMapTsunami || mnMapType == kLLUVMapWave) {
+        LLUVCopyText(end, mnMapType == kLLUVMapTsunami ? ".tm" : ".ww");
+    } else {
+        const char* standard = ".tv";
+        if (mnMapType == kLLUVMapRadial) standard = ".rv";
+        if (mnMapType == kLLUVMapElliptical) standard = ".ev";
+        char given[32];
+        LLUVCopyText(given, extension ? extension : "");
+        // The given text gives way so that the standard ending always fits.
+        given[std::min(std::strlen(given), sizeof end - 1 - std::strlen(standard))] = 0;
+        std::snprintf(end, sizeof end, "%s%s", given, standard);
+    }
+
+    const char dates = dateSeparator ? dateSeparator : '_';
+    const char fields = fieldSeparator ? fieldSeparator : '_';
+    XCalendarDate date{};
+    PlatformSecondsToDate(static_cast<int64_t>(mnOriginTime), &date);
+    std::snprintf(name, kClassicFilenameSize, "%s%s%c%02d%c%02d%c%02d%c%02d%02d%s", start, site,
+                  dates, static_cast<int>(date.year % 100), fields, static_cast<int>(date.month),
+                  fields, static_cast<int>(date.day), dates, static_cast<int>(date.hour),
+                  static_cast<int>(date.minute), end);
+}
