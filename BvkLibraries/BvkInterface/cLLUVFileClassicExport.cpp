@@ -311,11 +311,10 @@ void CLLUVFile::GetClassicFilename(char* name, char letter, char* extension, cha
         const char* standard = ".tv";
         if (mnMapType == kLLUVMapRadial) standard = ".rv";
         if (mnMapType == kLLUVMapElliptical) standard = ".ev";
-        char given[32];
-        LLUVCopyText(given, extension ? extension : "");
         // The given text gives way so that the standard ending always fits.
-        given[std::min(std::strlen(given), sizeof end - 1 - std::strlen(standard))] = 0;
-        std::snprintf(end, sizeof end, "%s%s", given, standard);
+        LLUVCopyText(end, extension ? extension : "");
+        end[std::min(std::strlen(end), sizeof end - 1 - std::strlen(standard))] = 0;
+        std::strcat(end, standard);
     }
 
     const char dates = dateSeparator ? dateSeparator : '_';
