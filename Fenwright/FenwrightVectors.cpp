@@ -1,13 +1,43 @@
 #include "FenwrightVectors.h"
 
 #include "BvkErrors.h"
+#include "cLLUVFile.h"
 
-// The xyuv and classic radial readers are not in the libraries yet: until
-// they are, no radial map can be read and the run reports the source missing.
-long ReadRadialVectors(const char*, std::vector<XVectorSample>* vectors, long* rangeStart,
-                       long* rangeEnd) {
+namespace {
+
+// Names `name` in `folder` (a relative folder is taken from the default one).
+void NameInFolder(CFileSpec* spec, const char* folder, const char* name) {
+    spec->SetFileSpec(folder);
+    spec->SetFileSpec(name);
+}
+
+}  // namespace
+
+long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vectors,
+                       long* rangeStart, long* rangeEnd) {
     vectors->clear();
     *rangeStart = 0;
     *rangeEnd = 0;
-    return kErrNotFound;
+    CLLUVFile store;
+    CFileSpec source;
+    NameInFolder(&source, procFolder, kXYUVSourceName);
+    long err = store.ImportClassicXYUV(&source, 0, 1);
+    if (err != kNoErr) {
+        // The classic radial reader is not in the store yet: the file is
+        // taken as missing until it is.
+        NameInFolder(&source, procFolder, kRadialSourceName);
+        err = kErrNotFound;
+    }
+    if (err != kNoErr) return err;
+
+    const long n = store.GetNumberOfVectors();
+    vectors->reserve(static_cast<size_t>(n));
+    for (long i = 0; i < n; ++i) {
+        XCurFullVector full{};
+        if (store.GetVectorFromIndex(i, &full) != i) continue;
+        vectors->push_back({full.mRBVD.mdRange, full.mRBVD.mdBearing, full.mRBVD.mdVelocity});
+    }
+    *rangeStart = store.mnRangeStart;
+    *rangeEnd = store.mnRangeEnd;
+    return kNoErr;
 }

@@ -329,4 +329,55 @@ TEST_F(Station, UnreadableWeekFileIsKeptAside) {
     EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
 }
 
+// The numbers of a report row.
+std::vector<std::string> Tokens(const std::string& row) {
+    std::vector<std::string> out;
+    size_t at = 0;
+    while ((at = row.find_first_not_of(' ', at)) != std::string::npos) {
+        size_t end = row.find(' ', at);
+        out.push_back(row.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end;
+    }
+    return out;
+}
+
+// Columns of the statistics in a row's numbers.
+enum { kRADV = 16, kRAPR, kRARC, kRADR, kRMCV, kRACV, kRABA, kRTYP, kSTYP };
+
+TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
+    // Three range groups east of the site, at 3, 6 and 9 km, of 4, 4 and 1
+    // vectors; east-west flow in cm/s.
+    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+    WriteBytes(proc / "RdlsXXXX_00_00_00_0000.rv",
+               "Radial vectors    ABCD\n"
+               "Format version # 1 0 ! Vectors: dx dy u v\n"
+               " 16:00:00 Tuesday, March 4, 2008                   Org:36.5000 -122.0000\n"
+               "  3.0000 0.0000 -30.000 0.000\n  3.0000 0.0000 20.000 0.000\n"
+               "  3.0000 0.0000 10.000 0.000\n  3.0000 0.0000 5.000 0.000\n"
+               "  6.0000 0.0000 30.000 0.000\n  6.0000 0.0000 -10.000 0.000\n"
+               "  6.0000 0.0000 10.000 0.000\n  6.0000 0.0000 5.000 0.000\n"
+               "  9.0000 0.0000 10.000 0.000\n");
+    RunResult r = RunStation("0", "1");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    std::vector<std::string> t = Tokens(rows[0]);
+    ASSERT_GE(t.size(), static_cast<size_t>(kSTYP + 1));
+    // 9 vectors; groups 4, 4, 1 give (8 + 1) / 3 = 3 per range cell; the
+    // map names no range cells, so first and last are both 0: one cell.
+    EXPECT_EQ(t[kRADV], "9");
+    EXPECT_EQ(t[kRAPR], "3");
+    EXPECT_EQ(t[kRARC], "1");
+    // The farthest group of at least 4 vectors lies at 6 km.
+    EXPECT_EQ(t[kRADR], "6.0");
+    // The first of the two largest speeds, 30 cm/s (its sign is the
+    // store's convention for flow away from the site); mean 130 / 9.
+    EXPECT_EQ(t[kRMCV].substr(t[kRMCV].size() - 4), "30.0");
+    EXPECT_EQ(t[kRACV], "14.4");
+    EXPECT_EQ(t[kRABA], "90.0");
+    EXPECT_EQ(t[kRTYP], "1");
+    EXPECT_EQ(t[kSTYP], "81");
+}
+
 }  // namespace
