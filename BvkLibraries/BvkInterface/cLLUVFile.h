@@ -102,6 +102,27 @@ class CLLUVFile : public CLLUV, public BTFReader {
     // for a third line without an origin, or a read error.
     long ImportClassicXYUV(CFileSpec* file, long useLonLat, long keepXY);
 
+    // ---- Classic radial import and LLUV output -----------------------------
+    // Replaces the whole content by the radial map of a classic radial file
+    // (null: the object's own file). 0; the open error or the read error of
+    // the first four lines; -50 when the cell count line holds no number. A
+    // file that ends inside the cell blocks keeps what was read and gives 0.
+    long ImportClassicRadial(CFileSpec* file);
+    // Reads parameter lines from the open file up to its end; processing
+    // tools go into the metadata. Always 0; the file stays open.
+    long ReadClassicRadialParams();
+    // Writes the store as an LLUV table file (null: the object's own file)
+    // with the given creator code. 0 or the first error that kept the file
+    // from being complete; a file that is not complete never replaces the
+    // one it was to become. The store is not changed.
+    long WriteUVFile(CFileSpec* file, unsigned long creator);
+    // The standard LLUV file name into `name` (64 bytes). `letter` (when not
+    // 0) replaces the prefix's fourth character; `extension` starting with
+    // "." is used as it is, else the map's extension is appended to it;
+    // `site` and `time` 0 take the store's.
+    void GetUVFilename(char* name, char letter, char* extension, unsigned long site,
+                       unsigned long time);
+
     long mnFormatVersion;  // classic file format version
     long mnFormatSubVersion;
     long mnCombineMethod;  // total-vector combine method
