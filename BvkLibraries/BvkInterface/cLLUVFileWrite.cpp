@@ -543,7 +543,8 @@ void WriteRadialKeywords(CLLUVFile& s) {
         s.WriteKeywordf(C("pmed"), "%ld %s", s.mnPatternMethod,
                         PatternMethodName(s.mnPatternMethod));
     if (s.mnRangeStart != 0 || s.mnRangeEnd != 0) {
-        // Cells are counted from the first one in the file.
+        // The start is written as cell 1 whatever the first cell; the end is
+        // the store's last cell.
         s.WriteKeywordf(C("rbeg"), "%d", 1);
         s.WriteKeywordf(C("rend"), "%ld", s.mnRangeEnd);
     }
