@@ -231,52 +231,40 @@ TEST(CLLUVFileClassicExport, SpeedsTakeTheSignOfTheRadialComponent) {
     fs::remove(path);
 }
 
-TEST(CLLUVFileClassicExport, RefusesMapsItCannotWrite) {
+TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm) {
     const fs::path path = TempPath("refused.rv");
     CFileSpec spec;
     spec.SetFileSpec(path.c_str());
-
     CLLUVFile noResolution;
     MakeRadialMap(noResolution);
     noResolution.mdRangeResolutionMeters = 0.0;
     EXPECT_EQ(noResolution.ExportClassicRadial(&spec, 0), kErrBadArgument);
-
     CLLUVFile noPolarForm;  // never allocated
     noPolarForm.mdRangeResolutionMeters = 3000.0;
     EXPECT_EQ(noPolarForm.ExportClassicRadial(&spec, 0), kErrOutOfMemory);
     EXPECT_FALSE(fs::exists(path));
 
-    // A geographic map whose file cannot be created stays with both forms.
-    CLLUVFile geographic;
-    MakeRadialMap(geographic);
-    geographic.Allocate(0, kLLUVVectorGeographic);
-    geographic.AddNewVectorXYUV(0.0, 3000.0, 0.0, -0.1, 0, 0, 0, 0, 0);
-    const fs::path notAFolder = TempPath("plain-file");
-    std::ofstream(notAFolder) << "x";
-    CFileSpec impossible;
-    impossible.SetFileSpec((notAFolder / "x.rv").c_str());
-    EXPECT_NE(geographic.ExportClassicRadial(&impossible, 0), 0);
-    EXPECT_EQ(geographic.mnVectorType, kLLUVVectorFull);
-    fs::remove(notAFolder);
-}
-
-TEST(CLLUVFileClassicExport, GeographicMapIsWrittenFromItsDerivedPolarForm) {
     // 3 km due north flowing south at 10 cm/s: cell 1, angle 360 - 0 + 0,
-    // speed +10.00 (towards the site); the map keeps its geographic form only.
+    // speed +10.00 (towards the site).
     CLLUVFile map;
     MakeRadialMap(map);
     map.mfReferenceBearing = 0.0f;
     map.Allocate(0, kLLUVVectorGeographic);
     map.AddNewVectorXYUV(0.0, 3000.0, 0.0, -0.1, 0, 0, 0, 0, 0);
-    const fs::path path = TempPath("geographic.rv");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    // A file that cannot be created leaves the map with both forms...
+    const fs::path notAFolder = TempPath("plain-file");
+    std::ofstream(notAFolder) << "x";
+    CFileSpec impossible;
+    impossible.SetFileSpec((notAFolder / "x.rv").c_str());
+    EXPECT_NE(map.ExportClassicRadial(&impossible, 0), 0);
+    EXPECT_EQ(map.mnVectorType, kLLUVVectorFull);
+    fs::remove(notAFolder);
+    // ... a written one with its geographic form only.
+    map.ChangeVectorType(kLLUVVectorGeographic);
     ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
     const std::vector<std::string> lines = Lines(ReadAll(path));
-    EXPECT_EQ(lines.at(4), " 1   1  ");
-    EXPECT_EQ(lines.at(5), "         0.0");
-    EXPECT_EQ(lines.at(6), "       10.00");
-    EXPECT_EQ(lines.at(7), "        0.00");  // quality values of 0
+    EXPECT_EQ(lines.at(4) + lines.at(5) + lines.at(6) + lines.at(7),
+              std::string(" 1   1  ") + "         0.0" + "       10.00" + "        0.00");
     EXPECT_EQ(map.mnVectorType, kLLUVVectorGeographic);
     EXPECT_EQ(map.mpRBVD, nullptr);
     fs::remove(path);
@@ -300,7 +288,6 @@ TEST(CLLUVFileClassicExport, StandardNames) {
         {kLLUVMapTotal, LLUVCode("ABCD"), 0, ".txt", nullptr, 0, 0, "Tot_ABCD_08_01_08_1430.txt"},
         {kLLUVMapTsunami, LLUVCode("ABCD"), 0, "x", nullptr, 0, 0, "Tsu_ABCD_08_01_08_1430.tm"},
         {kLLUVMapWave, LLUVCode("ABCD"), 'm', "x", nullptr, 0, 0, "WvmmABCD_08_01_08_1430.ww"},
-        {kLLUVMapRadial, LLUVCode("ABCD"), 'z', nullptr, "RDL", 0, 0, "RDLABCD_08_01_08_1430.rv"},
         {kLLUVMapRadial, LLUVCode("ABCD"), 'i', nullptr, "RDLx_", 0, 0,
          "RDLi_ABCD_08_01_08_1430.rv"},
     };
