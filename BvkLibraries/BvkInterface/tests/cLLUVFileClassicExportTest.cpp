@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "BvkErrors.h"
+#include "MyMath.h"
 #include "cLLUVFile.h"
 
 namespace {
@@ -268,6 +270,47 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
     EXPECT_EQ(map.mnVectorType, kLLUVVectorGeographic);
     EXPECT_EQ(map.mpRBVD, nullptr);
     fs::remove(path);
+}
+
+TEST(CLLUVFileClassicExport, ImportGivesBackCellsBearingsSpeedsAndQuality) {
+    for (long first : {1L, 3L}) {
+        CLLUVFile map;
+        MakeRadialMap(map);
+        map.mnRangeStart = first;
+        map.mnRangeEnd = first + 2;
+        // Cells first and first + 2 hold vectors, the middle one none.
+        for (int k = 0; k < 6; ++k) {
+            const double range = 3000.0 * (first + (k < 4 ? 0 : 2));
+            AddTowardsSite(map, range, 12.3456 + 57.3 * k, 0.123456 - 0.1 * k, 0.875f + k);
+        }
+        map.mnMergedCount = 4;
+        map.AddMetaToolName("SpectraToRadial", "11.2.0");
+        const fs::path path = TempPath("trip.rv");
+        CFileSpec spec;
+        spec.SetFileSpec(path.c_str());
+        ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
+        CLLUVFile back;
+        ASSERT_EQ(back.ImportClassicRadial(&spec), 0);
+        fs::remove(path);
+
+        EXPECT_EQ(back.mnRangeStart, first);
+        EXPECT_EQ(back.mnRangeEnd, first + 2);
+        EXPECT_FLOAT_EQ(back.mfReferenceBearing, 30.0f);
+        EXPECT_EQ(back.mnOriginTime, kMapTime);
+        EXPECT_STREQ(back.msTimeZone, "PST");
+        EXPECT_EQ(back.mnMergedCount, 4);
+        EXPECT_STREQ(back.mszBtfToolNames[0], "SpectraToRadial");
+        EXPECT_STREQ(back.mszBtfToolVersions[0], "11.2.0");
+        ASSERT_EQ(back.mnVectors, 6);
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_DOUBLE_EQ(back.mpRBVD[k].mdRange, map.mpRBVD[k].mdRange) << k;
+            EXPECT_LE(
+                std::fabs(DegreeDifference(back.mpRBVD[k].mdBearing, map.mpRBVD[k].mdBearing)), 0.1)
+                << k;
+            EXPECT_NEAR(back.mpRBVD[k].mdVelocity, map.mpRBVD[k].mdVelocity, 0.0001) << k;
+            EXPECT_NEAR(back.mpQuality[k].mfQuality[3], 0.875f + k, 0.01) << k;
+        }
+    }
 }
 
 TEST(CLLUVFileClassicExport, StandardNames) {
