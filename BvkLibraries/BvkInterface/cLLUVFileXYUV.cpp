@@ -353,22 +353,34 @@ long CLLUVFile::ImportClassicXYUV(CFileSpec* file, long useLonLat, long keepXY) 
 
     std::string buffer(static_cast<size_t>(kXYUVLineLength) + 1, '\0');
     char* line = buffer.data();
-    long length = 0;
     auto fail = [&](long code) {
         CloseFile();
         return code;
     };
+    // A line longer than the buffer keeps its start; the rest is passed over
+    // instead of being taken for the next line.
+    auto readLine = [&]() {
+        long length = 0;
+        long result = ReadTextLine(line, &length, kXYUVLineLength);
+        if (result != kNoErr || length < kXYUVLineLength) return result;
+        std::string rest(static_cast<size_t>(kXYUVLineLength) + 1, '\0');
+        long restLength = kXYUVLineLength;
+        while (restLength == kXYUVLineLength &&
+               ReadTextLine(rest.data(), &restLength, kXYUVLineLength) == kNoErr) {
+        }
+        return result;
+    };
 
-    if ((err = ReadTextLine(line, &length, kXYUVLineLength)) != kNoErr) return fail(err);
+    if ((err = readLine()) != kNoErr) return fail(err);
     if ((err = ReadXYUVTitleLine(line)) != kNoErr) return fail(err);
-    if ((err = ReadTextLine(line, &length, kXYUVLineLength)) != kNoErr) return fail(err);
+    if ((err = readLine()) != kNoErr) return fail(err);
     ReadXYUVFormatLine(line);
-    if ((err = ReadTextLine(line, &length, kXYUVLineLength)) != kNoErr) return fail(err);
+    if ((err = readLine()) != kNoErr) return fail(err);
     if ((err = ReadXYUVTimeLine(line)) != kNoErr) return fail(err);
 
     if ((err = Allocate(-1, 0)) != kNoErr) return fail(err);
     for (;;) {
-        err = ReadTextLine(line, &length, kXYUVLineLength);
+        err = readLine();
         if (err != kNoErr) break;
         if (line[0] == 0 || line[0] == '!') continue;
         ReadXYUVRow(line, useLonLat, keepXY);

@@ -267,8 +267,8 @@ TEST(CLLUVFileXYUV, HeaderLinesAreReadByTheirRules) {
         long patternType;
         const char* zone;
     } cases[] = {
-        {"TOTAL VECTORS\nFormat version # 1 0\n" + line3, "none", kLLUVMapTotal,
-         LLUVCode("XXXX"), 0, 0, "PDT"},
+        {"TOTAL VECTORS\nFormat version # 1 0\n" + line3, "none", kLLUVMapTotal, LLUVCode("XXXX"),
+         0, 0, "PDT"},
         {"Current vectors ! comment\nFormat version # 1 0\n" + line3, "Rdls.xy", kLLUVMapTotal,
          LLUVCode("XXXX"), 0, 1, "PDT"},
         // 1986-02-03 04:05 is 5877 days and 14700 s after 1970, which is
@@ -328,6 +328,7 @@ TEST(CLLUVFileXYUV, HostileInputIsRefusedOrSkipped) {
         {"no third line", "Total vectors\nFormat version # 1 0\n", kErrEndOfFile, 0},
         {"short third line", "Total vectors\nFormat version # 1 0\n 14:30:00 36.5N\n",
          kErrBadArgument, 0},
+        {"overlong row", header + " 1 1 1 1" + std::string(5000, ' ') + " 2 2 2 2\n", 0, 1},
         {"rows of letters", header + "abc def ghi jkl\n x y u v\n1 2 3\n", 0, 0},
         {"binary rows", header + std::string("\x01\x80\xff\x7f\x00\x09 1e999 nan 1 2\n", 21), 0, 0},
         {"huge version",
