@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "BvkErrors.h"
 #include "MyMath.h"
@@ -83,31 +85,20 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
     AddTowardsSite(map, 9000.0, 120.0, 0.2, 0.5f);    // cell 3
     AddTowardsSite(map, 10400.0, 120.0, 0.2, 0.25f);  // 1400 m from cell 3's centre
 
-    map.mnMergedCount = 3;
-    map.mdTransmitFrequencyHz = 13490000.0;
-    map.mdDopplerResolutionHz = 0.0625;
-    map.mfMaximumCurrentVelocity = 150.0f;
-    map.mnBraggSmoothingPoints = 2;
-    map.mfRadialBraggPeakDropOff = 7.5f;
-    map.mnBraggHasSecondOrder = 1;
-    map.mfRadialBraggPeakNull = 50.0f;
-    map.mfRadialBraggNoiseThreshold = 5.0f;
-    map.mfPatternAmplitudeCorrections[0] = 0.5f;
-    map.mfPatternAmplitudeCorrections[1] = 1.25f;
-    map.mfMusicParameters[0] = 40.0f;
-    map.mfMusicParameters[1] = 20.0f;
-    map.mfMusicParameters[2] = 2.0f;
-    map.mnRadialSmoothing = 0;
-    map.mnRadialMinimumMergePoints = 2;
-    map.mfPatternAmplitudeCalculations[0] = 1.5f;
-    map.mfPatternAmplitudeCalculations[1] = 2.75f;
-    map.mfPatternPhaseCorrections[0] = 10.0f;
-    map.mfPatternPhaseCorrections[1] = -20.0f;
-    map.mfPatternPhaseCalculations[0] = 0.25f;
-    map.mfPatternPhaseCalculations[1] = 0.5f;
-    map.mnFirstOrderCalc = 1;
-    map.mnMergeMethod = 0;  // left out
-    map.mnPatternMethod = 2;
+    // MergeMethod 0 is left out.
+    std::tie(map.mnMergedCount, map.mnBraggSmoothingPoints, map.mnBraggHasSecondOrder,
+             map.mnRadialSmoothing, map.mnRadialMinimumMergePoints, map.mnFirstOrderCalc,
+             map.mnMergeMethod, map.mnPatternMethod) = std::tuple(3, 2, 1, 0, 2, 1, 0, 2);
+    std::tie(map.mdTransmitFrequencyHz, map.mdDopplerResolutionHz) = std::tuple(13490000.0, 0.0625);
+    std::tie(map.mfMaximumCurrentVelocity, map.mfRadialBraggPeakDropOff, map.mfRadialBraggPeakNull,
+             map.mfRadialBraggNoiseThreshold) = std::tuple(150.0f, 7.5f, 50.0f, 5.0f);
+    const float pairs[4][2] = {{0.5f, 1.25f}, {1.5f, 2.75f}, {10.0f, -20.0f}, {0.25f, 0.5f}};
+    std::copy_n(pairs[0], 2, map.mfPatternAmplitudeCorrections);
+    std::copy_n(pairs[1], 2, map.mfPatternAmplitudeCalculations);
+    std::copy_n(pairs[2], 2, map.mfPatternPhaseCorrections);
+    std::copy_n(pairs[3], 2, map.mfPatternPhaseCalculations);
+    const float music[3] = {40.0f, 20.0f, 2.0f};
+    std::copy_n(music, 3, map.mfMusicParameters);
     map.AddMetaToolName("RadialMerger", "10.5.1");
 
     const fs::path path = TempPath("lines.rv");

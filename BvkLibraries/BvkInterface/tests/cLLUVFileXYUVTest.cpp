@@ -120,19 +120,21 @@ TEST(CLLUVFileXYUV, Version7LinesWithAndWithoutCounts) {
 }
 
 TEST(CLLUVFileXYUV, ExportThenImportKeepsWhatEachVersionCarries) {
+    // Version 0 is chosen on export and kept: 4 for quality mode 7, and 1
+    // for wave maps, the only version with wave rows.
     struct Case {
         uint32_t mapType;
-        long version;
+        long exported, version;
         long timeOnLine3;
     } cases[] = {
-        {kLLUVMapTotal, 1, 0},  {kLLUVMapTotal, 2, 0},      {kLLUVMapTotal, 3, 1},
-        {kLLUVMapTotal, 4, 0},  {kLLUVMapElliptical, 5, 0}, {kLLUVMapRadial, 6, 0},
-        {kLLUVMapRadial, 7, 1}, {kLLUVMapWave, 1, 0},       {kLLUVMapTsunami, 1, 0},
+        {kLLUVMapTotal, 1, 1, 0},  {kLLUVMapTotal, 2, 2, 0},      {kLLUVMapTotal, 3, 3, 1},
+        {kLLUVMapTotal, 0, 4, 0},  {kLLUVMapElliptical, 5, 5, 0}, {kLLUVMapRadial, 6, 6, 0},
+        {kLLUVMapRadial, 7, 7, 1}, {kLLUVMapWave, 0, 1, 0},       {kLLUVMapTsunami, 1, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "version " << c.version << " map " << c.mapType);
         CLLUVFile map;
-        MakeMap(map, c.mapType, c.version);
+        MakeMap(map, c.mapType, c.exported);
         const double scale = c.mapType == kLLUVMapWave || c.mapType == kLLUVMapTsunami ? 1.0 : 0.01;
         const double xs[2] = {1500.0, -4000.0}, ys[2] = {-2250.0, 3000.0};
         for (int k = 0; k < 2; ++k) {
@@ -146,6 +148,7 @@ TEST(CLLUVFileXYUV, ExportThenImportKeepsWhatEachVersionCarries) {
         }
         const fs::path path = TempPath("trip.xyuv");
         ASSERT_EQ(Export(map, path, c.timeOnLine3), 0);
+        EXPECT_EQ(map.mnFormatVersion, c.version);
         CLLUVFile back;
         ASSERT_EQ(Import(back, path), 0);
         fs::remove(path);
@@ -224,34 +227,6 @@ TEST(CLLUVFileXYUV, ExportThenImportKeepsWhatEachVersionCarries) {
                 EXPECT_NEAR(q->mfQuality[0], 0.3 + k, 5e-7);
             }
         }
-    }
-}
-
-TEST(CLLUVFileXYUV, MissingVersionFollowsTheQualityCarried) {
-    // Version 0 is chosen and kept: 2 without quality values, 3 for mode 3,
-    // 4 above; wave maps have rows only in version 1.
-    struct Case {
-        uint32_t mapType;
-        long qualityMode;
-        long expected;
-    } cases[] = {{kLLUVMapTotal, 0, 2},
-                 {kLLUVMapTotal, 3, 3},
-                 {kLLUVMapTotal, 4, 4},
-                 {kLLUVMapTotal, 7, 4},
-                 {kLLUVMapWave, 3, 1}};
-    for (const Case& c : cases) {
-        CLLUVFile map;
-        map.mnMapType = c.mapType;
-        map.UseQuality(c.qualityMode);
-        map.Allocate(0, 0);
-        map.AddNewVectorXYUV(1000.0, 0.0, 0.0, 0.0, 0, 0, 0, 0, 0);
-        const fs::path path = TempPath("v0.xyuv");
-        ASSERT_EQ(Export(map, path), 0);
-        EXPECT_EQ(map.mnFormatVersion, c.expected);
-        CLLUVFile back;
-        EXPECT_EQ(Import(back, path), 0);
-        EXPECT_EQ(back.mnVectors, 1);
-        fs::remove(path);
     }
 }
 
@@ -358,14 +333,28 @@ TEST(CLLUVFileXYUV, HostileInputIsRefusedOrSkipped) {
 TEST(CLLUVFileXYUV, MapsWithinAKilometreAreStatedInMetres) {
     const std::string header = "Total vectors\nFormat version # 1 0\n 14:30:00" +
                                std::string(39, ' ') + "Org:36.5N 122.25W\n";
-    CLLUVFile near;
-    ASSERT_EQ(ImportText(near, header + " 0.5 0.5 10 10\n"), 0);
-    EXPECT_STREQ(near.msDistanceUnits, "m");
-    EXPECT_DOUBLE_EQ(near.mdDistanceUnitMeters, 1.0);
-    EXPECT_STREQ(near.msVelocityUnits, "m/s");
-    EXPECT_DOUBLE_EQ(near.mdVelocityUnitMetersPerSecond, 1.0);
+    CLLUVFile near, far;
+    ASSERT_EQ(ImportText(near, header + " 0.5 0.5 10 10\n"), 0);                 // 707 m
+    ASSERT_EQ(ImportText(far, header + " 0.5 0.5 10 10\n 1.0 0.5 10 10\n"), 0);  // 1118 m
+    EXPECT_EQ(std::string(near.msDistanceUnits) + near.msVelocityUnits, "mm/s");
+    EXPECT_EQ(near.mdDistanceUnitMeters + near.mdVelocityUnitMetersPerSecond, 2.0);
+    EXPECT_EQ(std::string(far.msDistanceUnits) + far.msVelocityUnits, "kmcm/s");
+}
 
-    CLLUVFile far;
-    ASSERT_EQ(ImportText(far, header + " 0.5 0.5 10 10\n 1.0 0.5 10 10\n"), 0);
-    EXPECT_STREQ(far.msDistanceUnits, "km");
+TEST(CLLUVFileXYUV, Version4RowsCanBePlacedByTheirLatitudeAndLongitude) {
+    const fs::path path = TempPath("v4.xyuv");
+    std::ofstream(path) << "Total vectors\nFormat version # 4 0\n 14:30:00" << std::string(39, ' ')
+                        << "Org:36.5N 122.25W\n 5.0 5.0 10 -10 1 2 3 4 36.75 -122.5 1 2 3 4 5 6\n";
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    CLLUVFile map;
+    map.UseDistance(1);
+    ASSERT_EQ(map.ImportClassicXYUV(&spec, 1, 1), 0);
+    fs::remove(path);
+    ASSERT_EQ(map.mnVectors, 1);
+    EXPECT_DOUBLE_EQ(map.mpLLUV[0].mdLatitude, 36.75);
+    EXPECT_DOUBLE_EQ(map.mpLLUV[0].mdLongitude, -122.5);
+    EXPECT_DOUBLE_EQ(map.mpDist[0].mdX, 5000.0);  // the file's x/y kept
+    EXPECT_DOUBLE_EQ(map.mpLLUV[0].mdVelocityV, -0.1);
+    EXPECT_EQ(map.mpContributors[0].mnContributor[5], 6);
 }
