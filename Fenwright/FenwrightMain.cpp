@@ -37,6 +37,7 @@ struct XFenwrightRun {
 
 // Names `name` in `folder` (a relative folder is taken from the default one).
 void NameInFolder(CFileSpec* spec, const char* folder, const char* name) {
+    spec->SetToDefaultFolder();
     spec->SetFileSpec(folder);
     spec->SetFileSpec(name);
 }

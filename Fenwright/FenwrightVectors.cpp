@@ -7,6 +7,7 @@ namespace {
 
 // Names `name` in `folder` (a relative folder is taken from the default one).
 void NameInFolder(CFileSpec* spec, const char* folder, const char* name) {
+    spec->SetToDefaultFolder();
     spec->SetFileSpec(folder);
     spec->SetFileSpec(name);
 }
@@ -23,10 +24,8 @@ long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vecto
     NameInFolder(&source, procFolder, kXYUVSourceName);
     long err = store.ImportClassicXYUV(&source, 0, 1);
     if (err != kNoErr) {
-        // The classic radial reader is not in the store yet: the file is
-        // taken as missing until it is.
         NameInFolder(&source, procFolder, kRadialSourceName);
-        err = kErrNotFound;
+        err = store.ImportClassicRadial(&source);
     }
     if (err != kNoErr) return err;
 

@@ -380,4 +380,42 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
     EXPECT_EQ(t[kSTYP], "81");
 }
 
+// A classic radial map of three 3 km range cells with 4, 4 and 1 vectors,
+// all about bearing 90 (file angles count counter-clockwise from the
+// reference, here north: 270 is east), speeds in cm/s.
+const char* kRadialData =
+    " 16:00:00  Tuesday, March 4, 2008 PST            3287491200\n"  // time from column 49
+    "36.5000 -122.0000\n"
+    "3.000 3.000 90.0 1.000\n"
+    "3\n"
+    "4\n280 260 280 260\n-30 20 10 5\n1 1 1 1\n"
+    "4\n280 260 270 270\n30 -10 10 5\n1 1 1 1\n"
+    "1\n270\n10\n1\n";
+
+TEST_F(Station, ReadsClassicRadialMapWithoutXYUV) {
+    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+    WriteBytes(proc / "RadialData.txt", kRadialData);
+    RunResult r = RunStation("0", "1");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    // As for the xyuv map, but with cells 1 to 3 named and signed speeds
+    // as the file gives them: -30 cm/s comes before +30.
+    std::string expected = Row(230400, 1, "2008 03 04  16 00 00");
+    const std::string zeros = "     0      0     0    0.0    0.0    0.0     0.0";
+    expected.replace(expected.find(zeros), zeros.size(),
+                     "     9      3     3    6.0  -30.0   14.4    90.0");
+    EXPECT_EQ(rows[0], expected);
+
+    // Folders relative to the current one find the same files.
+    fs::remove_all(diag);
+    r = Run({"0", "1", "Processing/", "Diagnostics", "Configs/"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], expected);
+}
+
 }  // namespace
