@@ -378,6 +378,26 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
     EXPECT_EQ(t[kRABA], "90.0");
     EXPECT_EQ(t[kRTYP], "1");
     EXPECT_EQ(t[kSTYP], "81");
+
+    // Ranges 3000, 3000, 3005, 6000, 6000 m: groups of 3 and 2, (3 + 2) / 2
+    // = 2 per range cell, and no group reaches 4, so no maximum range.
+    WriteBytes(proc / "RdlsXXXX_00_00_00_0000.rv",
+               "Radial vectors    ABCD\n"
+               "Format version # 1 0 ! Vectors: dx dy u v\n"
+               " 16:00:00 Tuesday, March 4, 2008                   Org:36.5000 -122.0000\n"
+               "  3.0000 0.0000 10.000 0.000\n  3.0000 0.0000 10.000 0.000\n"
+               "  3.0050 0.0000 10.000 0.000\n  6.0000 0.0000 10.000 0.000\n"
+               "  6.0000 0.0000 10.000 0.000\n");
+    fs::remove_all(diag);
+    EXPECT_EQ(RunStation("0", "1").status, 0);
+    rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    ASSERT_EQ(rows.size(), 1u);
+    t = Tokens(rows[0]);
+    ASSERT_GE(t.size(), static_cast<size_t>(kSTYP + 1));
+    EXPECT_EQ(t[kRADV], "5");
+    EXPECT_EQ(t[kRAPR], "2");
+    EXPECT_EQ(t[kRADR], "0.0");
+    EXPECT_EQ(t[kRACV], "10.0");
 }
 
 // A classic radial map of three 3 km range cells with 4, 4 and 1 vectors,
