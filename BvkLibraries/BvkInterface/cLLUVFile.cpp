@@ -48,8 +48,12 @@ long CLLUVFile::ClearInfo() {
     double flattening = 0.0;
     const double radius = CGeo::GetEarthEllipsoidMeters(&flattening, nullptr);
     char name[CGeoEarth::kFullNameSize] = {};
-    CGeoEarth::GetEllipsiodFullName(CGeo::mcEarth->GetEllipsiodType(), name,
-                                    CGeoEarth::kFullNameSize - 1);
+    // The converter chooses the ellipsoid by its list index, which the model
+    // keeps as its type; the name is looked up by the index so that such a
+    // choice is still named in the file.
+    unsigned long type = CGeo::mcEarth->GetEllipsiodType();
+    if (type < static_cast<unsigned long>(CGeoEarth::kEllipsoidCount)) type = CGeoEarth::GetEllipsiodTypeForIndex(static_cast<long>(type));
+    CGeoEarth::GetEllipsiodFullName(type, name, CGeoEarth::kFullNameSize - 1);
     const double inverseFlattening = flattening != 0.0 ? 1.0 / flattening : 0.0;
     std::snprintf(msGreatCircle, sizeof msGreatCircle, "\"%s\" %.3f  %.12f", name, radius,
                   inverseFlattening);

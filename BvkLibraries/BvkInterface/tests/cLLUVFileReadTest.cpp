@@ -12,6 +12,7 @@
 #include <string>
 
 #include "BvkErrors.h"
+#include "cGeo.h"
 
 namespace {
 
@@ -573,6 +574,15 @@ TEST(CLLUVFile, ClearInfoDescribesTheCommonEarthAndTheDefaultUnits) {
     EXPECT_EQ(file.mnColumnMask, 0u);
     EXPECT_EQ(file.mnFormatVersion, 0);
     EXPECT_EQ(file.mnBtfSiteCode, LLUVCode("XXXX"));
+
+    // The converter chooses by list index (15, International Hayford:
+    // a 6378388, 1/f 297); the file still names the ellipsoid.
+    CGeo::SetCommonEllipsiodType(15);
+    file.ClearInfo();
+    EXPECT_STREQ(file.msGreatCircle, "\"International Hayford\" 6378388.000  297.000000000000");
+    CGeo::SetCommonEllipsiodType(1);
+    file.ClearInfo();
+    EXPECT_STREQ(file.msGreatCircle, "\"WGS84\" 6378137.000  298.257223562997");
 }
 
 TEST(CLLUVFile, SiteAndTimeReachTheMetadata) {
