@@ -26,7 +26,8 @@ function(bvk_tests name)
   target_link_libraries(${name}Tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name}Tests PRIVATE
     BVK_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
-    BVK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    BVK_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    BVK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${name}Tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 600)
 endfunction()

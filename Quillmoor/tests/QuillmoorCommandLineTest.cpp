@@ -1,39 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "QuillmoorProcess.h"
+
 namespace {
-
-struct RunResult {
-    std::string out;
-    int status;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the built program with the given arguments in an empty folder, so the
-// run cannot find a station and ends after the command line.
-RunResult RunQuillmoorProgram(const std::vector<std::string>& args) {
-    std::string cmd = "cd \"$(mktemp -d)\" && " + Quote(QUILLMOOR_EXE);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    RunResult r{"", -1};
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
 
 const char* kUsage =
     " Usage: Quillmoor <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> "
@@ -46,46 +19,54 @@ const char* kUsage =
 
 std::string RunningLine() { return " Running Quillmoor " + std::string(QUILLMOOR_VERSION) + "\n"; }
 
+// Arguments 4 and 5 of every run below: an output folder in a fresh temporary
+// folder and a processing folder that does not exist, so that each run stops
+// right after the command line with a failure of its own.
+std::vector<std::string> WithMissingProcessingFolder(std::vector<std::string> args) {
+    std::string base = std::filesystem::temp_directory_path() / "quillmoor-cmdline";
+    while (args.size() < 3) args.push_back("");
+    args.push_back(base + "/out/");
+    args.push_back(base + "/missing/");
+    return args;
+}
+
+const char* kMissingFolderFailure = "Failure -43: Couldn't find Processing Folder \"";
+
 TEST(QuillmoorCommandLine, NoArgumentsPrintsRunningLineUsageAndLevel) {
-    RunResult r = RunQuillmoorProgram({});
-    std::string expected = RunningLine() + kUsage + "  Diagnostic output level 999\n";
+    // With no arguments the run goes on to the station's default folders;
+    // remove what it creates there when the machine had none.
+    const std::filesystem::path stationRoot = "/Brenvik";
+    const bool hadStation = std::filesystem::exists(stationRoot);
+    XProgramResult r = RunQuillmoorProgram({});
+    if (!hadStation) std::filesystem::remove_all(stationRoot);
+    std::string expected = RunningLine() + kUsage + "  Diagnostic output level 999\n"
+                           " File Processing char is ''\n OwnerType is 'Kvrd'\n";
     EXPECT_EQ(r.out.substr(0, expected.size()), expected);
 }
 
-TEST(QuillmoorCommandLine, LevelTenShowsProcessingTextAndOwner) {
-    RunResult r = RunQuillmoorProgram({"10", "abcM", ""});
-    std::string expected = RunningLine() + kUsage +
-                           "  Diagnostic output level 10\n"
-                           " File Processing char is 'abcM'\n"
-                           " OwnerType is 'Kvrd'\n";
-    EXPECT_EQ(r.out.substr(0, expected.size()), expected);
-}
-
-TEST(QuillmoorCommandLine, OwnerCodesAndQuietLevels) {
+TEST(QuillmoorCommandLine, FirstStepsPrintByLevelAndOwnerCodesDefault) {
+    const std::string level10 = RunningLine() + kUsage + "  Diagnostic output level 10\n";
     struct Case {
         std::vector<std::string> args;
         std::string expected;
     };
     const Case cases[] = {
+        {{"10", "abcM", ""}, level10 + " File Processing char is 'abcM'\n OwnerType is 'Kvrd'\n"},
         {{"0"}, RunningLine()},                         // quiet: the running line only
         {{"-1"}, ""},                                   // below 0 nothing but failures
         {{"5", "i", "Abcd"}, RunningLine()},            // usage only from level 6
         {{"6", "", "Abcd"}, RunningLine() + kUsage},
-        {{"10", "", "Abcd"}, RunningLine() + kUsage + "  Diagnostic output level 10\n"
-                                 " File Processing char is ''\n OwnerType is 'Abcd'\n"},
+        {{"10", "", "Abcd"}, level10 + " File Processing char is ''\n OwnerType is 'Abcd'\n"},
         // Five digits read as a number: the codes 1 and 0 both mean the default owner.
-        {{"10", "", "00001"}, RunningLine() + kUsage + "  Diagnostic output level 10\n"
-                              " File Processing char is ''\n OwnerType is 'Kvrd'\n"},
-        {{"10", "", "00000"}, RunningLine() + kUsage + "  Diagnostic output level 10\n"
-                              " File Processing char is ''\n OwnerType is 'Kvrd'\n"},
+        {{"10", "", "00001"}, level10 + " File Processing char is ''\n OwnerType is 'Kvrd'\n"},
+        {{"10", "", "00000"}, level10 + " File Processing char is ''\n OwnerType is 'Kvrd'\n"},
     };
     for (const auto& c : cases) {
-        RunResult r = RunQuillmoorProgram(c.args);
+        XProgramResult r = RunQuillmoorProgram(WithMissingProcessingFolder(c.args));
         EXPECT_EQ(r.out.substr(0, c.expected.size()), c.expected) << c.args[0];
-        EXPECT_EQ(r.status, 0) << c.args[0];
-        if (c.args[0] == "-1") {
-            EXPECT_EQ(r.out.find(" Running"), std::string::npos);
-        }
+        // Failures are printed at every level, and the run's code is the exit status.
+        EXPECT_NE(r.out.find(kMissingFolderFailure), std::string::npos) << c.args[0];
+        EXPECT_EQ(r.status, 256 - 43) << c.args[0];
     }
 }
 
