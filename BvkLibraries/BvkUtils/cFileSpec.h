@@ -2,7 +2,7 @@
 // A file specification: one file or folder named by its absolute path, with
 // what is known about it (whether it exists, its parent, whether it is a
 // folder). Relative paths, ~ and the default folder are resolved here. Every
-// operation that changes the spec ends by looking the object up again and
+// operation that changes the file spec ends by looking the object up again and
 // returns that result: 0 when it exists, -43 when it does not (no failure for
 // a file about to be created).
 
@@ -83,12 +83,12 @@ class CFileSpec {
     static long GetPathLastItem(const char* path, char* out, long size, long* pbFolder);
 
     // bLookOnly 1: look the object up. 0: create the missing folders on the
-    // way; bCreateLast also creates the last item (as a folder when the spec
+    // way; bCreateLast also creates the last item (as a folder when the file spec
     // names one, as an empty file when bCreateLastAsFile).
     long RealizePathToObject(long bLookOnly, long bCreateLast, long bCreateLastAsFile);
 
     // The absolute path without a trailing slash ("/" for the root); empty
-    // when the spec names nothing.
+    // when the file spec names nothing.
     std::string mPath;
     int32_t mbParentValid;
     XFileRef mParentRef;

@@ -191,7 +191,7 @@ long CFileTool::DeleteFile(unsigned long options) {
         }
         if (options & (kDeleteToTrash | kDeleteRenameAside)) err = moved;
     }
-    // The spec keeps naming the place the object was taken from.
+    // The file spec keeps naming the place the object was taken from.
     SetAbsolutePath(path, folder);
     return err;
 }

@@ -3,7 +3,7 @@
 // catalog information, rename (also to the next free numbered name), delete
 // with retries, move, trash, exchange and copy. Operations return 0 or an
 // error code (-43 not found, -48 name in use, -47 busy, -50 bad argument,
-// -1407 not a folder, others from the file system) and leave the spec naming
+// -1407 not a folder, others from the file system) and leave the file spec naming
 // what it named before, except renames and moves, which name the result when
 // they succeed.
 
