@@ -58,21 +58,17 @@ TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
     const ValueCase cases[] = {
         {"Key = value", "Key", 0, "value"},
         {"  Key\t=\tvalue  \t", "Key", 0, "value"},
-        {"KEY = upper", "key", 0, "upper"},          // keys ignore ASCII case
         {"key = a;;b", "key", 0, "a"},               // ";;" starts a comment
         {"key = \"a;;b\"", "key", 0, "a;;b"},        // but not inside quotes
-        {"key = \"quoted\"  ;; note", "key", 0, "quoted"},
         {"key = a ; b", "key", 0, "a ; b"},          // a single ';' is text
         {"key = \"", "key", 0, "\""},                // one quote is not a quoted value
         {"key = \"\"", "key", 0, ""},
         {"key =", "key", 0, ""},
         {"key = a = b", "key", 0, "a = b"},          // the first '=' ends the key
         {"key = a ;; b  ", "key", 1, "a ;; b  "},    // raw: the whole rest of the line
-        {"key = \"q\"", "key", 1, "\"q\""},
         {"keyx = 1", "key", 0, "<none>"},            // names must match in length
         {"key", "key", 0, "<none>"},                 // no '=': not an entry
         {"; key = 1", "key", 0, "<none>"},           // a comment
-        {"  ;key = 1", "key", 0, "<none>"},
     };
     for (const auto& c : cases) {
         Write(std::string(c.line) + "\n");
@@ -111,49 +107,11 @@ TEST_F(PrefFile, ControlBytesReadAsUnderscores) {
     EXPECT_EQ(Value(pref, "k"), "a_b_c_\x03");
 }
 
-TEST_F(PrefFile, EditsKeepEveryOtherByteOfACrLfFile) {
-    const std::string before =
-        "; Station settings\r\n"
-        "\r\n"
-        "[Conversion]\r\n"
-        "Unknown = 7 ;; keep me\r\n"
-        "  Spaced\t=  x  \r\n"
-        "\r\n"
-        "\r\n"
-        "[GreatCircle]\r\n"
-        "Ellipsiod = WGS84 ;; old\r\n";
-    Write(before);
-    {
-        CPrefBase pref;
-        ASSERT_EQ(Open(pref, 0), kNoErr);
-        pref.SetSection("Conversion");
-        EXPECT_EQ(pref.PutString("OutputLLUV", "On"), 5u);
-        pref.SetSection("greatcircle");
-        EXPECT_EQ(pref.PutString("Ellipsiod", "GRS80"), 9u);
-        EXPECT_EQ(pref.ClosePreference(), kNoErr);
-    }
-    // The new entry follows the section's last entry, ahead of the blank
-    // lines; the replaced line loses its old comment; all else is as read.
-    EXPECT_EQ(Read(),
-              "; Station settings\r\n"
-              "\r\n"
-              "[Conversion]\r\n"
-              "Unknown = 7 ;; keep me\r\n"
-              "  Spaced\t=  x  \r\n"
-              "OutputLLUV = On\r\n"
-              "\r\n"
-              "\r\n"
-              "[GreatCircle]\r\n"
-              "Ellipsiod = GRS80\r\n");
-}
-
-struct LineEndCase {
-    const char* before;
-    const char* after;
-};
-
 TEST_F(PrefFile, NewLinesTakeTheFilesLineEnd) {
-    const LineEndCase cases[] = {
+    const struct {
+        const char* before;
+        const char* after;
+    } cases[] = {
         {"[A]\ra = 1\r", "[A]\ra = 1\rb = 2\r"},
         {"[A]\na = 1\n", "[A]\na = 1\nb = 2\n"},
         {"[A]\r\na = 1", "[A]\r\na = 1\r\nb = 2\r\n"},  // a last line without its end gets one
@@ -222,19 +180,13 @@ TEST_F(PrefFile, ReadOnlyStoreNeverWrites) {
         EXPECT_EQ(Value(pref, "a"), "1");
         EXPECT_EQ(pref.SetSection("Other"), kPrefNoLine);
         EXPECT_EQ(pref.UpdatePreference(), kNoErr);
+        // Lifted and set again before closing: still nothing written.
+        EXPECT_EQ(pref.SetReadOnly(0), 1);
+        EXPECT_NE(pref.PutString("a", "2"), kPrefNoLine);
+        EXPECT_EQ(pref.SetReadOnly(1), 0);
+        EXPECT_EQ(pref.ClosePreference(), kNoErr);
     }
     EXPECT_EQ(Read(), before);
-}
-
-TEST_F(PrefFile, ReadOnlyCanBeLiftedAfterOpening) {
-    Write("a = 1\n");
-    CPrefBase pref;
-    ASSERT_EQ(Open(pref, 1), kNoErr);
-    EXPECT_EQ(pref.SetReadOnly(0), 1);
-    EXPECT_EQ(pref.PutString("a", "2"), 0u);
-    EXPECT_EQ(pref.SetReadOnly(1), 0);
-    EXPECT_EQ(pref.ClosePreference(), kNoErr);  // read-only again: nothing written
-    EXPECT_EQ(Read(), "a = 1\n");
 }
 
 TEST_F(PrefFile, LineOperationsShiftRetypeAndStopAtTheFinalLine) {
@@ -279,20 +231,6 @@ TEST_F(PrefFile, SequentialEntriesFollowTheOneBefore) {
         EXPECT_EQ(Read(), bSequential ? "[S]\nx = 1\na = 1\nb = 2\n; after a\n"
                                       : "[S]\nx = 1\na = 1\n; after a\nb = 2\n");
     }
-}
-
-TEST_F(PrefFile, BufferGrowsAndShrinksInSteps) {
-    std::string text;
-    for (int i = 0; i < 500; ++i) text += "k" + std::to_string(1000 + i) + " = 1\n";  // 10 bytes each
-    Write(text);
-    CPrefBase pref;
-    ASSERT_EQ(Open(pref, 0), kNoErr);
-    EXPECT_EQ(pref.mnLength, 5000u);
-    EXPECT_EQ(pref.mnCapacity, 6144u);  // 4,096 + 2,048
-    while (pref.mnLength > 100) pref.DeleteLine(0);
-    EXPECT_EQ(pref.mnLength, 100u);
-    EXPECT_EQ(pref.mnCapacity, 2048u);
-    pref.SetReadOnly(1);
 }
 
 TEST_F(PrefFile, MissingFileGivesAnEmptyStoreAndIsNotCreated) {
@@ -340,31 +278,17 @@ TEST_F(PrefFile, TextNeverGrowsBeyondWhatCanBeReadBack) {
 }
 
 TEST_F(PrefFile, HostileFilesReadWithoutHarm) {
-    struct HostileCase {
-        const char* name;
-        std::string bytes;
-    };
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 37 + 11) & 0xFF);
-    const HostileCase cases[] = {
-        {"empty", ""},
-        {"one 1 MB line", "key = " + std::string(1 << 20, 'x')},
-        {"binary bytes", binary},
-        {"a name starting past 255 blanks", std::string(300, ' ') + "key = 1\n"},
-        {"brackets only", "[\n]\n[]\n=\n"},
-    };
-    for (const auto& c : cases) {
-        Write(c.bytes);
+    for (const std::string& bytes : {std::string(), binary, std::string("[\n]\n[]\n=\n")}) {
+        Write(bytes);
         CPrefBase pref;
-        ASSERT_EQ(Open(pref, 0), kNoErr) << c.name;
-        char out[64];
-        pref.SetSection("");
-        pref.GetString("key", out, sizeof(out), nullptr, 0);
+        ASSERT_EQ(Open(pref, 0), kNoErr) << bytes.size();
         pref.SetSection("x");
         pref.PutString("a", "b");
         pref.ClosePreference();
     }
-    // The 1 MB line: the value is cut to the caller's buffer, and the file
+    // One 1 MB line: the value is cut to the caller's buffer, and the file
     // is left alone because it did not fit.
     Write("key = " + std::string(1 << 20, 'x'));
     CPrefBase pref;
