@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr unsigned long K(const char (&t)[5]) {
+constexpr unsigned long K(const char* t) {
     return (unsigned long)(uint8_t(t[0])) << 24 | (unsigned long)(uint8_t(t[1])) << 16 |
            (unsigned long)(uint8_t(t[2])) << 8 | (unsigned long)(uint8_t(t[3]));
 }
@@ -90,30 +90,22 @@ class RiffFile : public ::testing::Test {
 
 std::filesystem::path RiffFile::sFolder;
 
-TEST_F(RiffFile, ReadsContainerChunksLevelByLevel) {
+// The whole walk is checked in LyingSizesNeverLeadOutsideTheFile; here what
+// skipping a container that was not entered does to the position.
+TEST_F(RiffFile, AContainerNotEnteredIsSkippedWhole) {
     ASSERT_EQ(Open(kNested), kNoErr);
-    EXPECT_EQ(mRiff.mnFileSize, 44u);
     EXPECT_EQ(mRiff.IsSwapEndian(), 1);
     unsigned long key = 0, size = 0;
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);
-    EXPECT_EQ(key, K("TEST"));
-    EXPECT_EQ(size, 28u);
     ASSERT_EQ(mRiff.EnterSubKey(), kNoErr);
-    EXPECT_EQ(mRiff.GetCurrentSubKeyLevel(), 1);
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);
-    EXPECT_EQ(key, K("abcd"));
-    EXPECT_EQ(size, 2u);
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);  // skips "xy"
     EXPECT_EQ(key, K("LIST"));
-    EXPECT_EQ(size, 10u);
-    EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kErrEndOfLevel);  // LIST not entered
+    EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kErrEndOfLevel);
     EXPECT_EQ(mRiff.ExitSubKey(), kNoErr);
-    EXPECT_EQ(mRiff.GetCurrentSubKeyLevel(), 0);
     EXPECT_EQ(mRiff.mnPosition, 36);  // just after the container
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);
     EXPECT_EQ(key, K("zzzz"));
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kErrEndOfFile);
     EXPECT_EQ(mRiff.ExitSubKey(), kNoErr);  // nothing to leave at the top
 }
 
@@ -163,31 +155,20 @@ TEST_F(RiffFile, PayloadReadsStopAtTheChunkEnd) {
 
 TEST(CRiff, KeyClassesAndPayloadSizes) {
     CRiff riff;
-    EXPECT_EQ(riff.mnFormKey, K("riff"));
-    EXPECT_EQ(riff.mnByteOrder, K("bend"));
-    EXPECT_EQ(riff.mnFloatFormat, K("ieee"));
-
-    struct XSubKey {
-        unsigned long key;
-        long isSubKey;
-    };
-    const XSubKey subKeys[] = {
-        {K("BODY"), 1}, {K("CSSY"), 1}, {K("AZZA"), 1}, {K("cs4h"), 0},
-        {K("Body"), 0}, {K("BOD "), 0}, {K("@ABC"), 0}, {K("ABC["), 0},
-    };
-    for (const auto& c : subKeys) EXPECT_EQ(riff.IsSubKey(c.key), c.isSubKey) << c.key;
+    // Containers are four capitals A to Z.
+    for (const char* key : {"BODY", "AZZA"}) EXPECT_EQ(riff.IsSubKey(K(key)), 1) << key;
+    for (const char* key : {"Body", "BOD ", "@ABC", "ABC["}) EXPECT_EQ(riff.IsSubKey(K(key)), 0) << key;
 
     EXPECT_EQ(riff.RecognizeKey(K("gps ")), 1);
     EXPECT_EQ(riff.RecognizeKey(K("TAIL")), 1);
     EXPECT_EQ(riff.RecognizeKey(K("cs4h")), 0);
 
     riff.mnFileSize = 1000;  // what "any other key" sizes are held to
-    struct XSize {
+    const struct {
         unsigned long key;
         unsigned long size;
         long valid;
-    };
-    const XSize sizes[] = {
+    } sizes[] = {
         {K("ieee"), 0, 1},    {K("bend"), 4, 0},    {K("chan"), 4, 1},   {K("usec"), 8, 0},
         {K("fbw "), 8, 1},    {K("freq"), 4, 0},    {K("gps "), 24, 1},  {K("gps "), 23, 0},
         {K("text"), 5000, 1}, {K("lstr"), 0, 1},    {K("cs1a"), 999, 1}, {K("cs1a"), 1000, 0},
@@ -233,22 +214,17 @@ TEST_F(RiffFile, ChunkReachingPastItsContainerIsRefused) {
 }
 
 TEST_F(RiffFile, HostileFilesEndWithAnError) {
-    struct XCase {
-        const char* name;
-        Bytes bytes;
-        long first;  // result of the first ReadNextKey
+    const Bytes cases[] = {
+        {},                                                      // empty
+        {'T', 'E', 'S', 'T', 0},                                 // cut header
+        {'a', 'b', 'c', 'd', 0, 0, 0, 9, 1, 2},                  // cut payload
+        {0xFF, 0xFE, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xF0, 0x00},  // binary
     };
-    const XCase cases[] = {
-        {"empty", {}, kErrEndOfFile},
-        {"cut header", {'T', 'E', 'S', 'T', 0}, kErrEndOfFile},
-        {"cut payload", {'a', 'b', 'c', 'd', 0, 0, 0, 9, 1, 2}, kErrEndOfFile},
-        {"binary", {0xFF, 0xFE, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xF0, 0x00}, kErrEndOfFile},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(Open(c.bytes), kNoErr) << c.name;
+    for (const Bytes& bytes : cases) {
+        ASSERT_EQ(Open(bytes), kNoErr) << bytes.size();
         unsigned long key = 1, size = 1;
-        EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), c.first) << c.name;
-        EXPECT_EQ(key, 0u) << c.name;
+        EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kErrEndOfFile) << bytes.size();
+        EXPECT_EQ(key, 0u) << bytes.size();
     }
 }
 
