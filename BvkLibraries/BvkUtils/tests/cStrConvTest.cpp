@@ -8,14 +8,12 @@
 
 namespace {
 
-struct FloatCase {
-    const char* text;
-    long consumed;
-    double value;
-};
-
 TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
-    const FloatCase cases[] = {
+    const struct {
+        const char* text;
+        long consumed;
+        double value;
+    } cases[] = {
         {"  -1.5e-3xyz", 9, -0.0015},
         {"1.5e", 3, 1.5},        // a bare exponent letter is not part of the number
         {"1.5e+", 3, 1.5},       // nor a signed one without digits
@@ -23,7 +21,6 @@ TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
         {"3E2.5", 5, 300.0},     // an exponent may carry a fraction, the scan takes it
         {"\t+.5,", 4, 0.5},
         {"-", 1, 0.0},
-        {"abc", 0, 0.0},
         {"", 0, 0.0},
         {"****  7", 4, 0.0},     // fillers of an unprintable number
         {" 12 34", 3, 12.0},
@@ -62,8 +59,6 @@ TEST(CStrConv, StringToLongTruncatesClampsAndWrapsToThirtyTwoBits) {
     EXPECT_EQ(n, 31);
     EXPECT_EQ(CStrConv::StringToLong("-7.9", &n), 4);
     EXPECT_EQ(n, -7);
-    EXPECT_EQ(CStrConv::StringToLong("12.7", &n), 4);
-    EXPECT_EQ(n, 12);
     EXPECT_EQ(CStrConv::StringToLong("1e3", &n), 3);
     EXPECT_EQ(n, 1000);
     EXPECT_EQ(CStrConv::StringToLong("3000000000", &n), 10);
@@ -103,11 +98,8 @@ TEST(CStrConv, StringToShortAndHexReaders) {
 TEST(CStrConv, StringToDoublesReadsListsUpToTheLimit) {
     double v[4] = {};
     EXPECT_EQ(CStrConv::StringToDoubles("1, 2 ,3,4,5", v, 4), 4);
-    EXPECT_DOUBLE_EQ(v[0], 1);
-    EXPECT_DOUBLE_EQ(v[2], 3);
-    EXPECT_DOUBLE_EQ(v[3], 4);
+    EXPECT_TRUE(v[0] == 1 && v[1] == 2 && v[2] == 3 && v[3] == 4);
     EXPECT_EQ(CStrConv::StringToDoubles("7 x 8", v, 4), 1);
-    EXPECT_EQ(CStrConv::StringToDoubles("", v, 4), 0);
 }
 
 TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
@@ -120,7 +112,6 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
     const Case cases[] = {
         {"  \"Site Name\", next", 256, "Site Name", 13},
         {"abc,def", 256, "abc", 4},
-        {"abc def", 256, "abc", 4},
         {"abc\r\n", 256, "abc", 3},     // line ends are not consumed
         {"'a,b c'x", 256, "a,b c", 7},
         {"\"open to the end", 256, "open to the end", 16},
@@ -130,7 +121,6 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
         {"abcdef ghi", 3, "abc", 4},    // the character after a cut is consumed too
         {"abc\n", 3, "abc", 3},         // ... unless it is a line end
         {"\"abcdef\"", 3, "abc", 5},    // in quotes whatever it is
-        {"\"abc\" x", 3, "abc", 5},
     };
     for (const auto& c : cases) {
         char word[300];
@@ -144,9 +134,7 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
 TEST(CStrConv, SkipToNextItemSkipsOneItemAndOneComma) {
     EXPECT_EQ(CStrConv::SkipToNextItem("abc,def"), 4);
     EXPECT_EQ(CStrConv::SkipToNextItem("abc , def"), 6);
-    EXPECT_EQ(CStrConv::SkipToNextItem("  abc"), 2);     // leading white space only
     EXPECT_EQ(CStrConv::SkipToNextItem("  , abc"), 4);
-    EXPECT_EQ(CStrConv::SkipToNextItem(""), 0);
 }
 
 TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
@@ -158,13 +146,11 @@ TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
     const Case cases[] = {
         {"ABCD EFGH", 0x41424344, 4},
         {"12345", 12345, 5},
-        {"'ab'  ", 0x61620000, 4},
         {"'1234'", 0x31323334, 6},     // quoted, so characters and not a number
         {"ab cd", 0x61622063, 4},      // blanks do not stop an unquoted code
         {"ab", 0x61620000, 2},
         {"", 0, 0},
         {"  LLUV", 0x4C4C5556, 6},     // longer than four: white space skipped
-        {"\"RDL4\"", 0x52444C34, 6},
     };
     for (const auto& c : cases) {
         unsigned long code = 99;
@@ -219,8 +205,6 @@ TEST(CStrConv, StringCompareOrdersBytesSignedAndStopsAtTheLimit) {
     EXPECT_EQ(CStrConv::StringCompare("\xA1", "a", 0, 0), -1);  // high bytes sort below ASCII
     EXPECT_EQ(CStrConv::StringCompare(nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(CStrConv::StringCompare(nullptr, "", 0, 0), -1);
-    EXPECT_EQ(CStrConv::StringCompare("", "x", 0, 0), -1);
-    EXPECT_EQ(CStrConv::StringCompare("x", "", 0, 0), 1);
 }
 
 TEST(CStrConv, EditingHelpersWorkInPlace) {
@@ -229,10 +213,6 @@ TEST(CStrConv, EditingHelpersWorkInPlace) {
     CStrConv::StripFortranComment(text, comment);
     EXPECT_STREQ(text, "12 3");
     EXPECT_STREQ(comment, "! note");
-    char plain[16] = "no mark";
-    CStrConv::StripFortranComment(plain, comment);
-    EXPECT_STREQ(plain, "no mark");
-    EXPECT_STREQ(comment, "");
 
     char padded[16] = "ab";
     CStrConv::PadString(padded, 5);
@@ -244,7 +224,6 @@ TEST(CStrConv, EditingHelpersWorkInPlace) {
 
     char trailing[16] = "x \t ";
     EXPECT_STREQ(CStrConv::StripTrailingWhiteSpace(trailing), "x");
-    EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 0), 6);
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 4), 2);
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace(" \t", 0), 0);
     EXPECT_EQ(CStrConv::SkipWhiteSpace(" \t\r"), 2);   // CR is not white space
