@@ -56,15 +56,12 @@ TEST(CGeoEarth, EveryEntryHasItsCodeAxisAndFlattening) {
         const XPublished& p = kPublished[i];
         CGeoEarth earth(i);
         SCOPED_TRACE(p.type);
-        EXPECT_EQ(earth.mnEllipsoidIndex, i);
         EXPECT_EQ(earth.mnEllipsoidType, Code(p.type));
         EXPECT_EQ(CGeoEarth::GetEllipsiodIndexForType(earth.mnEllipsoidType), i);
         EXPECT_EQ(earth.mdSemiMajorAxis, p.a);
-        EXPECT_EQ(earth.mdOneMinusFlattening, 1.0 - earth.mdFlattening);
         EXPECT_EQ(earth.mdSemiMinorAxis, (1.0 - earth.mdFlattening) * p.a);
         if (p.inverseFlattening == 0.0) {
             EXPECT_EQ(earth.mdFlattening, 0.0);
-            EXPECT_EQ(earth.mdSemiMinorAxis, p.a);
         } else if (i > 1 && i < 21) {
             // The nearest double to 1 / (1/f): within half a unit in the last
             // place of the long double quotient (a plain double division is
@@ -86,38 +83,28 @@ TEST(CGeoEarth, Wgs84AndGrs80UseTheFieldFilesFlattening) {
     char text[32];
     std::snprintf(text, sizeof text, "%.15g", 1.0 / CGeoEarth(1).mdFlattening);
     EXPECT_STREQ(text, "298.257223562997");
-}
-
-TEST(CGeoEarth, DefaultIsWgs84ReportedAsWgs84) {
-    CGeoEarth earth(0);
-    EXPECT_EQ(earth.mnEllipsoidType, Code("dflt"));
-    EXPECT_EQ(earth.mnEllipsoidIndex, 0);
-    EXPECT_EQ(earth.GetEllipsiodType(), Code("wg84"));
-    EXPECT_EQ(earth.mdSemiMajorAxis, 6378137.0);
-    EXPECT_NEAR(earth.mdSemiMinorAxis, 6356752.314245179, 1e-8);
+    // The default entry is WGS84 and reports itself as WGS84.
+    EXPECT_EQ(CGeoEarth(0).GetEllipsiodType(), Code("wg84"));
+    EXPECT_NEAR(CGeoEarth(0).mdSemiMinorAxis, 6356752.314245179, 1e-8);
 }
 
 TEST(CGeoEarth, IndexesAndTypesOutsideTheListFallBackToWgs84) {
-    struct XCase {
+    const long zzzz = static_cast<long>(Code("zzzz"));
+    const struct {
         const char* what;
         bool byIndex;
         long value;
         unsigned long expectedType;
         long expectedIndex;
         double expectedA;
-    };
-    const long zzzz = static_cast<long>(Code("zzzz"));
-    const XCase cases[] = {
+    } cases[] = {
         {"index 22", true, 22, 0, 22, 6378137.0},
         {"index -1", true, -1, 0, -1, 6378137.0},
         {"index 2 (sphere)", true, 2, Code("sphr"), 2, 6367450.0},
         {"type zzzz", false, zzzz, Code("zzzz"), zzzz, 6378137.0},
         // A bare index given as a type selects that entry and stays the type.
         {"type 15", false, 15, 15, 15, 6378388.0},
-        {"type 0", false, 0, 0, 0, 6378137.0},
-        {"type 1", false, 1, 1, 1, 6378137.0},
         {"type 2", false, 2, 2, 2, 6367450.0},
-        {"type 21", false, 21, 21, 21, 6378137.0},
         {"type 22", false, 22, 22, 22, 6378137.0},
         {"type ck80", false, static_cast<long>(Code("ck80")), Code("ck80"), 8, 6378249.145},
     };
@@ -153,12 +140,8 @@ TEST(CGeoEarth, FullNamesAreCutOrEmpty) {
     char name[64];
     CGeoEarth::GetEllipsiodFullName(Code("ihay"), name, 5);
     EXPECT_STREQ(name, "Inter");
-    CGeoEarth::GetEllipsiodFullName(Code("ihay"), name, 0);
+    CGeoEarth::GetEllipsiodFullName(Code("ihay"), name, 0);  // 0: no limit
     EXPECT_STREQ(name, "International Hayford");
-    CGeoEarth::GetEllipsiodFullName(Code("ihay"), name, 64);
-    EXPECT_STREQ(name, "International Hayford");
-    CGeoEarth::GetEllipsiodFullName(Code("naut"), name, 15);
-    EXPECT_STREQ(name, "Nautical Sphere");
     std::strcpy(name, "garbage");
     CGeoEarth::GetEllipsiodFullName(Code("zzzz"), name, 64);
     EXPECT_STREQ(name, "");
@@ -175,9 +158,6 @@ TEST(CGeoEarth, ChoiceItemsAreTheIndexes) {
     }
     char item[32];
     EXPECT_EQ(CStrConv::GetChoiceString(22, choices, item, sizeof item - 1), 0);
-    EXPECT_EQ(CStrConv::FindChoice("hay", choices, -1, 0), 15);
-    EXPECT_EQ(CStrConv::FindChoice("grs80", choices, -1, 0), 21);
-    EXPECT_EQ(CStrConv::FindChoice("Sphere", choices, -1, 0), 2);
 }
 
 }  // namespace
