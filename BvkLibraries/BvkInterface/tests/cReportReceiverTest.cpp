@@ -234,7 +234,7 @@ TEST_F(ReceiverFiles, SettingsKeywordsBothWays) {
     const std::string text =
         "%BTF: 1.00\n"
         "%FileType: DIAG rcvr \"Tesmara Report\"\n"
-        "%Receiver:   SeaSonde RX 5\n"
+        "%Receiver:   Tesmara RX 5\n"
         "%TransmitCenterFreqMHz: 13.450000 MHz\n"
         "%ChirpState: 1  %% 0=Chirp,1=Halt\n"
         "%FrequencyPhases: 12. -34. deg\n"
@@ -245,7 +245,7 @@ TEST_F(ReceiverFiles, SettingsKeywordsBothWays) {
         "%End:\n";
     CReportReceiver report;
     ASSERT_EQ(ReadText(report, text), kNoErr);
-    EXPECT_STREQ(report.mszReceiver, "SeaSonde RX 5");
+    EXPECT_STREQ(report.mszReceiver, "Tesmara RX 5");
     EXPECT_EQ(report.mdCenterFreqMHz, 13.45);
     EXPECT_EQ(report.mnChirpState, 1);
     EXPECT_EQ(report.mdFrequencyPhases[0], 12.0);
@@ -260,10 +260,10 @@ TEST_F(ReceiverFiles, SettingsKeywordsBothWays) {
 
     report.mdSweepAlignment = 1500;  // written in thousands
     const std::vector<std::string> lines = WrittenLines(report);
-    const auto at = std::find(lines.begin(), lines.end(), "%Receiver: SeaSonde RX 5");
+    const auto at = std::find(lines.begin(), lines.end(), "%Receiver: Tesmara RX 5");
     ASSERT_NE(at, lines.end());
     const std::vector<std::string> expected = {
-        "%Receiver: SeaSonde RX 5",
+        "%Receiver: Tesmara RX 5",
         "%TransmitCenterFreqMHz: 13.450000 MHz",
         "%TransmitBandwidthKHz: 0.000 kHz",
         "%TransmitSweepRateHz: 0.000000 Hz",
