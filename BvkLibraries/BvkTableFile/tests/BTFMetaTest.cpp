@@ -64,15 +64,11 @@ TEST(BTFMeta, NotesFilteredByKindAndPosition) {
         double position;  // 0: no position filter
         long found;
     } const cases[] = {
-        {0, BtfCode("warn"), 0, 1},
-        {2, BtfCode("warn"), 0, -1},
-        {1, BtfCode("note"), 0, 2},
-        {0, 0, 20, 2},
-        {0, BtfCode("note"), 15, -1},
-        {0, BtfCode("warn"), 15, 1},
-        {1, 0, 0, 1},
-        {3, 0, 0, -1},
-        {-1, 0, 0, -1},
+        // clang-format off
+        {0, BtfCode("warn"), 0, 1},   {2, BtfCode("warn"), 0, -1},  {1, BtfCode("note"), 0, 2},
+        {0, 0, 20, 2},                {0, BtfCode("note"), 15, -1}, {0, BtfCode("warn"), 15, 1},
+        {1, 0, 0, 1},                 {3, 0, 0, -1},                {-1, 0, 0, -1},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -91,7 +87,6 @@ TEST(BTFMeta, NotesFilteredByKindAndPosition) {
 
 TEST(BTFMeta, ZoneLabelsAndCities) {
     BTFMeta meta;
-    EXPECT_EQ(meta.HasBtfTimeZone(), 0);
     meta.SetBtfTimeZoneLabel("PST  \t", nullptr);
     meta.SetBtfTimeZoneLabel(nullptr, "America/Los_Angeles");
     EXPECT_STREQ(meta.GetBtfTimeZone(), "PST");
