@@ -1,11 +1,14 @@
 #pragma once
-// Temporary folders and whole-file reads and writes for the table file tests.
+// Temporary folders, whole-file reads and writes and file specs for the table
+// file tests.
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <random>
+#include <string>
+
+#include "cFileSpec.h"
 
 class TempFolder {
   public:
@@ -34,4 +37,10 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline CFileSpec Spec(const std::string& path) {
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    return spec;
 }
