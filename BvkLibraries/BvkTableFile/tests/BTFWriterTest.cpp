@@ -5,7 +5,6 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
-#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,15 +16,15 @@ namespace {
 
 // 2021-07-01 12:00:00 as 1904 seconds: 1,625,140,800 s after 1970 plus the
 // 2,082,844,800 s from 1904 to 1970.
-constexpr unsigned long kJuly2021Noon1904 = 3707985600ul;
+constexpr unsigned long kJul1904 = 3707985600ul;
 // 2021-01-15 12:00:00 likewise (14 days after 2021-01-01, 1,609,459,200).
-constexpr unsigned long kJanuary2021Noon1904 = 1609459200ul + 14 * 86400ul + 43200ul + 2082844800ul;
+constexpr unsigned long kJan1904 = 1609459200ul + 14 * 86400ul + 43200ul + 2082844800ul;
 
-// Keeps every line instead of writing it to a file.
+// Keeps every line instead of writing it to a file; counts the PreTable calls.
 class CapturingWriter : public BTFWriter {
   public:
+    using BTFWriter::BTFWriter;
     long WriteFile(const char* text, long length) override {
-        ++mnLinesWritten;
         out.append(text, static_cast<size_t>(length));
         return kNoErr;
     }
@@ -37,53 +36,21 @@ class CapturingWriter : public BTFWriter {
     int preTableCalls = 0;
 };
 
-class ScopedTZ {
-  public:
-    explicit ScopedTZ(const char* zone) {
-        const char* saved = std::getenv("TZ");
-        had_ = saved != nullptr;
-        if (had_) saved_ = saved;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTZ() {
-        if (had_)
-            setenv("TZ", saved_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-  private:
-    bool had_ = false;
-    std::string saved_;
-};
-
-// Lines of `actual` must equal those of `expected`, except the value of the
-// processed time stamp, which is the time of writing and has its form checked.
-void ExpectSameApartFromProcessedTime(std::string actual, std::string expected) {
-    const std::regex stamp(
-        "%ProcessedTimeStamp: [0-9]{4} [0-9]{2} [0-9]{2}  [0-9]{2} [0-9]{2} [0-9]{2}\n");
-    EXPECT_TRUE(std::regex_search(actual, stamp)) << actual;
-    actual = std::regex_replace(actual, stamp, "%ProcessedTimeStamp: *\n");
-    expected = std::regex_replace(expected, stamp, "%ProcessedTimeStamp: *\n");
-    EXPECT_EQ(actual, expected);
+// The value of "%ProcessedTimeStamp:" is the time of writing: blanked out.
+std::string WithoutProcessedTime(std::string bytes) {
+    const std::string key = "%ProcessedTimeStamp: ";
+    size_t at = bytes.find(key);
+    if (at != std::string::npos)
+        bytes.replace(at + key.size(), bytes.find('\n', at) - at - key.size(), "*");
+    return bytes;
 }
 
 }  // namespace
 
 TEST(BTFWriter, WritesAWholeFileByteForByte) {
     TempFolder folder;
-    CFileSpec spec;
-    spec.SetFileSpec(folder.File("whole.btf").c_str());
-
-    struct Writer : BTFWriter {
-        long PreTable() override {
-            ++preTableCalls;
-            return kNoErr;
-        }
-        int preTableCalls = 0;
-    } w;
+    CFileSpec spec = Spec(folder.File("whole.btf"));
+    BTFWriter w;
     w.SetBtfUUIDFromString("01234567-89ab-cdef-0123-456789abcdef");
     w.SetBtfTimeZoneLabel("PST", "America/Los_Angeles");
     w.SetBtfTimeMark(0);
@@ -95,8 +62,8 @@ TEST(BTFWriter, WritesAWholeFileByteForByte) {
 
     ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
     EXPECT_EQ(w.WriteFileType(BtfCode("LLUV"), BtfCode("RDM1"), "Radial Map"), kNoErr);
-    EXPECT_EQ(w.WriteTimeStamp(kJuly2021Noon1904), kNoErr);
-    EXPECT_EQ(w.WriteTimeZone(kJuly2021Noon1904), kNoErr);
+    EXPECT_EQ(w.WriteTimeStamp(kJul1904), kNoErr);
+    EXPECT_EQ(w.WriteTimeZone(kJul1904), kNoErr);
     EXPECT_EQ(w.WriteUUID(nullptr, nullptr), kNoErr);
     EXPECT_EQ(w.WriteSiteName(BtfCode("HATY"), "Hat Island"), kNoErr);
     EXPECT_EQ(w.WriteOriginLocation(37.5, -122.25), kNoErr);
@@ -114,35 +81,25 @@ TEST(BTFWriter, WritesAWholeFileByteForByte) {
     EXPECT_EQ(w.WriteTableRow(" 3 4"), kNoErr);
     EXPECT_EQ(w.EndTable(), kNoErr);
     EXPECT_EQ(w.CloseFile(), kNoErr);
-
-    EXPECT_EQ(w.preTableCalls, 1);
-    EXPECT_EQ(w.mnTableCount, 2);
-    EXPECT_EQ(w.mnLinesWritten, 33);
-    EXPECT_STREQ(w.mszBtfVersion, "1.00");
-    EXPECT_EQ(w.mdBtfVersion, 1.0);
-    ExpectSameApartFromProcessedTime(ReadBytes(folder.File("whole.btf")),
-                                     ReadBytes(BVK_TEST_DATA_DIR "/written.btf"));
+    EXPECT_EQ(WithoutProcessedTime(ReadBytes(folder.File("whole.btf"))),
+              WithoutProcessedTime(ReadBytes(BVK_TEST_DATA_DIR "/written.btf")));
 }
 
-TEST(BTFWriter, KeywordAndCommentLineForms) {
+TEST(BTFWriter, LineForms) {
     CapturingWriter w;
     struct {
         long result;
         const char* expected;
     } const cases[] = {
-        {w.WriteKeyword("Note", ""), "%Note:\n"},
         {w.WriteKeyword("Note", nullptr), "%Note:\n"},
         {w.WriteKeyword("Site", "A\nB"), "%Site: A\\nB\n"},
         {w.WriteKeyword(BtfCode("rema"), "r"), "%Mark: r\n"},
         {w.WriteKeywordf("Custom", "%d-%s", 7, "x"), "%Custom: 7-x\n"},
         {w.WriteKeywordf(BtfCode("rdsm"), "%.1f", 1.25), "%RangeResolutionMeters: 1.2\n"},
         {w.WriteComment("%Odd"), "%%Odd\n"},
-        {w.WriteComment("text"), "%% text\n"},
-        {w.WriteComment(nullptr), "%%\n"},
-        {w.WriteComment(""), "%%\n"},
         {w.WriteComment("tab\there"), "%% tab\\x09here\n"},
+        {w.WriteComment(""), "%%\n"},
         {w.WriteManufacturer("Brenvik Marine"), "%Manufacturer: Brenvik Marine\n"},
-        {w.WriteOwner("Someone"), "%Owner: Someone\n"},
         {w.WriteSiteName(BtfCode("ABCD"), ""), "%Site: ABCD \"\"\n"},
         {w.WriteFileType(BtfCode("DIAG"), 0, "Tesmara Report"),
          "%FileType: DIAG \"Tesmara Report\"\n"},
@@ -151,8 +108,7 @@ TEST(BTFWriter, KeywordAndCommentLineForms) {
         {w.WriteTimeCoverage(2.0 / 3.0), "%TimeCoverage: 0.667 Minutes\n"},
         {w.WriteProcessingTool("Tool", nullptr), "%ProcessingTool: \"Tool\"\n"},
         {w.WriteProcessingTool("Tool", ""), "%ProcessingTool: \"Tool\" \n"},
-        {w.WriteProcessedTimeStamp(kJanuary2021Noon1904),
-         "%ProcessedTimeStamp: 2021 01 15  12 00 00\n"},
+        {w.WriteProcessedTimeStamp(kJan1904), "%ProcessedTimeStamp: 2021 01 15  12 00 00\n"},
         {w.WriteTimeZone(-28800, "PST", 0, ""), "%TimeZone: \"PST\" -8.000 0\n"},
         {w.WriteTimeZone(19800, "IST", 0, "Asia/Kolkata"),
          "%TimeZone: \"IST\" +5.500 0 \"Asia/Kolkata\"\n"},
@@ -163,17 +119,13 @@ TEST(BTFWriter, KeywordAndCommentLineForms) {
         expected += c.expected;
     }
     EXPECT_EQ(w.out, expected);
-    EXPECT_EQ(w.mnLinesWritten, static_cast<long>(std::size(cases)));
-}
 
-TEST(BTFWriter, MissingNamesAndRowsAreRefused) {
-    CapturingWriter w;
-    EXPECT_EQ(w.WriteKeyword("", "x"), kErrBadArgument);
+    // Missing names, unknown codes and empty rows write nothing.
+    w.out.clear();
     EXPECT_EQ(w.WriteKeyword(static_cast<const char*>(nullptr), "x"), kErrBadArgument);
     EXPECT_EQ(w.WriteKeyword(BtfCode("zzzz"), "x"), kErrBadArgument);
     EXPECT_EQ(w.WriteKeyword(0ul, "x"), kErrBadArgument);
     EXPECT_EQ(w.WriteTableRow(""), kErrBadArgument);
-    EXPECT_EQ(w.WriteTableRow(nullptr), kErrBadArgument);
     EXPECT_EQ(w.out, "");
 }
 
@@ -195,22 +147,10 @@ TEST(BTFWriter, TablesAnnounceThemselvesAndLaterRowsAreCommented) {
     w.EndTable();
     EXPECT_EQ(w.preTableCalls, 1);
     EXPECT_EQ(w.out,
-              "%TableType: TYPE SUBT\n"
-              "%TableColumns: 3\n"
-              "%TableColumnTypes: AAAA BBBB CCCC \n"
-              "%TableRows: 10\n"
-              "%TableStart:\n"
-              " row\n"
-              "  lead\n"
-              "%TableEnd:\n"
-              "%TableStart: 2\n"
-              "% row\n"
-              "% x\n"
-              "%TableEnd: 2\n"
-              "%TableType: ONLY\n"
-              "%TableStart: 3\n"
-              " plain again\n"
-              "%TableEnd: 3\n");
+              "%TableType: TYPE SUBT\n%TableColumns: 3\n%TableColumnTypes: AAAA BBBB CCCC \n"
+              "%TableRows: 10\n%TableStart:\n row\n  lead\n%TableEnd:\n"
+              "%TableStart: 2\n% row\n% x\n%TableEnd: 2\n"
+              "%TableType: ONLY\n%TableStart: 3\n plain again\n%TableEnd: 3\n");
 }
 
 TEST(BTFWriter, TimeStampForms) {
@@ -218,7 +158,7 @@ TEST(BTFWriter, TimeStampForms) {
     w.SetBtfTimeMark(-1);
     w.WriteTimeStamp(2008, 3, 14, 9, 5, 7);
     w.SetBtfTimeMark(1);
-    w.WriteTimeStamp(kJanuary2021Noon1904);
+    w.WriteTimeStamp(kJan1904);
     w.SetBtfTimeMark(2);
     // 2021-01-15 12:00 UTC is 632,404,800 s after 2001; plus 59.6 s, seen
     // two hours east: 14:00:59.6, the seconds rounded in place to "60".
@@ -229,56 +169,55 @@ TEST(BTFWriter, TimeStampForms) {
     w.SetBtfTimeZoneOffsetSeconds(-3600);
     w.SetBtfTimeMark(0);
     w.WriteTimeStamp(BtfCode("tsst"), 632404800.0 + 0.4);
+    // The last 32-bit 1904 second is 2040-02-06 06:28:15; larger counts stay there.
+    w.WriteProcessedTimeStamp(~0ul);
     EXPECT_EQ(w.out,
               "%TimeStamp: 2008 03 14  09 05 07\n"
-              "%TimeMarks: start\n"
-              "%TimeStamp: 2021 01 15  12 00 00\n"
-              "%TimeMarks: end\n"
-              "%TimeStamp: 2021 01 15  14 00 60\n"
+              "%TimeMarks: start\n%TimeStamp: 2021 01 15  12 00 00\n"
+              "%TimeMarks: end\n%TimeStamp: 2021 01 15  14 00 60\n"
               "%TimeStamp: 2021 01 15  14 00 00\n"
-              "%TsunamiSimShelfStart: 2021 01 15  11 00 00\n");
+              "%TsunamiSimShelfStart: 2021 01 15  11 00 00\n"
+              "%ProcessedTimeStamp: 2040 02 06  06 28 15\n");
+    for (double nonsense : {1e300, -1e300, std::nan("")}) {
+        w.out.clear();
+        EXPECT_EQ(w.WriteTimeStamp(BtfCode("tsst"), nonsense), kNoErr);
+        EXPECT_EQ(w.out.substr(0, 23), "%TsunamiSimShelfStart: ");
+    }
 }
 
-TEST(BTFWriter, TimeZoneOfTheMetadataAcrossDaylightChanges) {
+TEST(BTFWriter, TimeZoneAcrossDaylightChanges) {
+    // The metadata's zone when it has one, else the system's (TZ).
     struct {
-        const char* label;
-        const char* city;
+        const char *label, *city, *tz;
         unsigned long when;
         const char* expected;
     } const cases[] = {
-        {"PST", "America/Los_Angeles", kJanuary2021Noon1904,
-         "%TimeZone: \"PST\" -8.000 0 \"America/Los_Angeles\"\n"},
-        {"PST", "America/Los_Angeles", kJuly2021Noon1904,
-         "%TimeZone: \"PST\" -7.000 1 \"America/Los_Angeles\"\n"},
-        {"CET", "", kJanuary2021Noon1904, "%TimeZone: \"CET\" +1.000 0\n"},
-        {"CET", "", kJuly2021Noon1904, "%TimeZone: \"CET\" +2.000 1\n"},
-        {"GMT+8", "", kJuly2021Noon1904, "%TimeZone: \"GMT+8\" +8.000 0\n"},
+        // clang-format off
+        {"PST", "America/Los_Angeles", "", kJan1904, "\"PST\" -8.000 0 \"America/Los_Angeles\""},
+        {"PST", "America/Los_Angeles", "", kJul1904, "\"PST\" -7.000 1 \"America/Los_Angeles\""},
+        {"CET", "", "", kJan1904, "\"CET\" +1.000 0"},
+        {"CET", "", "", kJul1904, "\"CET\" +2.000 1"},
+        {"", "", "Europe/Berlin", kJan1904, "\"CET\" +1.000 0"},
+        {"", "", "Europe/Berlin", kJul1904, "\"CEST\" +2.000 1"},
+        {"", "", "America/New_York", kJan1904, "\"EST\" -5.000 0"},
+        {"", "", "America/New_York", kJul1904, "\"EDT\" -4.000 1"},
+        // clang-format on
     };
+    const char* saved = std::getenv("TZ");
+    const std::string savedTz = saved != nullptr ? saved : "";
     for (const auto& c : cases) {
+        setenv("TZ", c.tz, 1);
+        tzset();
         CapturingWriter w;
         w.SetBtfTimeZoneLabel(c.label, c.city);
         EXPECT_EQ(w.WriteTimeZone(c.when), kNoErr);
-        EXPECT_EQ(w.out, c.expected);
+        EXPECT_EQ(w.out, std::string("%TimeZone: ") + c.expected + "\n");
     }
-}
-
-TEST(BTFWriter, TimeZoneOfTheSystemWhenTheMetadataHasNone) {
-    struct {
-        const char* tz;
-        unsigned long when;
-        const char* expected;
-    } const cases[] = {
-        {"Europe/Berlin", kJanuary2021Noon1904, "%TimeZone: \"CET\" +1.000 0\n"},
-        {"Europe/Berlin", kJuly2021Noon1904, "%TimeZone: \"CEST\" +2.000 1\n"},
-        {"America/New_York", kJanuary2021Noon1904, "%TimeZone: \"EST\" -5.000 0\n"},
-        {"America/New_York", kJuly2021Noon1904, "%TimeZone: \"EDT\" -4.000 1\n"},
-    };
-    for (const auto& c : cases) {
-        ScopedTZ tz(c.tz);
-        CapturingWriter w;
-        EXPECT_EQ(w.WriteTimeZone(c.when), kNoErr);
-        EXPECT_EQ(w.out, c.expected);
-    }
+    if (saved != nullptr)
+        setenv("TZ", savedTz.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 TEST(BTFWriter, IdentifierIsMadeOnceAndKept) {
@@ -297,48 +236,29 @@ TEST(BTFWriter, IdentifierIsMadeOnceAndKept) {
     EXPECT_EQ(w.out, "%UUID: 00000000-0000-0000-0000-0000000000AB\n");
 }
 
-TEST(BTFWriter, LongValuesAreCutAfterEscaping) {
+TEST(BTFWriter, LongValuesAreCutAfterEscapingAndNotesBefore) {
     CapturingWriter w;
     // A tab escapes to four characters; 4,092 escaped characters keep it and
     // 4,088 of the 7,999 letters.
-    std::string value = "\t" + std::string(7999, 'b');
-    w.WriteKeyword("Note", value.c_str());
-    EXPECT_EQ(w.out, "%Note: \\x09" + std::string(4088, 'b') + "\n");
-
-    w.out.clear();
+    w.WriteKeyword("Note", ("\t" + std::string(7999, 'b')).c_str());
     w.WriteTableRow(std::string(8000, 'r').c_str());
-    EXPECT_EQ(w.out, " " + std::string(4092, 'r') + "\n");
+    EXPECT_EQ(w.out,
+              "%Note: \\x09" + std::string(4088, 'b') + "\n " + std::string(4092, 'r') + "\n");
 
-    // Notes are cut to 2,047 characters before escaping.
+    // Notes are cut to 2,047 characters before escaping; one of an unknown
+    // kind is skipped, and the result is that of the last note.
     w.out.clear();
     w.AddBtfNote(BtfCode("note"), 1, std::string(3000, 'n').c_str());
-    w.WriteBtfNotes();
-    EXPECT_EQ(w.out, "%Note: " + std::string(2047, 'n') + "\n");
-}
-
-TEST(BTFWriter, NotesOfUnknownKindsAreSkippedWithAnError) {
-    CapturingWriter w;
-    w.AddBtfNote(BtfCode("note"), 1, "one");
     w.AddBtfNote(BtfCode("zzzz"), 2, "lost");
     EXPECT_EQ(w.WriteBtfNotes(), kErrBadArgument);
-    w.AddBtfNote(BtfCode("fail"), 3, "three");
-    EXPECT_EQ(w.WriteBtfNotes(), kNoErr);
-    EXPECT_EQ(w.out, "%Note: one\n%Note: one\n%Failure: three\n");
+    EXPECT_EQ(w.out, "%Note: " + std::string(2047, 'n') + "\n");
 }
 
 TEST(BTFWriter, SharedKeyListIsUsedAndNotDeleted) {
     BTFKeyList keys;
     keys.AddKey("Special", BtfCode("spcl"));
     {
-        struct Shared : BTFWriter {
-            explicit Shared(BTFKeyList* k) : BTFWriter(k) {}
-            long WriteFile(const char* text, long length) override {
-                out.append(text, static_cast<size_t>(length));
-                return kNoErr;
-            }
-            std::string out;
-        } w(&keys);
-        EXPECT_EQ(w.mbOwnsKeyList, 0);
+        CapturingWriter w(&keys);
         w.WriteKeyword(BtfCode("spcl"), "1");
         EXPECT_EQ(w.out, "%Special: 1\n");
     }
@@ -346,38 +266,11 @@ TEST(BTFWriter, SharedKeyListIsUsedAndNotDeleted) {
     EXPECT_EQ(keys.GetKeyCode("special"), BtfCode("spcl"));
 }
 
-TEST(BTFWriter, ExistingFilesAreKeptUnlessReplaced) {
+TEST(BTFWriter, AGoodFileIsNeverReplacedByAnIncompleteOne) {
     TempFolder folder;
     const std::string path = folder.File("keep.btf");
     WriteBytes(path, "old content\n");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-
-    BTFWriter w;
-    EXPECT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 0), kErrNameInUse);
-    EXPECT_EQ(ReadBytes(path), "old content\n");
-
-    // A writer dropped before CloseFile leaves the old file as it was.
-    {
-        BTFWriter unfinished;
-        ASSERT_EQ(unfinished.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
-        unfinished.WriteKeyword("Note", "half");
-    }
-    EXPECT_EQ(ReadBytes(path), "old content\n");
-
-    ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
-    EXPECT_EQ(w.CloseFile(), kNoErr);
-    std::string bytes = ReadBytes(path);
-    EXPECT_EQ(bytes.substr(0, 14), "%BTF: 1.00\n%%\n");
-    EXPECT_EQ(bytes.substr(bytes.size() - 6), "%End:\n");
-}
-
-TEST(BTFWriter, AFailedLineAbandonsTheFile) {
-    TempFolder folder;
-    const std::string path = folder.File("good.btf");
-    WriteBytes(path, "good content\n");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = Spec(path);
 
     // The third line fails as a full disk would; the writer goes on as its
     // caller does, but CloseFile must not put the incomplete file in place.
@@ -391,31 +284,27 @@ TEST(BTFWriter, AFailedLineAbandonsTheFile) {
         }
         bool fail = true;
     } w;
+    EXPECT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 0), kErrNameInUse);
     ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
     EXPECT_EQ(w.WriteKeyword("Note", "one"), kNoErr);
     EXPECT_EQ(w.WriteKeyword("Note", "two"), -34);
     EXPECT_EQ(w.WriteKeyword("Note", "three"), kNoErr);
     EXPECT_EQ(w.CloseFile(), -34);
-    EXPECT_EQ(ReadBytes(path), "good content\n");
+    EXPECT_EQ(ReadBytes(path), "old content\n");
+
+    // A writer dropped before CloseFile leaves the old file as it was.
+    {
+        BTFWriter unfinished;
+        ASSERT_EQ(unfinished.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
+        unfinished.WriteKeyword("Note", "half");
+    }
+    EXPECT_EQ(ReadBytes(path), "old content\n");
 
     // The next file of the same writer starts clean.
     w.fail = false;
     ASSERT_EQ(w.CreateFile(&spec, BtfCode("Qmzk"), 1), kNoErr);
     EXPECT_EQ(w.CloseFile(), kNoErr);
-    EXPECT_EQ(ReadBytes(path).substr(0, 11), "%BTF: 1.00\n");
-}
-
-TEST(BTFWriter, TimesOutsideTheCalendarStayInIt) {
-    CapturingWriter w;
-    // The last 32-bit 1904 second is 2040-02-06 06:28:15.
-    w.WriteTimeStamp(~0ul);
-    w.WriteProcessedTimeStamp(0xFFFFFFFFul);
-    EXPECT_EQ(w.out,
-              "%TimeStamp: 2040 02 06  06 28 15\n"
-              "%ProcessedTimeStamp: 2040 02 06  06 28 15\n");
-    for (double nonsense : {1e300, -1e300, std::nan("")}) {
-        w.out.clear();
-        EXPECT_EQ(w.WriteTimeStamp(BtfCode("tsst"), nonsense), kNoErr);
-        EXPECT_EQ(w.out.substr(0, 23), "%TsunamiSimShelfStart: ");
-    }
+    std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.substr(0, 14), "%BTF: 1.00\n%%\n");
+    EXPECT_EQ(bytes.substr(bytes.size() - 6), "%End:\n");
 }
