@@ -112,6 +112,30 @@ class DiagLineReader {
     const char* mText;
 };
 
+// Values a "RadialDiagInfo.txt" line holds.
+constexpr long kDiagSavValues = 19;
+
+// The characters of a leading word before the values of a diagnostics line,
+// 0 when the line has none. The processing folder's file starts with the
+// first amplitude; archived files put one more word in front. A first item
+// that is not a number, or one item more than a line's values, is that word.
+long LeadingWordLength(const char* line) {
+    const char* first = line + CStrConv::SkipWhiteSpace(line);
+    const char* digit = first;
+    if (*digit == '+' || *digit == '-') ++digit;
+    if (*digit == '.') ++digit;
+    const bool numberFirst = *digit >= '0' && *digit <= '9';
+    long items = 0;
+    for (const char* p = first; *p != 0 && *p != '\r' && *p != '\n' && items <= kDiagSavValues;) {
+        long step = CStrConv::SkipToNextItem(p);
+        if (step < 1) break;
+        p += step;
+        ++items;
+    }
+    if (numberFirst && items <= kDiagSavValues) return 0;
+    return CStrConv::FindSubString(line, nullptr, 0);
+}
+
 }  // namespace
 
 CReportRadial::CReportRadial() : CReportBase(kRadialReportType, sizeof(XReportRadial), ".rdt") {}
@@ -316,7 +340,7 @@ long CReportRadial::ImportDiagSavFile(CFileSpec* file) {
         long length = 0;
         if (in.ReadTextLine(line, &length, kDiagSavLineMax) != kNoErr) break;
         XReportRadial r{};
-        const char* values = line + CStrConv::FindSubString(line, nullptr, 0);
+        const char* values = line + LeadingWordLength(line);
         ConvertDiagSavLine(values, &r);
         if (r.mdNoiseFloor[0] == 0 && r.mdNoiseFloor[1] == 0) continue;
         if (r.mnTime >= previousTime) {

@@ -72,7 +72,8 @@ class CReportRadial : public CReportBase {
     // Reads a "RadialDiagInfo.txt" line (without its leading word) into
     // `record`; fields the line does not hold keep their values. 0, -50.
     long ConvertDiagSavLine(const char* line, XReportRadial* record);
-    // Imports a whole "RadialDiagInfo.txt" (null: the report's own file),
-    // each line led by one word that is skipped. 0 or the open error.
+    // Imports a whole "RadialDiagInfo.txt" (null: the report's own file).
+    // A line led by one more word (archived files) has it skipped. 0 or the
+    // open error.
     long ImportDiagSavFile(CFileSpec* file);
 };
