@@ -1,0 +1,381 @@
+// The converter's LLUV hooks on hand-made spectra and report files: the four
+// spectra keywords in the header, and the radial and receiver rows of the
+// map's time window as the file's next tables, rows commented.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../../BvkLibraries/BvkInterface/tests/SpectraTestFiles.h"
+#include "BTFKeyList.h"
+#include "QuillmoorGlobals.h"
+#include "cAppLLUVFile.h"
+#include "cReportRadial.h"
+#include "cReportReceiver.h"
+
+namespace fs = std::filesystem;
+using spectra_test::CChunkWriter;
+using spectra_test::XHeaderFields;
+
+namespace {
+
+constexpr uint32_t kDay = 86400;
+// The test map: site TEST, Tuesday 2008-01-08 14:30; its week starts on
+// Sunday the 6th.
+constexpr uint32_t kMapTime = 3282647400u;
+constexpr const char* kWeekName = "STAT_TEST_2008_01_06";
+
+void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Every table row of a file, by table, "% " rows of later tables included.
+struct XTables {
+    std::vector<std::vector<std::string>> tables;
+    std::vector<uint32_t> types;
+};
+class CTableRows : public BTFReader {
+  public:
+    CTableRows() { mnCommentRowLevel = 2; }
+    long ProcessTableRow(char* row) override {
+        if (read.tables.size() < static_cast<size_t>(mnTableIndex)) read.tables.resize(mnTableIndex);
+        read.types.resize(read.tables.size());
+        read.types[mnTableIndex - 1] = mnTableType;
+        read.tables[mnTableIndex - 1].push_back(row);
+        return 0;
+    }
+    XTables read;
+};
+
+// Item `index` of a row, as a number.
+double Item(const std::string& row, int index) {
+    std::istringstream in(row);
+    std::string item;
+    for (int i = 0; i <= index; ++i) in >> item;
+    return std::atof(item.c_str());
+}
+
+class HookWrite : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quillmoor-hooks-XXXXXX";
+        root = mkdtemp(pattern);
+        fs::create_directory(Proc());
+        fs::create_directory(Diag());
+        std::snprintf(szProcFolder, kFolderTextSize, "%s/", Proc().c_str());
+        std::snprintf(szDiagFolder, kFolderTextSize, "%s", Diag().c_str());  // no final "/"
+        CFileSpec source;
+        source.SetFileSpec(
+            (fs::path(BVK_SOURCE_DIR) / "BvkLibraries/BvkInterface/tests/data/RdlsTEST_08_01_08_1430.rv")
+                .c_str());
+        ASSERT_EQ(store.ImportClassicRadial(&source), 0);
+        ASSERT_EQ(store.mnOriginTime, kMapTime);
+        store.mnTimeCoverageSeconds = 0;
+        store.mnPatternType = 0;
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path Proc() const { return root / "Processing"; }
+    fs::path Diag() const { return root / "Diagnostics"; }
+    fs::path Out() const { return root / "out.ruv"; }
+
+    std::string Write() {
+        CFileSpec out;
+        out.SetFileSpec(Out().c_str());
+        EXPECT_EQ(store.WriteUVFile(&out, BtfCode("Kvrd")), 0);
+        std::ifstream in(Out(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    XTables ReadTables() {
+        CTableRows rows;
+        CFileSpec out;
+        out.SetFileSpec(Out().c_str());
+        EXPECT_EQ(rows.ProcessBTFile(&out, 0, 0), 0);
+        return rows.read;
+    }
+
+    // Radial records (time, type, vector count) as the week's ".rdt".
+    void WriteRadialReport(const std::vector<XReportRadial>& records,
+                           const std::string& name = kWeekName) {
+        CReportRadial report;
+        report.SetTimeStamp(kMapTime - 2 * kDay - 52200);  // Sunday 00:00
+        for (XReportRadial r : records) report.AddNewReport(&r);
+        CFileSpec file;
+        file.SetFileSpec((Diag() / (name + ".rdt")).c_str());
+        ASSERT_EQ(report.WriteReportFile(&file), 0);
+    }
+    void WriteReceiverReport(const std::vector<uint32_t>& times,
+                             const std::string& name = kWeekName) {
+        CReportReceiver report;
+        report.SetTimeStamp(kMapTime - 2 * kDay - 52200);
+        for (uint32_t t : times) {
+            XReportReceiver r{};
+            r.mnTime = t;
+            report.AddNewReport(&r);
+        }
+        CFileSpec file;
+        file.SetFileSpec((Diag() / (name + ".hdt")).c_str());
+        ASSERT_EQ(report.WriteReportFile(&file), 0);
+    }
+
+    fs::path root;
+    CAppLLUVFile store;
+};
+
+XReportRadial Radial(int64_t offset, uint32_t type, int32_t vectors = 0) {
+    XReportRadial r{};
+    r.mnTime = static_cast<uint32_t>(kMapTime + offset);
+    r.mnRadialType = type;
+    r.mdNoiseFloor[0] = -150;
+    r.mnVectorCount = vectors;
+    return r;
+}
+
+// The four lines just before the vector table's announcement.
+std::string SpectraLines(const std::string& text) {
+    size_t table = text.find("%TableType:");
+    size_t start = table;
+    for (int i = 0; i < 4 && start != std::string::npos && start > 0; ++i)
+        start = text.rfind('\n', start - 2) + 1;
+    return text.substr(start, table - start);
+}
+
+TEST_F(HookWrite, SpectraKeywordsComeFromTheListedFile) {
+    XHeaderFields up;
+    up.sweepRateHz = 1.5f;
+    up.bandwidthKHz = 25.0f;
+    up.sweepUp = 1;
+    up.nRange = 31;
+    up.nDoppler = 512;
+    CChunkWriter reduced;
+    reduced.Begin("CSSW");
+    reduced.Chunk("cs4h", spectra_test::FullHeader(up));
+    reduced.End();
+    WriteBytes(root / "reduced.cs", reduced.mBytes);
+
+    spectra_test::XTestSpectra small;  // 8 Doppler cells, 3 range cells
+    XHeaderFields down;
+    down.sweepRateHz = 2.0f;
+    down.bandwidthKHz = 25.0f;
+    down.sweepUp = 0;
+    WriteBytes(root / "full.cs", spectra_test::FullFile(small, down));
+
+    XHeaderFields old = down;
+    old.version = 3;
+    old.length = 24;
+    WriteBytes(root / "old.cs", spectra_test::FullHeader(old));
+    const char junk[] = "\0\xff\x01" "CSSW\x7f\xff\xff\xff";  // a chunk larger than the file
+    WriteText(root / "junk.cs", std::string(junk, sizeof junk - 1));
+
+    const std::string none;
+    struct Case {
+        const char* list;  // the first line of "SpectraToProcess.txt"; null: no list
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"reduced.cs",
+         "%TransmitSweepRateHz: 1.500000\n%TransmitBandwidthKHz: 25.000000\n"
+         "%SpectraRangeCells: 31\n%SpectraDopplerCells: 512\n"},
+        // Not a reduced file: read in the full form; a downward sweep.
+        {"full.cs",
+         "%TransmitSweepRateHz: 2.000000\n%TransmitBandwidthKHz: -25.000000\n"
+         "%SpectraRangeCells: 3\n%SpectraDopplerCells: 8\n"},
+        {"old.cs", none},  // a header without sweep fields
+        {"junk.cs", none},
+        {"missing.cs", none},
+        {"", none},
+        {nullptr, none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list ? c.list : "no list");
+        fs::remove(Proc() / "SpectraToProcess.txt");
+        if (c.list) WriteText(Proc() / "SpectraToProcess.txt", (root / c.list).string() + "\r\n");
+        if (c.list && !*c.list) WriteText(Proc() / "SpectraToProcess.txt", "");
+        const std::string text = Write();
+        if (c.lines.empty()) {
+            EXPECT_EQ(text.find("%Spectra"), std::string::npos);
+            EXPECT_EQ(text.find("%TransmitSweep"), std::string::npos);
+            EXPECT_EQ(text.find("%TransmitBandwidth"), std::string::npos);
+        } else {
+            EXPECT_EQ(SpectraLines(text), c.lines);
+        }
+        EXPECT_EQ(ReadTables().tables.size(), 1u);
+    }
+}
+
+TEST_F(HookWrite, RadialRowsOfTheWindowAndPatternStay) {
+    // Offsets from the map time 14:30; type 5 is ideal with the exact-time bit.
+    WriteRadialReport({Radial(-1801, 1), Radial(-1800, 1), Radial(0, 1), Radial(1, 1),
+                       Radial(1, 5), Radial(0, 5), Radial(1800, 2), Radial(1801, 1),
+                       Radial(600, 1, 10), Radial(600, 1, 20), Radial(3600, 1)});
+    struct Case {
+        long patternType;
+        long coverage;
+        std::vector<std::pair<int, int>> rows;  // offset, type
+    };
+    const Case cases[] = {
+        // The window is 3,600 s without a coverage: 13:00:00 to 14:00:00
+        // both kept; the bit-4 row only at 14:30 itself; the later of two
+        // rows of one time and type replaces the earlier.
+        {1, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {600, 1}}},
+        {2, 0, {{1800, 2}}},
+        {0, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1800, 2}, {600, 1}}},
+        // Two hours of coverage: an hour on either side.
+        {1, 7200, {{-1801, 1}, {-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1801, 1}, {600, 1}, {3600, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.patternType * 10000 + c.coverage);
+        store.mnPatternType = c.patternType;
+        store.mnTimeCoverageSeconds = c.coverage;
+        Write();
+        XTables read = ReadTables();
+        ASSERT_EQ(read.tables.size(), 2u);
+        EXPECT_EQ(read.types[1], BtfCode("rads"));
+        std::vector<std::pair<int, int>> rows;
+        for (const std::string& row : read.tables[1])
+            rows.emplace_back(static_cast<int>(Item(row, 0)), static_cast<int>(Item(row, 23)));
+        EXPECT_EQ(rows, c.rows);
+        // The duplicate carries the later row's vector count.
+        for (const std::string& row : read.tables[1])
+            if (Item(row, 0) == 600) {
+                EXPECT_EQ(Item(row, 16), 20);
+            }
+    }
+}
+
+TEST_F(HookWrite, TablesFollowTheVectorsAsCommentedRows) {
+    WriteRadialReport({Radial(0, 1), Radial(-900, 1)});
+    // Minutes from the map time; 30.0166667 minutes is a second past the
+    // window's end.
+    WriteText(Diag() / (std::string(kWeekName) + ".hdt"),
+              "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n"
+              "%TimeStamp: 2008 01 08  14 30 00\n%TableType: rcvr rcv2\n"
+              "%TableColumns: 2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n"
+              " -30.0166667 21\n -30 22\n 0 23\n 30 24\n 30.0166667 25\n%TableEnd:\n%End:\n");
+    const std::string text = Write();
+
+    // Each table after an empty comment, numbered, its rows commented.
+    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableStart: 2\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableStart: 3\n"), std::string::npos);
+    // Then the closing lines of the LLUV file.
+    const size_t end3 = text.find("%TableEnd: 3\n");
+    ASSERT_NE(end3, std::string::npos);
+    EXPECT_EQ(text.compare(end3, 30, "%TableEnd: 3\n%%\n%ProcessedTime"), 0);
+    EXPECT_EQ(text.substr(text.size() - 6), "%End:\n");
+
+    XTables read = ReadTables();
+    ASSERT_EQ(read.tables.size(), 3u);
+    EXPECT_EQ(read.types[1], BtfCode("rads"));
+    EXPECT_EQ(read.types[2], BtfCode("rcvr"));
+    ASSERT_EQ(read.tables[1].size(), 2u);
+    EXPECT_EQ(Item(read.tables[1][0], 0), 0);
+    EXPECT_EQ(Item(read.tables[1][1], 0), -900);
+    // Receiver rows in minutes from the map time; both window ends belong.
+    ASSERT_EQ(read.tables[2].size(), 3u);
+    const double kept[][2] = {{-30, 22}, {0, 23}, {30, 24}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Item(read.tables[2][i], 0), kept[i][0]);
+        EXPECT_EQ(Item(read.tables[2][i], 1), kept[i][1]);
+    }
+
+    // The LLUV reader sees exactly the vectors.
+    EXPECT_EQ(static_cast<long>(read.tables[0].size()), store.mnVectors);
+    CLLUVFile back;
+    CFileSpec out;
+    out.SetFileSpec(Out().c_str());
+    ASSERT_EQ(back.ProcessBTFile(&out, 0, 0), 0);
+    ASSERT_EQ(back.mnVectors, store.mnVectors);
+    for (long i = 0; i < back.mnVectors; ++i)
+        EXPECT_NEAR(back.mpRBVD[i].mdRange, store.mpRBVD[i].mdRange, 0.051) << i;
+}
+
+TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
+    const std::string diagLine =
+        "0.85 1.12 -42.3 117.8 -12.5 88.1 -148 -147 -151 -150 -149 -150 18 15 16 ";
+    struct Case {
+        const char* name;
+        bool rdtOutside;   // a ".rdt" whose rows all lie outside the window
+        bool rdtJunk;      // a ".rdt" that is not a report
+        bool diagInfo;     // "RadialDiagInfo.txt" with a row at the map time
+        bool receiver;     // an ".hdt" with a row at the map time
+        std::vector<uint32_t> types;  // table types after the vectors
+    };
+    const Case cases[] = {
+        {"nothing", false, false, false, false, {}},
+        {"rows outside only", true, false, false, false, {}},
+        {"import without a report", false, false, true, false, {BtfCode("rads")}},
+        {"import after an unreadable report", false, true, true, true,
+         {BtfCode("rads"), BtfCode("rcvr")}},
+        {"receiver alone is table 2", false, false, false, true, {BtfCode("rcvr")}},
+        // A readable report is used even when it adds nothing.
+        {"report wins over the import", true, false, true, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Diag());
+        fs::create_directory(Diag());
+        fs::remove(Proc() / "RadialDiagInfo.txt");
+        if (c.rdtOutside) WriteRadialReport({Radial(-5000, 1), Radial(5000, 1)});
+        if (c.rdtJunk) WriteText(Diag() / (std::string(kWeekName) + ".rdt"), "\x01\x02\n%BTF\n");
+        if (c.diagInfo) {
+            WriteText(Proc() / "RadialDiagInfo.txt",
+                      diagLine + std::to_string(kMapTime - 7200) + " 12 387 8.6\n" + diagLine +
+                          std::to_string(kMapTime) + " 12 387 8.6\n");
+        }
+        if (c.receiver) WriteReceiverReport({kMapTime});
+        const std::string text = Write();
+        XTables read = ReadTables();
+        ASSERT_EQ(read.tables.size(), c.types.size() + 1);
+        for (size_t i = 0; i < c.types.size(); ++i) {
+            EXPECT_EQ(read.types[i + 1], c.types[i]);
+            ASSERT_EQ(read.tables[i + 1].size(), 1u);
+            EXPECT_EQ(Item(read.tables[i + 1][0], 0), 0);
+        }
+        // No table, no empty comment line before the closing lines.
+        if (c.types.empty()) {
+            EXPECT_NE(text.find("%TableEnd:\n%%\n%ProcessedTime"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(HookWrite, ReportsAreThoseOfTheMapsWeek) {
+    // 2008: Tuesday 3 June, Saturday 7 June and Tuesday 1 July at 14:30.
+    const uint32_t june3 = kMapTime + 147 * kDay;  // 23 + 29 + 31 + 30 + 31 + 3 days on
+    struct Case {
+        uint32_t time;
+        const char* week;
+    };
+    const Case cases[] = {
+        {june3 - kDay, "STAT_TEST_2008_06_01"},
+        {june3, "STAT_TEST_2008_06_01"},
+        {june3 + 4 * kDay, "STAT_TEST_2008_06_01"},
+        {june3 + 28 * kDay, "STAT_TEST_2008_06_29"},  // back into June
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.week);
+        fs::remove_all(Diag());
+        fs::create_directory(Diag());
+        store.mnOriginTime = c.time;
+        WriteReceiverReport({c.time}, c.week);
+        Write();
+        XTables read = ReadTables();
+        ASSERT_EQ(read.tables.size(), 2u);
+        EXPECT_EQ(read.tables[1].size(), 1u);
+    }
+}
+
+}  // namespace
