@@ -158,6 +158,7 @@ TEST(CGeoEarth, ChoiceItemsAreTheIndexes) {
     }
     char item[32];
     EXPECT_EQ(CStrConv::GetChoiceString(22, choices, item, sizeof item - 1), 0);
+    EXPECT_EQ(CStrConv::FindChoice("hay", choices, -1, 0), 15);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST(CGeoString, WritesEachFormatByteForByte) {
         {true, 36.999999, 3, "36" DEG "59'59.996\"N"},  // 59.9964 s + 0.0005
         {true, 36.999999, 4, "37" DEG "00.000'N"},      // 59.99994' + 0.0005
         {true, 12.5, 0, "+12.5000000"},
+        {true, 12.5, 1, "12.500000N"},
         {true, 12.5, 99, "+12.5000000"},
         {false, -12.5, -1, "-12.5000000"},
         {false, 5.0, 2, "005" DEG "00'00\"E"},
@@ -84,10 +85,15 @@ TEST(CGeoString, AbsurdValuesStillFitTheBuffer) {
 // values at the field boundaries, and no field ever shows 60 or 1000.
 TEST(CGeoString, FormatsOneToFourReadBackAtFieldBoundaries) {
     const double tolerance[] = {0.0, 0.5e-6, 0.5 / 3600.0, 0.0005 / 3600.0, 0.0005 / 60.0};
-    const double values[] = {
-        0.0,       36.999999,   36.0 + 59.9995 / 60.0, 36.0 + 59.0 / 60.0 + 59.5 / 3600.0,
-        36.0 + 59.0 / 60.0 + 59.9995 / 3600.0,         0.9999999, 89.9999999, 179.9995, 179.9999999,
-    };
+    const double values[] = {0.0,
+                             36.999999,
+                             36.0 + 59.9995 / 60.0,
+                             36.0 + 59.0 / 60.0 + 59.5 / 3600.0,
+                             36.0 + 59.0 / 60.0 + 59.9995 / 3600.0,
+                             0.9999999,
+                             89.9999999,
+                             179.9995,
+                             179.9999999};
     CGeoString geo;
     for (long format = 1; format <= 4; ++format) {
         for (double magnitude : values) {
@@ -125,15 +131,19 @@ TEST(CGeoString, ReadsTheWaysPositionsAreWritten) {
         {"N36.5", 0, 36.5, 1, 5},
         {"S 36 30", 0, -36.5, 2, 7},
         {"w122.25", 1, -122.25, 4, 7},
-        {"3657.5N", 0, 36.0 + 57.5 / 60.0, 1, 7},  // packed degrees and minutes
-        {"1223015.5E", 0, 122.0 + 30.0 / 60.0 + 15.5 / 3600.0, 3, 10},  // packed d m s
+        {"3630.0", 0, 36.5, 0, 6},  // packed degrees and minutes
+        {"3657.5N", 0, 36.0 + 57.5 / 60.0, 1, 7},
+        {"1223015", 0, 122.0 + 30.0 / 60.0 + 15.0 / 3600.0, 0, 7},  // packed d m s
+        {"1223015.5E", 0, 122.0 + 30.0 / 60.0 + 15.5 / 3600.0, 3, 10},
         {"36d30m", 0, 36.5, 0, 6},
         {"36g30'", 0, 36.5, 0, 6},  // g is a degree mark, not an exponent
         {"-36 30", 0, -36.5, 0, 6},
         {"-0 30", 0, -0.5, 0, 5},  // the sign of a zero degree field counts
         {"36.5 N", 1, 36.5, 1, 6},
         {"36" DEG "30'00\"S", 1, -36.5, 2, 10},
-        {"36\xC2\xB0" "30'N", 1, 36.5, 1, 8},  // UTF-8 degree sign: one two-byte mark
+        {"36\xC2\xB0"
+         "30'N",
+         1, 36.5, 1, 8},  // UTF-8 degree sign: one two-byte mark
         {"36*30*15", 0, 36.0 + 0.5 + 15.0 / 3600.0, 0, 8},
         {"36 30 15.5 N", 0, 36.0 + 0.5 + 15.5 / 3600.0, 1, 12},
         {"45'", 0, 0.75, 0, 3},                             // minutes alone
@@ -163,10 +173,11 @@ TEST(CGeoString, TextThatIsNoPositionStopsCleanly) {
     const std::string digits(5000, '1');
     const std::string blanks(5000, ' ');
     const std::string binary("\xFF\xFE\x01\x80\x7F", 5);
-    const char* texts[] = {"",  "hello", ",",           ":",           "--",           "N",
-                           "...", "nan(", digits.c_str(), blanks.c_str(), binary.c_str(), "****"};
+    const std::string texts[] = {"",    "hello", ",",    ":",    "--",   "N",
+                                 "...", "nan(",  digits, blanks, binary, "****"};
     CGeoString geo;
-    for (const char* text : texts) {
+    for (const std::string& t : texts) {
+        const char* text = t.c_str();
         double degrees = 99.0;
         long kind = 99;
         const long n = geo.DMSToDegrees(text, 0, &degrees, &kind);
@@ -238,7 +249,7 @@ TEST(CGeoString, ScanningHelpersStopWhereTheNumberEnds) {
         long skipFloat;
     } cases[] = {
         {"+12.5", 3, 5},      {"0x1F", 1, 1},  // no hexadecimal
-        {"1.5e", 1, 3},       // a bare exponent letter is not part of it
+        {"1.5e", 1, 3},                        // a bare exponent letter is not part of it
         {"2E-2.5 ", 1, 6},    {"36g30", 2, 2}, {"****", 0, 4},
         {"NaN(123) 5", 0, 8}, {"info", 0, 0},  {"  7", 0, 0},  // neither skips white space
     };

@@ -102,6 +102,31 @@ TEST_P(CGeoOracleTest, AgreesWithGeographicLibUpTo1000Km) {
 // WGS84, Clarke 1866 and Airy 1858: different sizes and flattenings.
 INSTANTIATE_TEST_SUITE_P(Ellipsoids, CGeoOracleTest, ::testing::Values(1L, 9L, 4L));
 
+TEST_F(CGeoTest, DirectAndInverseProblemsOnKnownPairs) {
+    // East along the equator: one degree is a * pi / 180 = 111319.4908 m.
+    CGeo p;
+    double back = 0.0;
+    p.AddDistanceMeters(90.0, 111319.49, &back);
+    EXPECT_NEAR(p.mdLatitude, 0.0, 1e-12);
+    EXPECT_NEAR(p.mdLongitude, 1.0, 1e-8);
+    EXPECT_NEAR(back, 270.0, 1e-9);
+    // One degree of meridian from 10 N.
+    EXPECT_NEAR(Inverse(10.0, 20.0, 11.0, 20.0).distance, 110611.19, 0.005);
+    // The inverse problem undone by the direct one, from either end.
+    const XInverse r = Inverse(36.0, -122.0, 36.5, -121.5);
+    CGeo forward, reverse;
+    forward.SetLatLon(36.0, -122.0);
+    reverse.SetLatLon(36.5, -121.5);
+    double forwardBack = 0.0;
+    forward.AddDistanceMeters(r.azimuth, r.distance, &forwardBack);
+    reverse.AddDistanceMeters(r.back, r.distance);
+    EXPECT_NEAR(forward.mdLatitude, 36.5, 1e-8);  // 1e-8 degrees is about 1 mm
+    EXPECT_NEAR(forward.mdLongitude, -121.5, 1e-8);
+    EXPECT_NEAR(forwardBack, r.back, 1e-7);
+    EXPECT_NEAR(reverse.mdLatitude, 36.0, 1e-8);
+    EXPECT_NEAR(reverse.mdLongitude, -122.0, 1e-8);
+}
+
 TEST_F(CGeoTest, DirectProblemWrapsTheLongitudeOnce) {
     const double oneDegree = kWgs84A * kPi / 180.0;  // of equator
     const struct {
@@ -164,7 +189,8 @@ TEST_F(CGeoTest, EquatorPairsHeadDueEastOrWest) {
     for (const auto& c : cases) {
         const XInverse r = Inverse(0.0, c.lon1, 0.0, c.lon2);
         // Below (1 - f) * 180 degrees apart the geodesic is the equator.
-        EXPECT_NEAR(r.distance, kWgs84A * c.degreesApart * kPi / 180.0, 1e-3) << c.lon1 << " " << c.lon2;
+        EXPECT_NEAR(r.distance, kWgs84A * c.degreesApart * kPi / 180.0, 1e-3)
+            << c.lon1 << " " << c.lon2;
         EXPECT_EQ(r.azimuth, c.azimuth);
         EXPECT_EQ(r.back, c.back);
     }
@@ -187,7 +213,8 @@ TEST_F(CGeoTest, LiftOffAtExactlyHalfATurnIsHalfAMeridian) {
     // At 180 degrees apart the geodesic runs over a pole: the distance is the
     // pole-to-pole meridian.
     double azimuth = -1.0, landing = -1.0, factorD = 0.0, factorB = 0.0;
-    const double correction = CGeo::GetLiffOffAzimuths(180.0, &azimuth, &landing, &factorD, &factorB);
+    const double correction =
+        CGeo::GetLiffOffAzimuths(180.0, &azimuth, &landing, &factorD, &factorB);
     EXPECT_NEAR(kPi * kWgs84A - correction, 2.0 * kQuarterMeridian, 1e-3);
     EXPECT_NEAR(azimuth, 0.0, 1e-12);
     EXPECT_NEAR(landing, 180.0, 1e-12);
@@ -203,7 +230,8 @@ TEST_F(CGeoTest, LiftOffAtExactlyHalfATurnIsHalfAMeridian) {
 
 TEST_F(CGeoTest, NearlyAntipodalOffTheEquatorGivesHalfTheEquator) {
     // The crude branch for a point just off the equator: a * pi, azimuths 0.
-    const double pairs[][4] = {{0.001, 0.0, 0.0, 179.9}, {0.0, 0.0, -0.001, 179.9}, {0.3, 10.0, 0.2, -170.05}};
+    const double pairs[][4] = {
+        {0.001, 0.0, 0.0, 179.9}, {0.0, 0.0, -0.001, 179.9}, {0.3, 10.0, 0.2, -170.05}};
     for (const auto& q : pairs) {
         const XInverse r = Inverse(q[0], q[1], q[2], q[3]);
         EXPECT_DOUBLE_EQ(r.distance, kWgs84A * kPi);
