@@ -15,8 +15,9 @@ struct XCase {
 
 TEST(MyMath, RoundToRoundsHalvesAwayFromZero) {
     const XCase cases[] = {
-        {-0.04, 0.1, 0.0},  // below half a step
-        {0.25, 0.1, 0.3},   {-0.25, 0.1, -0.3},  // 2.5 steps: away from zero
+        {0.04, 0.1, 0.0},  // below half a step
+        {0.25, 0.1, 0.3},
+        {-0.25, 0.1, -0.3},  // 2.5 steps: away from zero
         {-2.4999, 1.0, -2.0},
         {0.5, 1.0, 1.0},  // exactly half a step is not "below half"
         {1234.56789, 0.001, 1234.568},
@@ -31,6 +32,7 @@ TEST(MyMath, LimitDegreesAddsOrRemovesWholeTurns) {
     const struct {
         double value, low, high, expected;
     } cases[] = {
+        {370.0, 0.0, 360.0, 10.0},
         {-10.0, 0.0, 360.0, 350.0},
         {360.0, 0.0, 360.0, 360.0},  // the upper bound itself stays
         {360.0, 0.0, 359.99999, 0.0},
@@ -60,10 +62,14 @@ TEST(MyMath, LimitDegreesEndsOnValuesNoTurnCanReach) {
 TEST(MyMath, DegreeDifferenceTakesTheShortWayRound) {
     // a, b, a - b brought into -180 ... 180
     const XCase cases[] = {
-        {10.0, 350.0, 20.0}, {350.0, 10.0, -20.0}, {720.0 + 30.0, 0.0, 30.0}, {-170.0, 170.0, 20.0},
+        {10.0, 350.0, 20.0},
+        {350.0, 10.0, -20.0},
+        {720.0 + 30.0, 0.0, 30.0},
+        {-170.0, 170.0, 20.0},
     };
     for (const auto& c : cases) {
-        EXPECT_NEAR(DegreeDifference(c.value, c.step), c.expected, 1e-9) << c.value << " - " << c.step;
+        EXPECT_NEAR(DegreeDifference(c.value, c.step), c.expected, 1e-9)
+            << c.value << " - " << c.step;
     }
     EXPECT_NEAR(std::fabs(DegreeDifference(90.0, -90.0)), 180.0, 1e-9);
     // Equal arguments give exactly zero, not a rounding residue.

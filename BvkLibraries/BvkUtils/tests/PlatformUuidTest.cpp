@@ -42,7 +42,6 @@ TEST(PlatformUuid, CreatesDistinctRandomIdentifiers) {
     EXPECT_EQ(a.bytes[8] >> 6, 2);
     char text[kUuidTextSize];
     PlatformUuidFormat(a, text, sizeof(text));
-    EXPECT_EQ(std::strlen(text), 36u);
     XPlatformUuid back{};
     ASSERT_EQ(PlatformUuidParse(text, &back), kNoErr);
     EXPECT_EQ(std::memcmp(a.bytes, back.bytes, 16), 0);

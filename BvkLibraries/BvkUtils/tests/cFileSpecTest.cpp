@@ -116,7 +116,9 @@ TEST(CFileSpec, ParentsNamesAndExtensions) {
     };
     const std::vector<Case> cases = {
         {"/a/b/c.txt", "/a/b/", "c.txt", 1, ".txt", "/a/b/c"},
+        {"/a/RadialData.txt", "/a/", "RadialData.txt", 1, ".txt", "/a/RadialData"},
         {"/a/.profile", "/a/", ".profile", 0, "", "/a/.profile"},
+        {"/a/README", "/a/", "README", 0, "", "/a/README"},
         {"/a/x.tar.gz", "/a/", "x.tar.gz", 1, ".gz", "/a/x.tar"},
         {"/a/dir.d/", "/a/", "dir.d", 1, ".d", "/a/dir/"},
         {"/a/trail.", "/a/", "trail.", 1, ".", "/a/trail"},
@@ -234,8 +236,9 @@ TEST(CFileSpec, PathItemHelpers) {
         long consumed;
     };
     const std::vector<First> firsts = {
-        {"/abc/def", 64, "abc", 4}, {"abc/def", 64, "abc", 3}, {"/abcdef", 4, "abc", 4},
-        {"", 64, "", 0},            {"//x", 64, "", 0},
+        {"/abc/def", 64, "abc", 4}, {"abc/def", 64, "abc", 3},
+        {"/abcdef", 4, "abc", 4},   {"", 64, "", 0},
+        {"//x", 64, "", 0},
     };
     for (const First& c : firsts) {
         SCOPED_TRACE(c.path);
@@ -254,8 +257,12 @@ TEST(CFileSpec, PathItemHelpers) {
         long folder;
     };
     const std::vector<Last> lasts = {
-        {"/a/b/c.txt", 64, "c.txt", 5, 0}, {"/a/b/", 64, "b", 3, 1}, {"/", 64, "", 1, 1},
-        {"", 64, "", 0, 0},                {"name", 64, "name", 0, 0}, {"/a/long", 3, "lo", 3, 0},
+        {"/a/b/c.txt", 64, "c.txt", 5, 0},
+        {"/a/b/", 64, "b", 3, 1},
+        {"/", 64, "", 1, 1},
+        {"", 64, "", 0, 0},
+        {"name", 64, "name", 0, 0},
+        {"/a/long", 3, "lo", 3, 0},
     };
     for (const Last& c : lasts) {
         SCOPED_TRACE(c.path);

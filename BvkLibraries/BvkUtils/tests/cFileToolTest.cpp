@@ -395,7 +395,8 @@ TEST(CFileTool, CopyKeepsContentPermissionsAndTimes) {
     // Onto itself.
     dest.SetFileSpec((folder / "src.rv").c_str());
     EXPECT_EQ(tool.CopyFile(&dest, 1, 0, 0, 0), kErrNameInUse);
-    EXPECT_EQ(ReadBytes(folder / "src.rv"), "radial data\n") << "never truncated by copying onto itself";
+    EXPECT_EQ(ReadBytes(folder / "src.rv"), "radial data\n")
+        << "never truncated by copying onto itself";
     EXPECT_EQ(tool.CopyFile(nullptr, 1, 0, 0, 0), kErrBadArgument);
 }
 

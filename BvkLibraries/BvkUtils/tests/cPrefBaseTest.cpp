@@ -14,10 +14,11 @@ namespace {
 namespace fs = std::filesystem;
 
 class PrefFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("prefbase_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("prefbase_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         path = (dir / "Test.pref").string();
@@ -58,17 +59,17 @@ TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
     const ValueCase cases[] = {
         {"Key = value", "Key", 0, "value"},
         {"  Key\t=\tvalue  \t", "Key", 0, "value"},
-        {"key = a;;b", "key", 0, "a"},               // ";;" starts a comment
-        {"key = \"a;;b\"", "key", 0, "a;;b"},        // but not inside quotes
-        {"key = a ; b", "key", 0, "a ; b"},          // a single ';' is text
-        {"key = \"", "key", 0, "\""},                // one quote is not a quoted value
+        {"key = a;;b", "key", 0, "a"},         // ";;" starts a comment
+        {"key = \"a;;b\"", "key", 0, "a;;b"},  // but not inside quotes
+        {"key = a ; b", "key", 0, "a ; b"},    // a single ';' is text
+        {"key = \"", "key", 0, "\""},          // one quote is not a quoted value
         {"key = \"\"", "key", 0, ""},
         {"key =", "key", 0, ""},
-        {"key = a = b", "key", 0, "a = b"},          // the first '=' ends the key
-        {"key = a ;; b  ", "key", 1, "a ;; b  "},    // raw: the whole rest of the line
-        {"keyx = 1", "key", 0, "<none>"},            // names must match in length
-        {"key", "key", 0, "<none>"},                 // no '=': not an entry
-        {"; key = 1", "key", 0, "<none>"},           // a comment
+        {"key = a = b", "key", 0, "a = b"},        // the first '=' ends the key
+        {"key = a ;; b  ", "key", 1, "a ;; b  "},  // raw: the whole rest of the line
+        {"keyx = 1", "key", 0, "<none>"},          // names must match in length
+        {"key", "key", 0, "<none>"},               // no '=': not an entry
+        {"; key = 1", "key", 0, "<none>"},         // a comment
     };
     for (const auto& c : cases) {
         Write(std::string(c.line) + "\n");
@@ -85,15 +86,15 @@ TEST_F(PrefFile, LookupsStayInsideTheCurrentSection) {
     ASSERT_EQ(Open(pref, 1), kNoErr);
     EXPECT_EQ(pref.SetSection("a"), 1u);
     EXPECT_EQ(Value(pref, "x"), "1");
-    EXPECT_EQ(Value(pref, "y"), "<none>");   // the next section's key
+    EXPECT_EQ(Value(pref, "y"), "<none>");  // the next section's key
     EXPECT_EQ(Value(pref, "top"), "<none>");
     EXPECT_EQ(pref.GetSectionEnd(), 3u);
     EXPECT_EQ(pref.SetSection("Conv"), 3u);  // blanks around the name do not count
     EXPECT_EQ(Value(pref, "y"), "2");
     EXPECT_EQ(pref.SetSection("Open"), 5u);  // a header without ']'
     EXPECT_EQ(Value(pref, "z"), "3");
-    EXPECT_EQ(pref.GetSectionEnd(), 7u);     // the final empty line
-    EXPECT_EQ(pref.SetSection(""), 0u);      // the part before the first header
+    EXPECT_EQ(pref.GetSectionEnd(), 7u);  // the final empty line
+    EXPECT_EQ(pref.SetSection(""), 0u);   // the part before the first header
     EXPECT_EQ(Value(pref, "top"), "0");
     EXPECT_EQ(Value(pref, "x"), "<none>");
     EXPECT_EQ(pref.SetSection("Missing"), kPrefNoLine);  // read-only: not created
@@ -101,7 +102,10 @@ TEST_F(PrefFile, LookupsStayInsideTheCurrentSection) {
 }
 
 TEST_F(PrefFile, ControlBytesReadAsUnderscores) {
-    Write(std::string("k = a\x01" "b\0c\x02\x03\n", 12));
+    Write(
+        std::string("k = a\x01"
+                    "b\0c\x02\x03\n",
+                    12));
     CPrefBase pref;
     ASSERT_EQ(Open(pref, 1), kNoErr);
     EXPECT_EQ(Value(pref, "k"), "a_b_c_\x03");
@@ -134,7 +138,7 @@ TEST_F(PrefFile, MissingSectionsAreCreatedBeforeTheEndSection) {
     CPrefBase pref;
     ASSERT_EQ(Open(pref, 0), kNoErr);
     EXPECT_EQ(pref.SetSection("New"), 2u);
-    EXPECT_EQ(pref.PutString("k", "v"), 3u);  // right after the header
+    EXPECT_EQ(pref.PutString("k", "v"), 3u);    // right after the header
     EXPECT_EQ(pref.PutString("k2 ", "w"), 4u);  // a key ending in a blank gets no second one
     char out[32];
     EXPECT_EQ(pref.GetString("k2", out, sizeof(out), nullptr, 0), 4u);
@@ -193,7 +197,7 @@ TEST_F(PrefFile, LineOperationsShiftRetypeAndStopAtTheFinalLine) {
     Write("[S]\n; note\nk = 1\n");
     CPrefBase pref;
     ASSERT_EQ(Open(pref, 0), kNoErr);
-    ASSERT_EQ(pref.mnLines, 4u);  // three lines and the final empty one
+    ASSERT_EQ(pref.mnLines, 4u);                    // three lines and the final empty one
     EXPECT_EQ(pref.InsertLine(99, "end = 2"), 3u);  // beyond the end: before the final line
     EXPECT_EQ(pref.ReplaceLine(1, "note = 3\nignored"), 1u);  // a comment becomes an entry
     EXPECT_EQ(pref.mpLines[1].type, kPrefLineEntry);
@@ -207,7 +211,7 @@ TEST_F(PrefFile, LineOperationsShiftRetypeAndStopAtTheFinalLine) {
     EXPECT_EQ(pref.GetLineData(1, out, sizeof(out), 0), 1u);
     EXPECT_STREQ(out, "3");
     EXPECT_EQ(pref.DeleteLine(2), 2u);
-    EXPECT_EQ(pref.DeleteLine(3), kPrefNoLine);    // the final empty line stays
+    EXPECT_EQ(pref.DeleteLine(3), kPrefNoLine);  // the final empty line stays
     EXPECT_EQ(pref.ReplaceLine(3, "x"), kPrefNoLine);
     EXPECT_EQ(pref.GetLineData(3, out, sizeof(out), 0), kPrefNoLine);
     EXPECT_EQ(pref.mpLines[2].offset, 13u);  // "[S]\n" + "note = 3\n"

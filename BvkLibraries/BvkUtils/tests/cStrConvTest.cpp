@@ -15,14 +15,14 @@ TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
         double value;
     } cases[] = {
         {"  -1.5e-3xyz", 9, -0.0015},
-        {"1.5e", 3, 1.5},        // a bare exponent letter is not part of the number
-        {"1.5e+", 3, 1.5},       // nor a signed one without digits
-        {"2g2", 3, 2.0},         // g is an exponent letter for the scan, atof stops before it
-        {"3E2.5", 5, 300.0},     // an exponent may carry a fraction, the scan takes it
+        {"1.5e", 3, 1.5},     // a bare exponent letter is not part of the number
+        {"1.5e+", 3, 1.5},    // nor a signed one without digits
+        {"2g2", 3, 2.0},      // g is an exponent letter for the scan, atof stops before it
+        {"3E2.5", 5, 300.0},  // an exponent may carry a fraction, the scan takes it
         {"\t+.5,", 4, 0.5},
         {"-", 1, 0.0},
         {"", 0, 0.0},
-        {"****  7", 4, 0.0},     // fillers of an unprintable number
+        {"****  7", 4, 0.0},  // fillers of an unprintable number
         {" 12 34", 3, 12.0},
     };
     for (const auto& c : cases) {
@@ -35,10 +35,10 @@ TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
 TEST(CStrConv, SkipFloatRecognisesNanAndInfinityWords) {
     EXPECT_EQ(CStrConv::SkipFloat("****"), 4);
     EXPECT_EQ(CStrConv::SkipFloat("NaN(123) 5"), 8);
-    EXPECT_EQ(CStrConv::SkipFloat("info"), 0);   // a letter follows: not a number word
+    EXPECT_EQ(CStrConv::SkipFloat("info"), 0);  // a letter follows: not a number word
     EXPECT_EQ(CStrConv::SkipFloat("-inf,"), 4);
     EXPECT_EQ(CStrConv::SkipFloat("nan(unclosed"), 3);
-    EXPECT_EQ(CStrConv::SkipFloat("in"), 0);     // fewer than three characters
+    EXPECT_EQ(CStrConv::SkipFloat("in"), 0);  // fewer than three characters
     double d = 0;
     EXPECT_EQ(CStrConv::StringToDouble(" inf", &d), 4);
     EXPECT_TRUE(std::isinf(d));
@@ -46,7 +46,7 @@ TEST(CStrConv, SkipFloatRecognisesNanAndInfinityWords) {
 
 TEST(CStrConv, SkipIntegerAndHexCountSignsFillersAndPrefixes) {
     EXPECT_EQ(CStrConv::SkipInteger("-12x"), 3);
-    EXPECT_EQ(CStrConv::SkipInteger("+"), 1);    // a sign alone still counts
+    EXPECT_EQ(CStrConv::SkipInteger("+"), 1);  // a sign alone still counts
     EXPECT_EQ(CStrConv::SkipInteger("0x1fG"), 4);
     EXPECT_EQ(CStrConv::SkipInteger("***1"), 3);
     EXPECT_EQ(CStrConv::SkipInteger("12.5"), 2);
@@ -62,7 +62,7 @@ TEST(CStrConv, StringToLongTruncatesClampsAndWrapsToThirtyTwoBits) {
     EXPECT_EQ(CStrConv::StringToLong("1e3", &n), 3);
     EXPECT_EQ(n, 1000);
     EXPECT_EQ(CStrConv::StringToLong("3000000000", &n), 10);
-    EXPECT_EQ(n, 3000000000L - 4294967296L);   // the unsigned pattern read back signed
+    EXPECT_EQ(n, 3000000000L - 4294967296L);  // the unsigned pattern read back signed
     unsigned long u = 0;
     EXPECT_EQ(CStrConv::StringToULong("5000000000", &u), 10);
     EXPECT_EQ(u, 4294967295ul);
@@ -80,7 +80,7 @@ TEST(CStrConv, StringToShortAndHexReaders) {
     EXPECT_EQ(s, static_cast<short>(70000 - 65536));
     EXPECT_EQ(CStrConv::StringToShort("0xFFFF", &s), 6);
     EXPECT_EQ(s, -1);
-    EXPECT_EQ(CStrConv::StringToShort("12.9", &s), 2);   // integers stop at the point
+    EXPECT_EQ(CStrConv::StringToShort("12.9", &s), 2);  // integers stop at the point
     EXPECT_EQ(s, 12);
 
     unsigned long v = 7;
@@ -90,9 +90,9 @@ TEST(CStrConv, StringToShortAndHexReaders) {
     EXPECT_EQ(v, 0xABCDul);
     v = 7;
     EXPECT_EQ(CStrConv::StringHexToLong("  zz", &v, 0), 2);
-    EXPECT_EQ(v, 7ul);   // nothing seen: the value is left alone
+    EXPECT_EQ(v, 7ul);  // nothing seen: the value is left alone
     EXPECT_EQ(CStrConv::StringHexToLong("0x", &v, 0), 2);
-    EXPECT_EQ(v, 0ul);   // a prefix alone counts as seen
+    EXPECT_EQ(v, 0ul);  // a prefix alone counts as seen
 }
 
 TEST(CStrConv, StringToDoublesReadsListsUpToTheLimit) {
@@ -112,15 +112,15 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
     const Case cases[] = {
         {"  \"Site Name\", next", 256, "Site Name", 13},
         {"abc,def", 256, "abc", 4},
-        {"abc\r\n", 256, "abc", 3},     // line ends are not consumed
+        {"abc\r\n", 256, "abc", 3},  // line ends are not consumed
         {"'a,b c'x", 256, "a,b c", 7},
         {"\"open to the end", 256, "open to the end", 16},
         {"\"\" rest", 256, "", 2},
-        {" , x", 256, "", 2},           // a comma right after the white space is an empty item
+        {" , x", 256, "", 2},  // a comma right after the white space is an empty item
         {"", 256, "", 0},
-        {"abcdef ghi", 3, "abc", 4},    // the character after a cut is consumed too
-        {"abc\n", 3, "abc", 3},         // ... unless it is a line end
-        {"\"abcdef\"", 3, "abc", 5},    // in quotes whatever it is
+        {"abcdef ghi", 3, "abc", 4},  // the character after a cut is consumed too
+        {"abc\n", 3, "abc", 3},       // ... unless it is a line end
+        {"\"abcdef\"", 3, "abc", 5},  // in quotes whatever it is
     };
     for (const auto& c : cases) {
         char word[300];
@@ -146,11 +146,12 @@ TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
     const Case cases[] = {
         {"ABCD EFGH", 0x41424344, 4},
         {"12345", 12345, 5},
-        {"'1234'", 0x31323334, 6},     // quoted, so characters and not a number
-        {"ab cd", 0x61622063, 4},      // blanks do not stop an unquoted code
+        {"'ab'  ", 0x61620000, 4},
+        {"'1234'", 0x31323334, 6},  // quoted, so characters and not a number
+        {"ab cd", 0x61622063, 4},   // blanks do not stop an unquoted code
         {"ab", 0x61620000, 2},
         {"", 0, 0},
-        {"  LLUV", 0x4C4C5556, 6},     // longer than four: white space skipped
+        {"  LLUV", 0x4C4C5556, 6},  // longer than four: white space skipped
     };
     for (const auto& c : cases) {
         unsigned long code = 99;
@@ -166,7 +167,7 @@ TEST(CStrConv, CharCodeToStringMasksControlBytes) {
     CStrConv::CharCodeToString(text, 0x41094243);
     EXPECT_STREQ(text, "A_BC");
     CStrConv::CharCodeToString(text, 0x41420000);
-    EXPECT_STREQ(text, "AB");   // a zero byte ends the text early
+    EXPECT_STREQ(text, "AB");  // a zero byte ends the text early
 }
 
 TEST(CStrConv, FindChoiceMatchesWholeThenLongestPartial) {
@@ -177,11 +178,13 @@ TEST(CStrConv, FindChoiceMatchesWholeThenLongestPartial) {
         long index;
     };
     const Case cases[] = {
-        {"on", 0, 1},     {"tan", 0, 2},  {"O", 0, 0},      {"Tandem2", 0, 2},
-        {"Q", 0, -1},     {"", 0, 0},     {"Tandem2", 1, -1}, {"xyuv", 1, 3},
-        {"Oz", 0, 0},     // partial of one character: the first such item wins
+        {"on", 0, 1}, {"tan", 0, 2},      {"O", 0, 0},    {"Tandem2", 0, 2}, {"Q", 0, -1},
+        {"", 0, 0},   {"Tandem2", 1, -1}, {"xyuv", 1, 3}, {"Oz", 0, 0},  // partial of one
+                                                                         // character: the first
+                                                                         // such item wins
     };
-    for (const auto& c : cases) EXPECT_EQ(CStrConv::FindChoice(c.text, list, -1, c.noPartial), c.index) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(CStrConv::FindChoice(c.text, list, -1, c.noPartial), c.index) << c.text;
     EXPECT_EQ(CStrConv::FindChoice("end", "center begin end", 5, 0), 2);
     EXPECT_EQ(CStrConv::FindChoice("x", "", 5, 0), 5);
 }
@@ -226,7 +229,7 @@ TEST(CStrConv, EditingHelpersWorkInPlace) {
     EXPECT_STREQ(CStrConv::StripTrailingWhiteSpace(trailing), "x");
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 4), 2);
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace(" \t", 0), 0);
-    EXPECT_EQ(CStrConv::SkipWhiteSpace(" \t\r"), 2);   // CR is not white space
+    EXPECT_EQ(CStrConv::SkipWhiteSpace(" \t\r"), 2);  // CR is not white space
 }
 
 TEST(CStrConv, HostileTextNeverReadsPastTheEnd) {
@@ -237,7 +240,7 @@ TEST(CStrConv, HostileTextNeverReadsPastTheEnd) {
     EXPECT_TRUE(std::isinf(d));
     long n = 0;
     EXPECT_EQ(CStrConv::StringToLong(big.c_str(), &n), 100000);
-    EXPECT_EQ(n, -1);   // clamped to 4,294,967,295 and read back signed
+    EXPECT_EQ(n, -1);  // clamped to 4,294,967,295 and read back signed
     std::string binary = "\x01\x02\xff\xfe\x7f";
     char word[8];
     EXPECT_EQ(CStrConv::FindSubString(binary.c_str(), word, 7), 5);
