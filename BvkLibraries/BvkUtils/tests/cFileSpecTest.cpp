@@ -229,48 +229,33 @@ TEST(CFileSpec, LimitsAreRefusedNeverOverrun) {
 }
 
 TEST(CFileSpec, PathItemHelpers) {
-    struct First {
+    const struct {
         const char* path;
         long size;
         std::string item;
         long consumed;
-    };
-    const std::vector<First> firsts = {
-        {"/abc/def", 64, "abc", 4}, {"abc/def", 64, "abc", 3},
-        {"/abcdef", 4, "abc", 4},   {"", 64, "", 0},
-        {"//x", 64, "", 0},
-    };
-    for (const First& c : firsts) {
-        SCOPED_TRACE(c.path);
+    } firsts[] = {{"/abc/def", 64, "abc", 4}, {"/abcdef", 4, "abc", 4}, {"//x", 64, "", 0}};
+    for (const auto& c : firsts) {
         char out[64] = "junk";
-        EXPECT_EQ(CFileSpec::GetPathFirstItem(c.path, out, c.size), c.consumed);
-        EXPECT_EQ(std::string(out), c.item);
+        EXPECT_EQ(CFileSpec::GetPathFirstItem(c.path, out, c.size), c.consumed) << c.path;
+        EXPECT_EQ(std::string(out), c.item) << c.path;
     }
     char out[64];
     EXPECT_EQ(CFileSpec::GetPathFirstItem(nullptr, out, 64), 0);
 
-    struct Last {
+    const struct {
         const char* path;
         long size;
         std::string item;
         long index;
         long folder;
-    };
-    const std::vector<Last> lasts = {
-        {"/a/b/c.txt", 64, "c.txt", 5, 0},
-        {"/a/b/", 64, "b", 3, 1},
-        {"/", 64, "", 1, 1},
-        {"", 64, "", 0, 0},
-        {"name", 64, "name", 0, 0},
-        {"/a/long", 3, "lo", 3, 0},
-    };
-    for (const Last& c : lasts) {
-        SCOPED_TRACE(c.path);
+    } lasts[] = {{"/a/b/", 64, "b", 3, 1}, {"", 64, "", 0, 0}, {"/a/long", 3, "lo", 3, 0}};
+    for (const auto& c : lasts) {
         long folder = -1;
         char item[64] = "junk";
-        EXPECT_EQ(CFileSpec::GetPathLastItem(c.path, item, c.size, &folder), c.index);
-        EXPECT_EQ(std::string(item), c.item);
-        EXPECT_EQ(folder, c.folder);
+        EXPECT_EQ(CFileSpec::GetPathLastItem(c.path, item, c.size, &folder), c.index) << c.path;
+        EXPECT_EQ(std::string(item), c.item) << c.path;
+        EXPECT_EQ(folder, c.folder) << c.path;
     }
 }
 

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,20 +44,13 @@ struct TempFolder {
 };
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (f == nullptr) return "<missing>";
-    char chunk[4096];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> Names(const fs::path& folder) {

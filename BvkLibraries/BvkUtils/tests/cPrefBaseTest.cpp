@@ -133,38 +133,27 @@ TEST_F(PrefFile, NewLinesTakeTheFilesLineEnd) {
     }
 }
 
-TEST_F(PrefFile, MissingSectionsAreCreatedBeforeTheEndSection) {
+TEST_F(PrefFile, MissingSectionsAndKeysAreCreatedOnlyWhenAllowed) {
     Write("[A]\na = 1\n[END]\nlast = 1\n");
     CPrefBase pref;
     ASSERT_EQ(Open(pref, 0), kNoErr);
-    EXPECT_EQ(pref.SetSection("New"), 2u);
-    EXPECT_EQ(pref.PutString("k", "v"), 3u);    // right after the header
-    EXPECT_EQ(pref.PutString("k2 ", "w"), 4u);  // a key ending in a blank gets no second one
+    pref.mbCreateMissing = 0;
+    EXPECT_EQ(pref.SetSection("New"), kPrefNoLine);
+    pref.SetSection("A");
     char out[32];
+    EXPECT_EQ(pref.GetString("b", out, sizeof(out), "dflt", 0), kPrefNoLine);
+    EXPECT_STREQ(out, "dflt");
+    EXPECT_EQ(pref.mbModified, 0);
+    // Allowed: a new section goes before the END section.
+    pref.mbCreateMissing = 1;
+    EXPECT_EQ(pref.SetSection("New"), 2u);
+    EXPECT_EQ(pref.GetString("k", out, sizeof(out), "v", 0), 3u);  // right after the header
+    EXPECT_STREQ(out, "v");
+    EXPECT_EQ(pref.PutString("k2 ", "w"), 4u);  // a key ending in a blank gets no second one
     EXPECT_EQ(pref.GetString("k2", out, sizeof(out), nullptr, 0), 4u);
     EXPECT_STREQ(out, "w");
     EXPECT_EQ(pref.ClosePreference(), kNoErr);
     EXPECT_EQ(Read(), "[A]\na = 1\n[New]\nk = v\nk2 = w\n\n[END]\nlast = 1\n");
-}
-
-TEST_F(PrefFile, GetStringWithDefaultInsertsOnlyWhenAllowed) {
-    Write("[A]\na = 1\n");
-    {
-        CPrefBase pref;
-        ASSERT_EQ(Open(pref, 0), kNoErr);
-        pref.SetSection("A");
-        pref.mbCreateMissing = 0;
-        char out[32];
-        EXPECT_EQ(pref.GetString("b", out, sizeof(out), "dflt", 0), kPrefNoLine);
-        EXPECT_STREQ(out, "dflt");
-        EXPECT_EQ(pref.SetSection("B"), kPrefNoLine);
-        EXPECT_EQ(pref.mbModified, 0);
-        pref.mbCreateMissing = 1;
-        EXPECT_EQ(pref.GetString("c", out, sizeof(out), "new", 0), 3u);
-        EXPECT_STREQ(out, "new");
-        EXPECT_EQ(pref.mbModified, 1);
-    }
-    EXPECT_EQ(Read(), "[A]\na = 1\n[B]\nc = new\n\n");
 }
 
 TEST_F(PrefFile, ReadOnlyStoreNeverWrites) {
@@ -230,7 +219,6 @@ TEST_F(PrefFile, SequentialEntriesFollowTheOneBefore) {
             EXPECT_EQ(pref.PutString("a", "1"), 2u);
             EXPECT_EQ(pref.InsertLine(3, "; after a"), 3u);
             pref.PutString("b", "2");
-            EXPECT_EQ(pref.mnSequentialCount, bSequential ? 2u : 0u);
         }
         EXPECT_EQ(Read(), bSequential ? "[S]\nx = 1\na = 1\nb = 2\n; after a\n"
                                       : "[S]\nx = 1\na = 1\n; after a\nb = 2\n");
