@@ -2,7 +2,11 @@
 """Writes the bundled example station under examples/station/.
 
 A made-up site "BRNK" on a west-facing coast, measured on 2026-12-06 at
-14:00 local time (PST). The radial vectors are the radial components of a
+14:00 local time (PST). Besides the radial file and the configuration, the
+processing folder gets the list of spectra to process, the reduced cross
+spectra file it names and the radial diagnostics line of the hour, and the
+diagnostics folder the week's radial (".rdt") and receiver (".hdt") reports,
+as the station's software and Fenwright leave them. The radial vectors are the radial components of a
 smooth synthetic current field (a 25 cm/s south-going flow with an eddy
 offshore) plus a little noise, over 30 range cells of 1.5 km, bearings every
 5 degrees across the sea sector. Files are written the way the station's own
@@ -12,7 +16,9 @@ noise is seeded).
 import math
 import os
 import random
-from datetime import datetime
+import struct
+import uuid
+from datetime import datetime, timedelta
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 STATION = os.path.join(HERE, "station")
@@ -181,6 +187,211 @@ def write_small_configs():
                 "OutputLLUV = Tandem  \t;; Off,On,Tandem,XYUV\n")
 
 
+# ---- Spectra, diagnostics line and the week's reports ----------------------
+
+SPECTRA_NAME = "CSS_BRNK_26_12_06_1400.cs"
+SWEEP_RATE_HZ = 4.0        # 512 sweeps of 0.25 s: 0.0078125 Hz per Doppler cell
+BANDWIDTH_KHZ = 100.0      # 1.5 km range cells
+SWEEP_UP = 0               # the example's transmitter sweeps downwards
+DOPPLER_CELLS = 512
+SPECTRA_RANGE_CELLS = 31
+WEEK_START = datetime(2026, 12, 6)   # the Sunday of the map's week
+REPORT_NAME = "STAT_%s_%s" % (SITE, WEEK_START.strftime("%Y_%m_%d"))
+# The diagnostics of the map's hour, as the radial diagnostics line gives them.
+DIAG_VALUES = dict(amp=(0.8532, 1.1274), phases=(-42.3, 117.8, -12.5, 88.1),
+                   noise=((-148.2, -147.6), (-151.3, -150.9), (-149.8, -150.2)),
+                   snr=(18.4, 15.2, 16.9), cell=12, doppler=387, dual=8.6)
+
+
+def chunk(key, payload):
+    return key + struct.pack(">I", len(payload)) + payload
+
+
+def spectra_header():
+    """The 100-byte version-5 spectra header, big-endian."""
+    t = seconds_1904(MAP_TIME)
+    h = struct.pack(">hIi", 5, t, 90) + struct.pack(">hi", 2, 84) + SITE.encode() + struct.pack(">i", 76)
+    h += struct.pack(">3if", 0, 0, 0, 0.0)
+    h += struct.pack(">ffiiiifi", SWEEP_RATE_HZ, BANDWIDTH_KHZ, SWEEP_UP, DOPPLER_CELLS,
+                     SPECTRA_RANGE_CELLS, 1, CELL_KM, 28)
+    h += struct.pack(">i", 0) + b"XXXX" + b"1.00" + struct.pack(">4i", 3, 3, 7, 0)
+    assert len(h) == 100
+    return h
+
+
+def encode(values):
+    """Integers as a compressed array: one absolute value, then 8-bit deltas
+    (16-bit where a step is larger), in runs of at most 256."""
+    out = bytearray(b"\x9c" + struct.pack(">i", values[0]))
+    deltas = [b - a for a, b in zip(values, values[1:])]
+    i = 0
+    while i < len(deltas):
+        wide = abs(deltas[i]) > 127
+        run = []
+        while i < len(deltas) and len(run) < 256 and (abs(deltas[i]) > 127) == wide:
+            run.append(deltas[i])
+            i += 1
+        out += (b"\x82" if wide else b"\x81") + bytes([len(run) - 1])
+        out += b"".join(struct.pack(">h" if wide else ">b", d) for d in run)
+    return bytes(out)
+
+
+def write_spectra(rng):
+    """A reduced cross spectra file ('CSSW': cross spectra as decibel magnitude
+    and phase): sea echo with two first-order Bragg peaks that weaken with
+    range over a noise floor near -150 dB, on a 0.1 dB scale; phases on a
+    0.1 degree scale."""
+    bragg = DOPPLER_CELLS // 2 + 48
+    body = chunk(b"cs4h", spectra_header())
+    body += chunk(b"srcn", b"CSQ_BRNK_26_12_06_1400.csq")
+    db_scale = chunk(b"scal", struct.pack(">ifff", 1, -200.0, 0.0, 2000.0))
+    phase_scale = chunk(b"scal", struct.pack(">ifff", 1, -180.0, 180.0, 3600.0))
+    for cell in range(1, SPECTRA_RANGE_CELLS + 1):
+        peak = -60.0 - 2.2 * cell
+        level = []
+        for d in range(DOPPLER_CELLS):
+            db = -150.0 + rng.gauss(0, 0.8)
+            for centre, height in ((bragg, peak), (DOPPLER_CELLS - bragg, peak - 6)):
+                db = max(db, height - 2.5 * abs(d - centre))
+            level.append(db)
+        steps = lambda dbs: [int(round((v + 200.0) * 10)) for v in dbs]
+        body += chunk(b"indx", struct.pack(">i", cell)) + db_scale
+        for key, offset in ((b"cs1a", 0.0), (b"cs2a", -1.2), (b"cs3a", 0.8)):
+            body += chunk(key, encode(steps([v + offset for v in level])))
+        for key in (b"c12m", b"c13m", b"c23m"):
+            body += chunk(key, encode(steps([v - 3.0 for v in level])))
+        body += phase_scale
+        for key, phase in ((b"c12a", -42.3), (b"c13a", 117.8), (b"c23a", 160.1)):
+            body += chunk(key, encode([int(round((phase + 180.0 + rng.gauss(0, 4)) * 10)) % 3600
+                                       for _ in range(DOPPLER_CELLS)]))
+    with open(os.path.join(PROC, SPECTRA_NAME), "wb") as f:
+        f.write(chunk(b"CSSW", body))
+    with open(os.path.join(PROC, "SpectraToProcess.txt"), "w") as f:
+        # Relative to the repository folder, where the example is run from.
+        f.write("examples/station/Processing/%s\n" % SPECTRA_NAME)
+
+
+def write_diag_info():
+    v = DIAG_VALUES
+    numbers = list(v["amp"]) + list(v["phases"]) + [x for pair in v["noise"] for x in pair]
+    numbers += list(v["snr"])
+    text = " ".join("%g" % x for x in numbers)
+    text += " %d %d %d %g\n" % (seconds_1904(MAP_TIME), v["cell"], v["doppler"], v["dual"])
+    with open(os.path.join(PROC, "RadialDiagInfo.txt"), "w") as f:
+        f.write(text)
+
+
+def report_head(kind, rows, columns):
+    lines = [b"%BTF: 1.00", b'%FileType: DIAG ' + kind + b' "Tesmara Report"',
+             b"%Owner: Brenvik Marine", b'%Site: ' + SITE.encode() + b' ""',
+             b"%TimeStamp: " + WEEK_START.strftime("%Y %m %d  %H %M %S").encode(),
+             b"%UUID: " + str(uuid.UUID(int=random.Random(kind).getrandbits(128), version=4)).upper().encode()]
+    return lines, [b"%TableType: " + kind + (b" rad1" if kind == b"rads" else b" rcv2"),
+                   b"%%TableColumns: %d" % len(columns), b"%TableColumnTypes: " + b" ".join(columns) + b" ",
+                   b"%%TableRows: %d" % rows, b"%TableStart:"]
+
+
+def report_tail(tool):
+    return [b"%TableEnd:", b"%%", b"%ProcessedTimeStamp: " +
+            (MAP_TIME + timedelta(minutes=4)).strftime("%Y %m %d  %H %M %S").encode(),
+            b'%ProcessingTool: "' + tool + b'" 0.1.0d1', b"%End:"]
+
+
+def write_radial_report(rng, vectors):
+    """Fenwright's week so far: one row per hourly radial file and pattern
+    (ideal, type 1; measured, type 2), the map's own hour last."""
+    columns = b"TIME AMP1 AMP2 PH13 PH23 CPH1 CPH2 SNF1 SNF2 SNF3 SSN1 SSN2 SSN3 DGRC DOPV DDAP RADV RAPR RARC RADR RMCV RACV RABA RTYP STYP TYRS TMON TDAY THRS TMIN TSEC".split()
+    v = DIAG_VALUES
+    rows = []
+    for hour in range(MAP_TIME.hour + 1):
+        t = WEEK_START + timedelta(hours=hour)
+        last = hour == MAP_TIME.hour
+        for kind in (1, 2):
+            amp = v["amp"] if last else (v["amp"][0] + rng.gauss(0, 0.03), v["amp"][1] + rng.gauss(0, 0.03))
+            ph = v["phases"] if last else tuple(p + rng.gauss(0, 1.5) for p in v["phases"])
+            noise = [sum(pair) / 2 + (0 if last else rng.gauss(0, 0.7)) for pair in v["noise"]]
+            snr = v["snr"] if last else tuple(x + rng.gauss(0, 1.2) for x in v["snr"])
+            count = vectors if last and kind == 1 else int(vectors * rng.uniform(0.85, 1.05))
+            dual = v["dual"] if last else abs(rng.gauss(9, 2))
+            row = b" %9d" % int((t - WEEK_START).total_seconds())
+            row += b"  %7.4f %7.4f" % amp
+            row += b"  %6.1f  %6.1f" % ph[:2] + b"  %6.1f %6.1f" % ph[2:]
+            row += b"  %4.f. %4.f. %4.f." % tuple(noise)
+            row += b"  %+3.f. %+3.f. %+3.f." % tuple(snr)
+            row += b" %4d  %6d  %4.f" % (v["cell"], v["doppler"] if last else rng.randint(360, 400), dual + 0.5)
+            # The map's own row carries Fenwright's statistics of the example's vectors.
+            per_range, max_km, speeds = (22, 45.0, (-28.1, 10.1, -110.1)) if last and kind == 1 else (
+                count // 28, rng.choice((43.5, 45.0, 46.5)),
+                (-28 + rng.gauss(0, 3), 10 + rng.gauss(0, 1), -110 + rng.gauss(0, 4)))
+            row += b" %5d  %5d %5d %6.1f" % (count, per_range, CELLS, max_km)
+            row += b" %6.1f %6.1f  %6.1f" % speeds
+            row += b"    %4d" % kind + b"  %5d" % ord("S")
+            row += b"   " + t.strftime("%Y %m %d  %H %M %S").encode()
+            rows.append(row)
+    head, table = report_head(b"rads", len(rows), columns)
+    headings = [
+        b"%%   Time       Calculated      Calculated     Corrected        Noise Floor     SignalToNoise   Diag  Valid  Dual  Radial RadsV Rads   Max   Vel    Vel    Bearing  Radial Spectra Time",
+        b"%% FromStart   Amp1    Amp2   Phase13 Phase23 Phase1 Phase2   NF1   NF2   NF3   SN1  SN2  SN3   Range Dopplr Angle Vector  per  Range Range  Max    Aver   Average   Type   Type   Year Mo Dy  Hr Mn  S",
+        b"%%  Seconds  (1/v^2) (1/v^2)   (deg)   (deg)   (deg)  (deg)  (dBm) (dBm) (dBm)  (dB) (dB) (dB)  Cell  Cells  Prcnt Count  Range Cells  (km) (cm/s) (cm/s) (deg CWN)",
+    ]
+    lines = head + table + headings + rows + report_tail(b"Fenwright")
+    with open(os.path.join(DIAG, REPORT_NAME + ".rdt"), "wb") as f:
+        f.write(b"\n".join(lines) + b"\n")
+
+
+# Receiver columns: code, two headings, row format (the value's unit in the file).
+RECEIVER_COLUMNS = [
+    (b"TIME", b"  LogTime", b"  Minutes", b" %8.0f"), (b"RTMP", b" Rcvr", b"   " + DEG + b"C", b" %4.0f"),
+    (b"MTMP", b" Awg3", b"   " + DEG + b"C", b" %4.0f"), (b"XTRP", b" XmtTrip", b" HexCode", b"   %02X   "),
+    (b"RUNT", b" Awg3Run", b" Seconds", b" %7d"), (b"SP24", b" Supply", b" Volts ", b" %5.1f "),
+    (b"SP05", b" +5VDC", b" Volts", b" %5.2f"), (b"SN05", b" -5VDC", b" Volts", b" %5.2f"),
+    (b"SP12", b" +12VDC", b"  Volts", b" %6.2f"), (b"XPHT", b" XInt", b"   " + DEG + b"C", b" %4.0f"),
+    (b"XAHT", b" XAmp", b"   " + DEG + b"C", b" %4.0f"), (b"XAFW", b" XForw", b" Watts", b" %5.0f"),
+    (b"XARW", b" XRefl", b" Watts", b" %5.0f"), (b"XP28", b" X+Ampl", b"  Volts", b"  %5.2f"),
+    (b"XP05", b" X+5VDC", b"  Volts", b"  %5.2f"), (b"GRMD", b" GpsRcv", b"  Mode ", b" %4d  "),
+    (b"GDMD", b" GpsDsp", b"  Mode ", b" %4d  "), (b"PLLL", b"  PLL  ", b" Unlock", b" %5d "),
+    (b"HTMP", b" HiRcvr", b"    " + DEG + b"C ", b" %6.1f"), (b"HUMI", b" Humid", b"    % ", b" %4.0f "),
+    (b"RBIA", b" Supply", b"  Amps ", b" %5.2f "), (b"EXTA", b" Extern", b" InputA", b"  %03d  "),
+    (b"EXTB", b" Extern", b" InputB", b"  %03d  "), (b"CRUN", b"  CompRunTime ", b"    Minutes   ", b" %12.2f"),
+    (b"TYRS", b"  Year", b"      ", b"   %04d"), (b"TMON", b" Mo", b"   ", b" %02d"),
+    (b"TDAY", b" Dy", b"   ", b" %02d"), (b"THRS", b" Hr", b"   ", b" %02d"),
+    (b"TMIN", b" Mn", b"   ", b" %02d"), (b"TSEC", b"  S", b"   ", b" %02d"),
+]
+
+
+def write_receiver_report(rng):
+    """The hardware log of the week so far, every ten minutes up to the time
+    the map was processed, with the receiver's settings."""
+    settings = [b"%Receiver: Brenvik Tesmara receiver 3",
+                b"%TransmitCenterFreqMHz: 13.450000 MHz",
+                b"%%TransmitBandwidthKHz: %.3f kHz" % BANDWIDTH_KHZ,
+                b"%%TransmitSweepRateHz: %.6f Hz" % SWEEP_RATE_HZ,
+                b"%SweepDirection: 1  %% 0=Up,1=Down"]
+    rows = []
+    boot = 3 * 86400 + 5000   # seconds the station computer had been running at the week start
+    t = WEEK_START
+    while t <= MAP_TIME + timedelta(minutes=20):
+        seconds = (t - WEEK_START).total_seconds()
+        hour = t.hour + t.minute / 60
+        warm = 4 * math.sin((hour - 9) / 24 * 2 * math.pi)
+        values = [seconds / 60, 31 + warm + rng.gauss(0, 0.3), 35 + warm, 0, int(86400 * 40 + seconds),
+                  24.1 + rng.gauss(0, 0.05), 5.02, -5.01, 12.05, 33 + warm, 41 + warm,
+                  78 + rng.gauss(0, 1.5), 2 + rng.gauss(0, 0.3), 27.9, 5.01, 1, 1, 0,
+                  29.5 + warm, 38 + rng.gauss(0, 2), 4.35, 0, 0, (boot + seconds) / 60]
+        values += [t.year, t.month, t.day, t.hour, t.minute, t.second]
+        row = b"  " + b"".join(col[3] % value for col, value in zip(RECEIVER_COLUMNS, values))
+        rows.append(row)
+        t += timedelta(minutes=10)
+    head, table = report_head(b"rcvr", len(rows), [c[0] for c in RECEIVER_COLUMNS])
+    headings = [b"% " + b"".join(c[1] for c in RECEIVER_COLUMNS), b"% " + b"".join(c[2] for c in RECEIVER_COLUMNS)]
+    # The reader sees "% " lines inside a table as comments; the writer's
+    # WriteComment doubles the mark for them.
+    headings = [b"%" + h for h in headings]
+    lines = head + settings + table + headings + rows + report_tail(b"Tesmara")
+    with open(os.path.join(DIAG, REPORT_NAME + ".hdt"), "wb") as f:
+        f.write(b"\n".join(lines) + b"\n")
+
+
 def main():
     for d in (PROC, CFG, DIAG):
         os.makedirs(d, exist_ok=True)
@@ -190,6 +401,10 @@ def main():
     write_header()
     write_pattern()
     write_small_configs()
+    write_spectra(random.Random(1400))
+    write_diag_info()
+    write_radial_report(random.Random(61), n)
+    write_receiver_report(random.Random(62))
     print("example station written: %d vectors in %d range cells" % (n, CELLS))
 
 

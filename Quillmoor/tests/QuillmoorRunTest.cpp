@@ -298,6 +298,34 @@ TEST_F(StationRun, TheEllipsoidPreferenceMovesThePositions) {
     EXPECT_NE(wgs84Row.find("    1.5000   180.0"), std::string::npos) << wgs84Row;
 }
 
+TEST_F(StationRun, TheExampleWeekAddsSpectraAndBothDiagnosticTables) {
+    // The example's reports; its spectra list names the spectra file relative
+    // to the folder the converter is started in.
+    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
+             fs::copy_options::recursive);
+    WriteAll(Proc() / "SpectraToProcess.txt", "Processing/CSS_BRNK_26_12_06_1400.cs\n");
+    XProgramResult r = RunQuillmoorProgram(
+        {"0", "i", "", Out().string() + "/", Proc().string() + "/", "1", "0", Cfg().string() + "/", "-1",
+         (root / "Diagnostics").string() + "/"},
+        "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string text = ReadAll(Out() / kLLUVName);
+    // A downward sweep of 100 kHz at 4 sweeps a second, 31 by 512 cells.
+    EXPECT_NE(text.find("%TransmitSweepRateHz: 4.000000\n%TransmitBandwidthKHz: -100.000000\n"
+                        "%SpectraRangeCells: 31\n%SpectraDopplerCells: 512\n%TableType: LLUV"),
+              std::string::npos);
+    // The hour 13:30 to 14:30 of an ideal-pattern map: the 14:00 ideal row of
+    // the radial week, and the six receiver log rows from 13:30 to 14:20.
+    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n%TableColumns: 31\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableRows: 1\n%TableStart: 2\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n%TableColumns: 30\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableRows: 6\n%TableStart: 3\n"), std::string::npos);
+    EXPECT_NE(text.find("\n%         0   0.8532  1.1274"), std::string::npos);
+    EXPECT_NE(text.find("\n%        -30   "), std::string::npos);
+    EXPECT_NE(text.find("\n%         20   "), std::string::npos);
+    EXPECT_EQ(text.find("%TableStart: 4"), std::string::npos);
+}
+
 TEST_F(StationRun, QuietAndVerboseOutput) {
     XProgramResult quiet = Run("3", "i", "0");
     EXPECT_EQ(quiet.status, 0);
