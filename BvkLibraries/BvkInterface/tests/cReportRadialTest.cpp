@@ -482,6 +482,10 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
         {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {100, 200}, {1, 5}},
         {"empty file", "", {}, {}},
         {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {100}, {1}},
+        // The processing folder's lines start with the first amplitude; a
+        // leading number is a word only when the line holds one item more.
+        {"no leading word", DiagLine(100, 1).substr(3) + DiagLine(200, 2).substr(3), {100, 200}, {1, 2}},
+        {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
     };
     for (const Case& c : cases) {
         std::string path = dir.File("RadialDiagInfo.txt");
@@ -503,39 +507,6 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
         }
         // The report still names its own file, not the import.
         EXPECT_NE(report.mPath, path) << c.name;
-    }
-}
-
-TEST(CReportRadial, ImportSkipsALeadingWordOnlyWhenTheLineHasOne) {
-    // The processing folder's file starts with amplitude 1; archived lines
-    // carry one more item in front, a word or a number.
-    const std::string values = "0.85 1.12 -42.3 117.8 -12.5 88.1 -148 -147 -151 -150 -149 -150 "
-                               "18 15 16 3879410400 12 387 8.6\n";
-    struct Case {
-        const char* name;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"as it stands", values},
-        {"led by a word", "DIAG " + values},
-        {"led by a number", "20261206 " + values},
-        {"comma separated", "0.85,1.12,-42.3,117.8,-12.5,88.1,-148,-147,-151,-150,-149,-150,"
-                            "18,15,16,3879410400,12,387,8.6\n"},
-    };
-    TempFolder dir;
-    for (const Case& c : cases) {
-        std::string path = dir.File("RadialDiagInfo.txt");
-        WriteBytes(path, c.text);
-        CReportRadial report;
-        CFileSpec source;
-        source.SetFileSpec(path.c_str());
-        ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
-        XReportRadial r{};
-        ASSERT_EQ(report.GetReport(0, &r), 0) << c.name;
-        EXPECT_DOUBLE_EQ(r.mdAmp1, 0.85) << c.name;
-        EXPECT_DOUBLE_EQ(r.mdNoiseFloor[0], -147.5) << c.name;
-        EXPECT_EQ(r.mnTime, 3879410400u) << c.name;
-        EXPECT_DOUBLE_EQ(r.mdDualAnglePercent, 8.6) << c.name;
     }
 }
 
