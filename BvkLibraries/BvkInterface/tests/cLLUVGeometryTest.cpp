@@ -136,27 +136,6 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
     }
 }
 
-TEST(CLLUVGeometry, RightAngleFlowKeepsItsSignOnEveryRadial) {
-    // The way back for bearings 0, 90, 180 and 270, and the two flows at right
-    // angles to each radial.
-    const double bearings[] = {0.0, 90.0, 180.0, 270.0};
-    for (double bearing : bearings) {
-        const double r = bearing * 0.017453292519943295;
-        // Unit vectors across the radial, exact for these bearings.
-        const double acrossU = std::round(std::cos(r));
-        const double acrossV = -std::round(std::sin(r));
-        for (double sign : {1.0, -1.0}) {
-            SCOPED_TRACE(testing::Message() << bearing << " " << sign);
-            CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-            SetOrigin(store, 0.0, 0.0);
-            XLLUVVector flow{0.0, 0.0, 0.2 * sign * acrossU, 0.2 * sign * acrossV};
-            XRBVDVector polar{500.0, bearing, 0.0, 0.0};
-            store.UVToVelDirection(&flow, &polar);
-            EXPECT_NEAR(polar.mdVelocity, 0.2, 1e-12);
-        }
-    }
-}
-
 TEST(CLLUVGeometry, AddingByLonLatDerivesTheSignedRadial) {
     // 1000 m due east of the site with u = 0.1: bearing 90, the flow runs away.
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
@@ -238,20 +217,6 @@ TEST(CLLUVGeometry, MissingVelocityDerivesNoComponentsAndKeepsTheDirection) {
     }
 }
 
-TEST(CLLUVGeometry, ConversionsRefuseNullRecords) {
-    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
-    XLLUVVector geographic{};
-    XRBVDVector polar{};
-    XDistVector offset{};
-    EXPECT_EQ(store.LonLatToXY(nullptr, &offset), kErrBadArgument);
-    EXPECT_EQ(store.LonLatToXY(&geographic, nullptr), kErrBadArgument);
-    EXPECT_EQ(store.XYToLonLat(nullptr, &geographic), kErrBadArgument);
-    EXPECT_EQ(store.LonLatToRangeBearing(&geographic, nullptr), kErrBadArgument);
-    EXPECT_EQ(store.UVToVelDirection(nullptr, &polar), kErrBadArgument);
-    EXPECT_EQ(store.RangeBearingToLonLatUV(&polar, nullptr), kErrBadArgument);
-}
-
 TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
     SetOrigin(store, 36.9, -122.0);
@@ -266,26 +231,6 @@ TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
     store.LonLatToXY(&store.mpLLUV[0], &back);
     EXPECT_NEAR(back.mdX, x, kMillimetre);
     EXPECT_NEAR(back.mdY, y, kMillimetre);
-}
-
-TEST(CLLUVGeometry, AddNewVectorStoresEveryFormAsGiven) {
-    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 10.0, 10.0);
-    store.mnQualityMode = 7;
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
-    ASSERT_EQ(store.AddNewVector(1.0, 2.0, 0.3, 0.4, 5.0, 6.0, 7000.0, 370.0, -0.5, -10.0, 9u, 1, 2,
-                                 3, 4, 5, 6, 7),
-              0);
-    EXPECT_EQ(store.mpLLUV[0].mdLongitude, 1.0);  // nothing derived
-    EXPECT_EQ(store.mpLLUV[0].mdVelocityV, 0.4);
-    EXPECT_EQ(store.mpDist[0].mdY, 6.0);
-    EXPECT_NEAR(store.mpRBVD[0].mdBearing, 10.0, 1e-9);
-    EXPECT_NEAR(store.mpRBVD[0].mdDirection, 350.0, 1e-9);
-    EXPECT_EQ(store.mpRBVD[0].mdVelocity, -0.5);
-    EXPECT_EQ(store.mpQuality[0].mnFlags, 9u);
-    EXPECT_EQ(store.mpQuality[0].mfQuality[4], 5.0f);
-    EXPECT_EQ(store.mpQuality[0].mnRadialCount, 7);
 }
 
 TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {
