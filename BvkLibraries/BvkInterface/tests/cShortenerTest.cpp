@@ -21,15 +21,6 @@ Ints Expand(const Bytes& bytes, unsigned long capacity = 64) {
     return Ints(shortener.Integers(), shortener.Integers() + shortener.mnValues);
 }
 
-TEST(CShortener, StartsWithTheUnsetScale) {
-    CShortener shortener;
-    EXPECT_EQ(shortener.mnScaleKind, 1);
-    EXPECT_EQ(shortener.mfMin, 0.0f);
-    EXPECT_EQ(shortener.mfMax, 1.0f);
-    EXPECT_EQ(shortener.mfSteps, -2147483648.0f);
-    EXPECT_EQ(shortener.mnValues, 0u);
-}
-
 TEST(CShortener, EveryCodeMovesTheRunningValue) {
     struct XCase {
         const char* name;
