@@ -141,10 +141,7 @@ class CLLUVFile : public CLLUV, public BTFReader {
     // label stays inside the room where readers look for it.
     static void FormatMapTimeText(unsigned long seconds, const char* label, size_t room, char* text,
                                   size_t size);
-    // printf into a text of any length (fixed-size buffers would cut long
-    // rows), and the text written with the file's line ends.
-    static void AppendFormat(std::string& text, const char* format, ...)
-        __attribute__((format(printf, 2, 3)));
+    // The text written with the file's line ends.
     long WriteClassicText(std::string& text);
     void WriteClassicRadialCells();
     void WriteClassicRadialParameters();

@@ -17,6 +17,8 @@
 #include "PlatformTime.h"
 #include "cGeo.h"
 #include "cLLUVFile.h"
+
+#include "TextFormat.h"
 #include "cStrConv.h"
 
 namespace {
@@ -44,25 +46,6 @@ unsigned long ClampSeconds(double seconds) {
 }  // namespace
 
 // ---------------------------------------------------------------- helpers
-
-void CLLUVFile::AppendFormat(std::string& text, const char* format, ...) {
-    char buffer[256];
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
-        text.append(buffer, static_cast<size_t>(n));
-    } else if (n > 0) {
-        const size_t at = text.size();
-        text.resize(at + static_cast<size_t>(n) + 1);
-        std::vsnprintf(text.data() + at, static_cast<size_t>(n) + 1, format, again);
-        text.resize(at + static_cast<size_t>(n));
-    }
-    va_end(again);
-}
 
 long CLLUVFile::WriteClassicText(std::string& text) {
     UpdateLineEndings(text.data());

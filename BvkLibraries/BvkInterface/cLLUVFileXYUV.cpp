@@ -17,6 +17,8 @@
 #include "PlatformTime.h"
 #include "cGeo.h"
 #include "cLLUVFile.h"
+
+#include "TextFormat.h"
 #include "cStrConv.h"
 
 namespace {

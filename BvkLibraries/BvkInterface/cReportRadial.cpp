@@ -1,5 +1,7 @@
 #include "cReportRadial.h"
 
+#include "TextFormat.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -44,30 +46,6 @@ constexpr double kAmplitudeLimit = 900.0;
 // Longest "RadialDiagInfo.txt" line taken whole.
 constexpr long kDiagSavLineMax = 1023;
 
-__attribute__((format(printf, 2, 3))) void AppendFormat(std::string& out, const char* format, ...) {
-    char piece[512];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(piece, sizeof(piece), format, args);
-    va_end(args);
-    if (n < 0) return;
-    if (static_cast<size_t>(n) < sizeof(piece)) {
-        out.append(piece, static_cast<size_t>(n));
-        return;
-    }
-    // Only absurd values (a double of 300 digits) get here.
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
-    out.append(big.data(), static_cast<size_t>(n));
-}
-
-uint32_t ClampTo32(double value) {
-    if (!(value > 0)) return 0;
-    if (value >= 4294967295.0) return 4294967295U;
-    return static_cast<uint32_t>(value);
-}
 
 // Reads items of a "RadialDiagInfo.txt" line from the left: each call takes
 // the next number, when the line still holds one, and steps over the blanks,
@@ -245,7 +223,7 @@ long CReportRadial::ProcessTableRow(char* row) {
 
     double whole = std::trunc(seconds);
     if (!std::isfinite(whole)) whole = 0;
-    r.mnTime = ClampTo32(whole + static_cast<double>(GetTimeStamp()));
+    r.mnTime = ClampToUInt32(whole + static_cast<double>(GetTimeStamp()));
     AddNewReport(&r);
     return kNoErr;
 }

@@ -1,5 +1,7 @@
 #include "cReportReceiver.h"
 
+#include "TextFormat.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -113,30 +115,6 @@ constexpr XDoubleColumn kDoubleColumns[] = {
     {BtfCode("RBIA"), &XReportReceiver::mdSupplyAmps},
 };
 
-__attribute__((format(printf, 2, 3))) void AppendFormat(std::string& out, const char* format, ...) {
-    char piece[512];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(piece, sizeof(piece), format, args);
-    va_end(args);
-    if (n < 0) return;
-    if (static_cast<size_t>(n) < sizeof(piece)) {
-        out.append(piece, static_cast<size_t>(n));
-        return;
-    }
-    // Only absurd values (a double of 300 digits) get here.
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
-    out.append(big.data(), static_cast<size_t>(n));
-}
-
-uint32_t ClampTo32(double value) {
-    if (!(value > 0)) return 0;
-    if (value >= 4294967295.0) return 4294967295U;
-    return static_cast<uint32_t>(value);
-}
 
 // Values of a keyword, read from the left; a value that is missing or does
 // not convert is 0.
@@ -415,7 +393,7 @@ long CReportReceiver::ProcessTableRow(char* row) {
         switch (code) {
             case BtfCode("TIME"):
                 used = CStrConv::StringToDouble(p, &number);
-                r.mnTime = ClampTo32(number * 60 + static_cast<double>(GetTimeStamp()));
+                r.mnTime = ClampToUInt32(number * 60 + static_cast<double>(GetTimeStamp()));
                 break;
             case BtfCode("XTRP"):
                 used = CStrConv::StringHexToLong(p, &whole, 0);
