@@ -72,6 +72,17 @@ long PlatformSetMode(const char* path, uint32_t mode);
 // Open streams. A stream reference is a positive 16-bit number; reads and
 // writes happen at the stream's own position, so a reference handed to
 // another object continues where the owner stopped.
+//
+// A regular file is read ahead and written behind in blocks of
+// kPlatformStreamBuffer bytes, so that reading a file line by line or
+// writing it a line at a time costs few system calls. The buffer belongs to
+// the stream: every operation here, through any holder of the reference, by
+// another stream on the same file or by path, sees the file as if each call
+// had gone to the system at once. What shows is only when a write failure
+// surfaces: a write that fails on the volume may be reported by a later
+// write, and at the latest by PlatformStreamWriteError, PlatformSyncStream
+// and PlatformCloseStream.
+constexpr uint64_t kPlatformStreamBuffer = 65536;
 enum {
     kPlatformAccessRead = 1,
     kPlatformAccessWrite = 2,
@@ -98,6 +109,8 @@ long PlatformSetStreamSize(int16_t ref, int64_t size);
 // The first write failure of the stream since it was opened (0 when none),
 // whoever wrote through it.
 long PlatformStreamWriteError(int16_t ref);
+// True for a stream on a regular file, whose reads stop at its end.
+bool PlatformStreamIsRegularFile(int16_t ref);
 
 // A monotonic clock in microseconds and a short sleep.
 int64_t PlatformMicroseconds();

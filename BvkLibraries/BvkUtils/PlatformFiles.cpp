@@ -9,11 +9,12 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <memory>
 #include <thread>
 
 #include "BvkErrors.h"
@@ -26,11 +27,54 @@ constexpr const char* kTypeAttribute = "user.bvk.type";
 constexpr const char* kCreatorAttribute = "user.bvk.creator";
 constexpr size_t kCopyBufferSize = 262144;
 
-// First write failure per open stream, so that a failed write through a
-// borrowed reference still spoils the owner's close.
-std::map<int, long>& StreamWriteErrors() {
-    static std::map<int, long> errors;
-    return errors;
+// What the layer keeps for one open stream. The state belongs to the stream,
+// not to whoever holds the reference, so an object that borrows a reference
+// reads and writes exactly where the owner would, through the same buffer.
+//
+// A regular file is read ahead and written behind through `buffer`, at a
+// position kept here (pread/pwrite); the buffer holds either bytes read from
+// the file or bytes not yet written to it, never both. Other files go straight
+// to the system.
+struct XStream {
+    bool buffered = false;
+    bool writable = false;
+    // Another stream of this process is open on the same file: its writes
+    // must be visible to this one's reads and the other way round.
+    bool shared = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    // The first write failure, so that a failed write through a borrowed
+    // reference still spoils the owner's close.
+    long firstWriteError = kNoErr;
+    int64_t position = 0;
+    // Positions up to here are known to be acceptable to the file system.
+    int64_t knownEnd = 0;
+    std::unique_ptr<char[]> buffer;
+    int64_t bufferStart = 0;
+    uint64_t bufferLength = 0;
+    bool pendingWrite = false;
+};
+
+// Indexed by descriptor; references are small numbers.
+std::vector<std::unique_ptr<XStream>>& Streams() {
+    static std::vector<std::unique_ptr<XStream>> streams;
+    return streams;
+}
+
+XStream* FindStream(int16_t ref) {
+    auto& streams = Streams();
+    if (ref <= 0 || static_cast<size_t>(ref) >= streams.size()) return nullptr;
+    return streams[static_cast<size_t>(ref)].get();
+}
+
+XStream* FindBufferedStream(int16_t ref) {
+    XStream* stream = FindStream(ref);
+    return stream != nullptr && stream->buffered ? stream : nullptr;
+}
+
+void NoteWriteError(XStream* stream, long err) {
+    if (stream != nullptr && err != kNoErr && stream->firstWriteError == kNoErr)
+        stream->firstWriteError = err;
 }
 
 long LastError() {
@@ -73,13 +117,209 @@ long CheckRef(int16_t ref) {
     return ref > 0 ? kNoErr : kErrBadArgument;
 }
 
+// Writes every byte at `offset`; 0 or the failure, with the count written.
+long WriteAllAt(int fd, const char* data, uint64_t count, int64_t offset, uint64_t* done) {
+    uint64_t total = 0;
+    long err = kNoErr;
+    while (total < count) {
+        ssize_t n = pwrite(fd, data + total, count - total,
+                           static_cast<off_t>(offset + static_cast<int64_t>(total)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? LastError() : PlatformErrorFromErrno(EIO);
+            break;
+        }
+        total += static_cast<uint64_t>(n);
+    }
+    *done = total;
+    return err;
+}
+
+// Puts the bytes written behind on the file. A failure is kept as the
+// stream's write failure; the bytes are dropped either way.
+long FlushStream(int fd, XStream& stream) {
+    if (!stream.pendingWrite) return kNoErr;
+    uint64_t done = 0;
+    long err = WriteAllAt(fd, stream.buffer.get(), stream.bufferLength, stream.bufferStart, &done);
+    stream.pendingWrite = false;
+    stream.bufferLength = 0;
+    NoteWriteError(&stream, err);
+    return err;
+}
+
+void DropReadAhead(XStream& stream) {
+    if (!stream.pendingWrite) stream.bufferLength = 0;
+}
+
+// Other streams of this process open on the same file as `self`.
+template <typename Visit>
+void ForEachSharer(int self, const XStream& stream, Visit visit) {
+    if (!stream.shared) return;
+    auto& streams = Streams();
+    for (size_t fd = 0; fd < streams.size(); ++fd) {
+        XStream* other = streams[fd].get();
+        if (other != nullptr && static_cast<int>(fd) != self && other->buffered &&
+            other->device == stream.device && other->inode == stream.inode)
+            visit(static_cast<int>(fd), *other);
+    }
+}
+
+// Before bytes come from the file: what this or another stream wrote behind
+// goes there first.
+void BeforeFileRead(int fd, XStream& stream) {
+    FlushStream(fd, stream);
+    ForEachSharer(fd, stream, [](int other, XStream& s) { FlushStream(other, s); });
+}
+
+// Before the file changes through this stream: what others wrote behind goes
+// first, so that writes land in the order they were made, and what they read
+// ahead is stale.
+void BeforeFileChange(int fd, XStream& stream) {
+    ForEachSharer(fd, stream, [](int other, XStream& s) {
+        FlushStream(other, s);
+        DropReadAhead(s);
+    });
+}
+
+// Before an operation by path: every stream's bytes are on the files, and,
+// when the operation rewrites a file, nothing read ahead is trusted any more.
+void SettleStreams(bool dropReadAhead) {
+    auto& streams = Streams();
+    for (size_t fd = 0; fd < streams.size(); ++fd) {
+        XStream* stream = streams[fd].get();
+        if (stream == nullptr) continue;
+        FlushStream(static_cast<int>(fd), *stream);
+        if (dropReadAhead) DropReadAhead(*stream);
+    }
+}
+
+// Reads up to `count` bytes at `offset`, from the buffer where it holds them.
+long BufferedReadAt(int fd, XStream& stream, int64_t offset, char* data, uint64_t count,
+                    uint64_t* got) {
+    if (stream.pendingWrite) BeforeFileRead(fd, stream);
+    uint64_t total = 0;
+    while (total < count) {
+        int64_t at = offset + static_cast<int64_t>(total);
+        int64_t bufferEnd = stream.bufferStart + static_cast<int64_t>(stream.bufferLength);
+        if (stream.bufferLength > 0 && at >= stream.bufferStart && at < bufferEnd) {
+            uint64_t n = std::min<uint64_t>(count - total, static_cast<uint64_t>(bufferEnd - at));
+            memcpy(data + total, stream.buffer.get() + (at - stream.bufferStart), n);
+            total += n;
+            continue;
+        }
+        BeforeFileRead(fd, stream);
+        // A large read goes straight to the caller; a small one refills.
+        bool direct = count - total >= kPlatformStreamBuffer;
+        if (!direct && !stream.buffer) stream.buffer.reset(new char[kPlatformStreamBuffer]);
+        char* into = direct ? data + total : stream.buffer.get();
+        uint64_t room = direct ? count - total : kPlatformStreamBuffer;
+        ssize_t n = pread(fd, into, room, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            *got = total;
+            return LastError();
+        }
+        if (n == 0) break;
+        stream.knownEnd = std::max(stream.knownEnd, at + n);
+        if (direct) {
+            total += static_cast<uint64_t>(n);
+        } else {
+            stream.bufferStart = at;
+            stream.bufferLength = static_cast<uint64_t>(n);
+        }
+    }
+    *got = total;
+    return total < count ? kErrEndOfFile : kNoErr;
+}
+
+long BufferedWrite(int fd, XStream& stream, const char* data, uint64_t count, uint64_t* done) {
+    *done = 0;
+    BeforeFileChange(fd, stream);
+    DropReadAhead(stream);
+    if (stream.pendingWrite && stream.bufferLength + count > kPlatformStreamBuffer) {
+        if (long err = FlushStream(fd, stream)) return err;
+    }
+    if (count >= kPlatformStreamBuffer) {
+        long err = WriteAllAt(fd, data, count, stream.position, done);
+        stream.position += static_cast<int64_t>(*done);
+        stream.knownEnd = std::max(stream.knownEnd, stream.position);
+        NoteWriteError(&stream, err);
+        return err;
+    }
+    if (!stream.buffer) stream.buffer.reset(new char[kPlatformStreamBuffer]);
+    if (!stream.pendingWrite) {
+        stream.pendingWrite = true;
+        stream.bufferStart = stream.position;
+        stream.bufferLength = 0;
+    }
+    memcpy(stream.buffer.get() + stream.bufferLength, data, count);
+    stream.bufferLength += count;
+    stream.position += static_cast<int64_t>(count);
+    stream.knownEnd = std::max(stream.knownEnd, stream.position);
+    *done = count;
+    return kNoErr;
+}
+
+long BufferedSeek(int fd, XStream& stream, int64_t offset, int whence, int64_t* position) {
+    int64_t base = stream.position;
+    if (whence == 0) {
+        base = 0;
+    } else if (whence == 2) {
+        BeforeFileRead(fd, stream);
+        struct stat st {};
+        if (fstat(fd, &st) != 0) {
+            long err = LastError();
+            if (position) *position = stream.position;
+            return err;
+        }
+        base = static_cast<int64_t>(st.st_size);
+        stream.knownEnd = std::max(stream.knownEnd, base);
+    }
+    int64_t target = 0;
+    long err = kNoErr;
+    if (__builtin_add_overflow(base, offset, &target))
+        err = PlatformErrorFromErrno(EOVERFLOW);
+    else if (target < 0)
+        err = PlatformErrorFromErrno(EINVAL);
+    else if (target > stream.knownEnd) {
+        // Past what the file is known to hold the file system decides.
+        if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0)
+            err = LastError();
+        else
+            stream.knownEnd = target;
+    }
+    if (err == kNoErr && target != stream.position) {
+        FlushStream(fd, stream);
+        stream.position = target;
+    }
+    if (position) *position = stream.position;
+    return err;
+}
+
 long AdoptDescriptor(int fd, int16_t* ref) {
     if (fd > SHRT_MAX) {
         close(fd);
         return PlatformErrorFromErrno(EMFILE);
     }
     *ref = static_cast<int16_t>(fd);
-    StreamWriteErrors()[fd] = kNoErr;
+    auto stream = std::make_unique<XStream>();
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        int mode = fcntl(fd, F_GETFL);
+        stream->buffered = true;
+        stream->writable = mode >= 0 && (mode & O_ACCMODE) != O_RDONLY;
+        stream->device = static_cast<uint64_t>(st.st_dev);
+        stream->inode = static_cast<uint64_t>(st.st_ino);
+        stream->knownEnd = static_cast<int64_t>(st.st_size);
+        for (auto& other : Streams()) {
+            if (other && other->buffered && other->device == stream->device &&
+                other->inode == stream->inode)
+                other->shared = stream->shared = true;
+        }
+    }
+    auto& streams = Streams();
+    if (streams.size() <= static_cast<size_t>(fd)) streams.resize(static_cast<size_t>(fd) + 1);
+    streams[static_cast<size_t>(fd)] = std::move(stream);
     return kNoErr;
 }
 
@@ -110,6 +350,7 @@ long PlatformErrorFromErrno(int err) {
 
 long PlatformStat(const char* path, long followLinks, XPlatformStat* info) {
     if (path == nullptr || info == nullptr) return kErrBadArgument;
+    SettleStreams(false);
     *info = XPlatformStat{};
     struct stat st {};
     int rc = followLinks ? stat(path, &st) : lstat(path, &st);
@@ -155,6 +396,7 @@ long PlatformCreateEmptyFile(const char* path) {
 
 long PlatformDeleteObject(const char* path) {
     if (path == nullptr) return kErrBadArgument;
+    SettleStreams(false);
     struct stat st {};
     if (lstat(path, &st) != 0) return LastError();
     int rc = S_ISDIR(st.st_mode) ? rmdir(path) : unlink(path);
@@ -163,6 +405,7 @@ long PlatformDeleteObject(const char* path) {
 
 long PlatformRename(const char* from, const char* to, long noReplace) {
     if (from == nullptr || to == nullptr) return kErrBadArgument;
+    SettleStreams(false);
     if (noReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return kNoErr;
         if (errno != EINVAL && errno != ENOSYS && !IsUnsupported(errno)) return LastError();
@@ -174,6 +417,7 @@ long PlatformRename(const char* from, const char* to, long noReplace) {
 
 long PlatformExchange(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return kErrBadArgument;
+    SettleStreams(false);
     if (renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0) return kNoErr;
     if (errno != EINVAL && errno != ENOSYS && !IsUnsupported(errno)) return LastError();
 
@@ -237,6 +481,8 @@ bool PlatformTypeCreatorSupported(const char* path) {
 
 long PlatformSetModifiedTime(const char* path, int64_t unixSeconds) {
     if (path == nullptr) return kErrBadArgument;
+    // A later write behind would move the time again.
+    SettleStreams(false);
     struct timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
@@ -252,6 +498,7 @@ long PlatformSetMode(const char* path, uint32_t mode) {
 
 long PlatformCopyFileContent(const char* from, const char* to) {
     if (from == nullptr || to == nullptr) return kErrBadArgument;
+    SettleStreams(true);
     int in = open(from, O_RDONLY | O_CLOEXEC);
     if (in < 0) return LastError();
     struct stat st {};
@@ -324,6 +571,7 @@ long PlatformOpenStream(const char* path, long access, long truncate, int16_t* r
     else
         flags |= O_RDWR;
     if (truncate && access != kPlatformAccessRead) flags |= O_TRUNC;
+    SettleStreams(truncate != 0);
     int fd = open(path, flags);
     // A stream opened with the default access falls back to reading alone.
     if (fd < 0 && access != kPlatformAccessRead && access != kPlatformAccessWrite &&
@@ -362,7 +610,8 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
     if (finalPath.empty() || finalPath.back() != '/') finalPath += '/';
     finalPath += name;
     struct stat existing {};
-    if (stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+    if (stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        mode = existing.st_mode & 07777;
     if (fchmod(fd, mode) != 0) {
         long err = LastError();
         close(fd);
@@ -377,12 +626,21 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
 
 long PlatformCloseStream(int16_t ref) {
     if (long err = CheckRef(ref)) return err;
-    StreamWriteErrors().erase(ref);
-    return close(ref) == 0 ? kNoErr : LastError();
+    long err = kNoErr;
+    auto& streams = Streams();
+    if (static_cast<size_t>(ref) < streams.size() && streams[static_cast<size_t>(ref)]) {
+        err = FlushStream(ref, *streams[static_cast<size_t>(ref)]);
+        streams[static_cast<size_t>(ref)].reset();
+    }
+    long closeErr = close(ref) == 0 ? kNoErr : LastError();
+    return err != kNoErr ? err : closeErr;
 }
 
 long PlatformSyncStream(int16_t ref) {
     if (long err = CheckRef(ref)) return err;
+    if (XStream* stream = FindStream(ref)) {
+        if (long err = FlushStream(ref, *stream)) return err;
+    }
     return fsync(ref) == 0 || errno == EINVAL || errno == EROFS ? kNoErr : LastError();
 }
 
@@ -390,6 +648,14 @@ long PlatformReadStream(int16_t ref, void* data, uint64_t count, uint64_t* got) 
     if (got) *got = 0;
     if (long err = CheckRef(ref)) return err;
     if (data == nullptr && count > 0) return kErrBadArgument;
+    if (XStream* stream = FindBufferedStream(ref)) {
+        uint64_t n = 0;
+        long err =
+            BufferedReadAt(ref, *stream, stream->position, static_cast<char*>(data), count, &n);
+        stream->position += static_cast<int64_t>(n);
+        if (got) *got = n;
+        return err;
+    }
     uint64_t total = 0;
     while (total < count) {
         ssize_t n = read(ref, static_cast<char*>(data) + total, count - total);
@@ -409,6 +675,12 @@ long PlatformReadStreamAt(int16_t ref, int64_t offset, void* data, uint64_t coun
     if (got) *got = 0;
     if (long err = CheckRef(ref)) return err;
     if ((data == nullptr && count > 0) || offset < 0) return kErrBadArgument;
+    if (XStream* stream = FindBufferedStream(ref)) {
+        uint64_t n = 0;
+        long err = BufferedReadAt(ref, *stream, offset, static_cast<char*>(data), count, &n);
+        if (got) *got = n;
+        return err;
+    }
     uint64_t total = 0;
     while (total < count) {
         ssize_t n = pread(ref, static_cast<char*>(data) + total, count - total,
@@ -429,6 +701,14 @@ long PlatformWriteStream(int16_t ref, const void* data, uint64_t count, uint64_t
     if (done) *done = 0;
     if (long err = CheckRef(ref)) return err;
     if (data == nullptr && count > 0) return kErrBadArgument;
+    XStream* stream = FindStream(ref);
+    if (stream != nullptr && stream->buffered && stream->writable) {
+        uint64_t n = 0;
+        long err = BufferedWrite(ref, *stream, static_cast<const char*>(data), count, &n);
+        if (done) *done = n;
+        return err;
+    }
+    // A stream that cannot be written fails here and now, as the system says.
     uint64_t total = 0;
     long err = kNoErr;
     while (total < count) {
@@ -441,15 +721,14 @@ long PlatformWriteStream(int16_t ref, const void* data, uint64_t count, uint64_t
         total += static_cast<uint64_t>(n);
     }
     if (done) *done = total;
-    if (err != kNoErr) {
-        long& first = StreamWriteErrors()[ref];
-        if (first == kNoErr) first = err;
-    }
+    NoteWriteError(stream, err);
     return err;
 }
 
 long PlatformSeekStream(int16_t ref, int64_t offset, int whence, int64_t* position) {
     if (long err = CheckRef(ref)) return err;
+    if (XStream* stream = FindBufferedStream(ref))
+        return BufferedSeek(ref, *stream, offset, whence, position);
     int how = whence == 0 ? SEEK_SET : whence == 2 ? SEEK_END : SEEK_CUR;
     off_t at = lseek(ref, static_cast<off_t>(offset), how);
     if (at < 0) {
@@ -464,6 +743,7 @@ long PlatformSeekStream(int16_t ref, int64_t offset, int whence, int64_t* positi
 long PlatformStreamSize(int16_t ref, int64_t* size) {
     if (size) *size = 0;
     if (long err = CheckRef(ref)) return err;
+    if (XStream* stream = FindBufferedStream(ref)) BeforeFileRead(ref, *stream);
     struct stat st {};
     if (fstat(ref, &st) != 0) return LastError();
     if (size) *size = static_cast<int64_t>(st.st_size);
@@ -473,13 +753,23 @@ long PlatformStreamSize(int16_t ref, int64_t* size) {
 long PlatformSetStreamSize(int16_t ref, int64_t size) {
     if (long err = CheckRef(ref)) return err;
     if (size < 0) return kErrBadArgument;
+    if (XStream* stream = FindBufferedStream(ref)) {
+        FlushStream(ref, *stream);
+        BeforeFileChange(ref, *stream);
+        DropReadAhead(*stream);
+    }
     return ftruncate(ref, static_cast<off_t>(size)) == 0 ? kNoErr : LastError();
 }
 
 long PlatformStreamWriteError(int16_t ref) {
-    auto& errors = StreamWriteErrors();
-    auto found = errors.find(ref);
-    return found == errors.end() ? kNoErr : found->second;
+    XStream* stream = FindStream(ref);
+    if (stream == nullptr) return kNoErr;
+    FlushStream(ref, *stream);
+    return stream->firstWriteError;
+}
+
+bool PlatformStreamIsRegularFile(int16_t ref) {
+    return FindBufferedStream(ref) != nullptr;
 }
 
 int64_t PlatformMicroseconds() {

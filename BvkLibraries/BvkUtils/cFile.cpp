@@ -258,12 +258,16 @@ long CFile::ReadTextLine(char* buf, long* pLength, long maxLength) {
     if (mnRefNum == 0) return kErrBadArgument;
 
     SyncPosition();
-    long long size = GetFileSize();
+    // A block is never longer than what is left of the file. On a regular
+    // file a short read says where it ends; for anything else (a device, a
+    // pipe) the length the stream reports is the end, as it always was.
+    const bool sized = !PlatformStreamIsRegularFile(mnRefNum);
+    const long long size = sized ? GetFileSize() : 0;
     long taken = 0;
     long err = kNoErr;
     for (;;) {
         long long block = std::min<long long>(kTextLineBlock, limit - taken);
-        block = std::min<long long>(block, size - mnPosition);
+        if (sized) block = std::min<long long>(block, size - mnPosition);
         if (block <= 0) {
             err = kErrEndOfFile;
             break;
@@ -272,7 +276,9 @@ long CFile::ReadTextLine(char* buf, long* pLength, long maxLength) {
         unsigned long got = 0;
         long readErr = ReadFile(buf + taken, static_cast<unsigned long>(block), &got);
         if (readErr != kNoErr && readErr != kErrEndOfFile) {
-            err = readErr;
+            // Nothing left to read is the end of the file, whatever the
+            // stream would say to a read.
+            err = GetFileSize() <= blockStart ? kErrEndOfFile : readErr;
             break;
         }
         if (got == 0) {

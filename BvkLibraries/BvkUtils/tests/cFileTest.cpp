@@ -1,7 +1,9 @@
 #include "cFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -375,7 +377,8 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
 
     // A replaced file keeps its permissions, so a file the station made
     // private stays private.
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     {
         CFile file;
         ASSERT_EQ(file.OpenCreateFile(&spec, FourCC("Qmzk"), FourCC("TEXT")), kNoErr);
@@ -510,4 +513,170 @@ TEST(CFile, CloseFinishesTheFileItWasOpenedFor) {
     EXPECT_EQ(ReadBytes(folder / "first.txt"), "one");
     EXPECT_EQ(ReadBytes(folder / "second.txt"), "two");
     EXPECT_EQ(FolderNames(folder.path), (std::vector<std::string>{"first.txt", "second.txt"}));
+}
+
+TEST(CFile, ReadTextLineIsTheSameAcrossReadAheadRefills) {
+    // The stream reads ahead kPlatformStreamBuffer bytes at a time; line ends
+    // and lines that straddle a refill must come out as anywhere else.
+    const size_t edge = kPlatformStreamBuffer;
+    const std::string upToEdge(edge - 1, 'a');  // the byte before the edge is the line end
+    const std::string c20(20, 'c');
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<Line> lines;
+    };
+    const std::vector<Case> cases = {
+        {"CR LF across", upToEdge + "\r\nb", {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
+        {"LF CR across", upToEdge + "\n\rb", {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
+        {"CR then empty line", upToEdge + "\r\r", {{0, upToEdge}, {0, ""}, {kErrEndOfFile, ""}}},
+        {"NUL after the edge",
+         upToEdge + "\n" + std::string("\0z", 2),
+         {{0, upToEdge}, {0, ""}, {0, "z"}, {kErrEndOfFile, ""}}},
+        // Bytes edge-10 .. edge+9 are one line of 20.
+        {"line across",
+         std::string(edge - 11, 'a') + "\n" + c20 + "\n",
+         {{0, std::string(edge - 11, 'a')}, {0, c20}, {kErrEndOfFile, ""}}},
+        {"two refills in one line",
+         std::string(2 * edge + 5, 'd') + "\r\n",
+         {{0, std::string(2 * edge + 5, 'd')}, {kErrEndOfFile, ""}}},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(folder / "t.txt", c.content);
+        std::vector<Line> got = ReadAllLines(folder / "t.txt", 3 * edge);
+        ASSERT_EQ(got.size(), c.lines.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].result, c.lines[i].result) << "line " << i;
+            EXPECT_EQ(got[i].text, c.lines[i].text) << "line " << i;
+        }
+    }
+}
+
+TEST(CFile, InterleavedReadsWritesAndMovesSeeEachOther) {
+    TempFolder folder;
+    const std::string path = folder / "rw.txt";
+    CFile file;
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    ASSERT_EQ(file.OpenFile(&spec, 0x023, 0, 0), kNoErr);
+    char buf[64];
+    long length = 0;
+
+    ASSERT_EQ(file.WriteTextFormat("line1\nline2\n"), kNoErr);
+    EXPECT_EQ(file.GetFileSize(), 12);
+    XPlatformStat info;
+    ASSERT_EQ(PlatformStat(path.c_str(), 1, &info), kNoErr);
+    EXPECT_EQ(info.size, 12u) << "what was written is on the file for its path too";
+
+    file.MoveFilePointer(0, 1);
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kNoErr);
+    EXPECT_STREQ(buf, "line1");
+    EXPECT_EQ(file.mnPosition, 6);
+    // Overwrite the start of the line just read ahead, then read on.
+    ASSERT_EQ(file.WriteTextFormat("XX"), kNoErr);
+    EXPECT_EQ(file.mnPosition, 8);
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kNoErr);
+    EXPECT_STREQ(buf, "ne2");
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kErrEndOfFile);
+
+    // Past the end: the gap reads as zeros, so as an empty line (NUL).
+    file.MoveFilePointer(2, 2);
+    EXPECT_EQ(file.mnPosition, 14);
+    ASSERT_EQ(file.WriteTextFormat("tail"), kNoErr);
+    EXPECT_EQ(file.GetFileSize(), 18);
+    file.MoveFilePointer(-6, 3);
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kNoErr);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(file.mnPosition, 13);
+
+    // A write longer than the buffer, between small ones.
+    const std::string big(kPlatformStreamBuffer + 3, 'B');
+    file.AppendFilePointer();
+    ASSERT_EQ(file.WriteTextFormat("<"), kNoErr);
+    unsigned long done = 0;
+    ASSERT_EQ(file.WriteFile(big.data(), big.size(), &done), kNoErr);
+    EXPECT_EQ(done, big.size());
+    ASSERT_EQ(file.WriteTextFormat(">"), kNoErr);
+    EXPECT_EQ(file.mnPosition, static_cast<int64_t>(20 + big.size()));
+
+    // Shrinking drops what was read ahead beyond the new end.
+    file.MoveFilePointer(0, 1);
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kNoErr);
+    ASSERT_EQ(file.SetFileSize(8), kNoErr);
+    EXPECT_EQ(file.mnPosition, 6);
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kNoErr);
+    EXPECT_STREQ(buf, "XX");
+    EXPECT_EQ(file.ReadTextLine(buf, &length, 63), kErrEndOfFile);
+    EXPECT_EQ(file.CloseFile(), kNoErr);
+    EXPECT_EQ(ReadBytes(path), "line1\nXX");
+}
+
+TEST(CFile, StreamsAndBorrowersOfOneFileSeeEachOthersBytes) {
+    TempFolder folder;
+    const std::string path = folder / "two.txt";
+    WriteBytes(path, "one\ntwo\nsix\n");
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    CFile reader, writer;
+    ASSERT_EQ(reader.OpenReadOnlyFile(&spec), kNoErr);
+    ASSERT_EQ(writer.OpenFile(&spec, 0x003, 0, 0), kNoErr);
+    char buf[16];
+    long length = 0;
+
+    // The reader has the whole file read ahead when the writer changes it.
+    EXPECT_EQ(reader.ReadTextLine(buf, &length, 15), kNoErr);
+    EXPECT_STREQ(buf, "one");
+    writer.MoveFilePointer(4, 1);
+    ASSERT_EQ(writer.WriteTextFormat("TWO"), kNoErr);
+    EXPECT_EQ(reader.ReadTextLine(buf, &length, 15), kNoErr);
+    EXPECT_STREQ(buf, "TWO");
+
+    // A borrower of the reader's stream goes on where the reader stopped,
+    // and the reader goes on after the borrower.
+    {
+        CFile borrower;
+        borrower.mnRefNum = reader.mnRefNum;
+        EXPECT_EQ(borrower.ReadTextLine(buf, &length, 15), kNoErr);
+        EXPECT_STREQ(buf, "six");
+        borrower.mnRefNum = 0;
+    }
+    writer.AppendFilePointer();
+    ASSERT_EQ(writer.WriteTextFormat("ten"), kNoErr);
+    EXPECT_EQ(reader.ReadTextLine(buf, &length, 15), kNoErr);
+    EXPECT_STREQ(buf, "ten");
+    EXPECT_EQ(reader.mnPosition, 15);
+    EXPECT_EQ(reader.GetFileSize(), 15);
+    EXPECT_EQ(writer.CloseFile(), kNoErr);
+    EXPECT_EQ(reader.CloseFile(), kNoErr);
+    EXPECT_EQ(ReadBytes(path), "one\nTWO\nsix\nten");
+}
+
+TEST(CFile, AWriteTheVolumeRefusesLaterStillSpoilsTheClose) {
+    // The file-size limit makes the system refuse bytes past 100,000, after
+    // the writes below have long been taken into the write-behind buffer.
+    TempFolder folder;
+    const std::string path = folder / "out.txt";
+    WriteBytes(path, "previous\n");
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    CFile file;
+    ASSERT_EQ(file.OpenCreateFile(&spec, 0, FourCC("TEXT")), kNoErr);
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string line(99, 'v');
+    for (int i = 0; i < 2000; ++i) file.WriteTextFormat("%s\n", line.c_str());
+    long closed = file.CloseFile();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(closed, kErrPlatformBase - 27) << "EFBIG";
+    EXPECT_EQ(ReadBytes(path), "previous\n");
+    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"out.txt"});
 }
