@@ -31,8 +31,9 @@ constexpr uint32_t kMapTime = 3282647400u;
 constexpr const char* kWeekName = "STAT_TEST_2008_01_06";
 
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -47,7 +48,8 @@ class CTableRows : public BTFReader {
   public:
     CTableRows() { mnCommentRowLevel = 2; }
     long ProcessTableRow(char* row) override {
-        if (read.tables.size() < static_cast<size_t>(mnTableIndex)) read.tables.resize(mnTableIndex);
+        if (read.tables.size() < static_cast<size_t>(mnTableIndex))
+            read.tables.resize(mnTableIndex);
         read.types.resize(read.tables.size());
         read.types[mnTableIndex - 1] = mnTableType;
         read.tables[mnTableIndex - 1].push_back(row);
@@ -74,9 +76,9 @@ class HookWrite : public ::testing::Test {
         std::snprintf(szProcFolder, kFolderTextSize, "%s/", Proc().c_str());
         std::snprintf(szDiagFolder, kFolderTextSize, "%s", Diag().c_str());  // no final "/"
         CFileSpec source;
-        source.SetFileSpec(
-            (fs::path(BVK_SOURCE_DIR) / "BvkLibraries/BvkInterface/tests/data/RdlsTEST_08_01_08_1430.rv")
-                .c_str());
+        source.SetFileSpec((fs::path(BVK_SOURCE_DIR) /
+                            "BvkLibraries/BvkInterface/tests/data/RdlsTEST_08_01_08_1430.rv")
+                               .c_str());
         ASSERT_EQ(store.ImportClassicRadial(&source), 0);
         store.mnTimeCoverageSeconds = 0;
         store.mnPatternType = 0;
@@ -120,8 +122,8 @@ class HookWrite : public ::testing::Test {
         WriteText(Diag() / (name + ".hdt"),
                   "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: " +
                       std::string(stamp) +
-                      "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" + rows +
-                      "%TableEnd:\n%End:\n");
+                      "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" +
+                      rows + "%TableEnd:\n%End:\n");
     }
 
     fs::path root;
@@ -138,8 +140,8 @@ XReportRadial Radial(int64_t offset, uint32_t type) {
 TEST_F(HookWrite, SpectraKeywordsComeFromTheListedFile) {
     CChunkWriter reduced;
     reduced.Begin("CSSW");
-    reduced.Chunk("cs4h", spectra_test::FullHeader({.sweepRateHz = 1.5f, .sweepUp = 1,
-                                                    .nDoppler = 512, .nRange = 31}));
+    reduced.Chunk("cs4h", spectra_test::FullHeader(
+                              {.sweepRateHz = 1.5f, .sweepUp = 1, .nDoppler = 512, .nRange = 31}));
     reduced.End();
     WriteBytes(root / "reduced.cs", reduced.mBytes);
     // 8 Doppler cells, 3 range cells, 25 kHz sweeping down.
@@ -167,31 +169,37 @@ TEST_F(HookWrite, SpectraKeywordsComeFromTheListedFile) {
         WriteText(Proc() / "SpectraToProcess.txt", (root / c.list).string() + "\r\n");
         const std::string text = Write();
         // The four lines stand just before the vector table.
-        const size_t at = c.lines.empty() ? text.find("%TransmitSweep")
-                                          : text.find(c.lines + "%TableType: LLUV");
+        const size_t at =
+            c.lines.empty() ? text.find("%TransmitSweep") : text.find(c.lines + "%TableType: LLUV");
         EXPECT_EQ(at == std::string::npos, c.lines.empty());
     }
 }
 
-TEST_F(HookWrite, RadialRowsOfTheWindowAndPatternStay) {
+TEST_F(HookWrite, RowsOfTheWindowStay) {
     // Offsets from the map time 14:30; type 5 is ideal with the exact-time bit.
-    WriteRadialReport({Radial(-1801, 1), Radial(-1800, 1), Radial(0, 1), Radial(1, 1),
-                       Radial(1, 5), Radial(0, 5), Radial(1800, 2), Radial(1801, 1),
-                       Radial(600, 1), Radial(600, 1), Radial(3600, 1)});
+    WriteRadialReport({Radial(-1801, 1), Radial(-1800, 1), Radial(0, 1), Radial(1, 1), Radial(1, 5),
+                       Radial(0, 5), Radial(1800, 2), Radial(1801, 1), Radial(600, 1),
+                       Radial(600, 1), Radial(3600, 1)});
+    // Minutes and a temperature; 30.0166667 minutes is a second past 15:00.
+    WriteReceiverReport(" -30.0166667 21\n -30 22\n 0 23\n 30 24\n 30.0166667 25\n");
     struct Case {
         long patternType;
         long coverage;
-        std::vector<std::pair<int, int>> rows;  // offset, type
+        std::vector<std::pair<int, int>> radial;  // offset, type
+        std::vector<int> receiver;                // temperatures
     };
     const Case cases[] = {
-        // The window is 3,600 s without a coverage: 13:00:00 to 14:00:00
-        // both kept; the bit-4 row only at 14:30 itself; the later of two
-        // rows of one time and type stays.
-        {1, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {600, 1}}},
-        {2, 0, {{1800, 2}}},
-        {0, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1800, 2}, {600, 1}}},
+        // The window is 3,600 s without a coverage: 14:00:00 and 15:00:00
+        // belong to it; the bit-4 row only at 14:30 itself; one row of two
+        // with the same time and type.
+        {1, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {600, 1}}, {22, 23, 24}},
+        {2, 0, {{1800, 2}}, {22, 23, 24}},
+        {0, 0, {{-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1800, 2}, {600, 1}}, {22, 23, 24}},
         // Two hours of coverage: an hour on either side.
-        {1, 7200, {{-1801, 1}, {-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1801, 1}, {600, 1}, {3600, 1}}},
+        {1,
+         7200,
+         {{-1801, 1}, {-1800, 1}, {0, 1}, {1, 1}, {0, 5}, {1801, 1}, {600, 1}, {3600, 1}},
+         {21, 22, 23, 24, 25}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.patternType * 10000 + c.coverage);
@@ -199,46 +207,15 @@ TEST_F(HookWrite, RadialRowsOfTheWindowAndPatternStay) {
         store.mnTimeCoverageSeconds = c.coverage;
         Write();
         XTables read = ReadTables();
-        ASSERT_EQ(read.tables.size(), 2u);
-        EXPECT_EQ(read.types[1], BtfCode("rads"));
-        std::vector<std::pair<int, int>> rows;
+        ASSERT_EQ(read.tables.size(), 3u);
+        std::vector<std::pair<int, int>> radial;
         for (const std::string& row : read.tables[1])
-            rows.emplace_back(static_cast<int>(Item(row, 0)), static_cast<int>(Item(row, 23)));
-        EXPECT_EQ(rows, c.rows);
+            radial.emplace_back(static_cast<int>(Item(row, 0)), static_cast<int>(Item(row, 23)));
+        EXPECT_EQ(radial, c.radial);
+        std::vector<int> receiver;
+        for (const std::string& row : read.tables[2]) receiver.push_back(int(Item(row, 1)));
+        EXPECT_EQ(receiver, c.receiver);
     }
-}
-
-TEST_F(HookWrite, TablesFollowTheVectorsAsCommentedRows) {
-    WriteRadialReport({Radial(0, 1), Radial(-900, 1)});
-    // 30.0166667 minutes is a second past the window's end.
-    WriteReceiverReport(" -30.0166667 21\n -30 22\n 0 23\n 30 24\n 30.0166667 25\n");
-    const std::string text = Write();
-
-    // Each table after an empty comment; then the closing lines.
-    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n"), std::string::npos);
-    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n"), std::string::npos);
-    EXPECT_NE(text.find("%TableEnd: 3\n%%\n%ProcessedTime"), std::string::npos);
-
-    XTables read = ReadTables();
-    ASSERT_EQ(read.tables.size(), 3u);
-    EXPECT_EQ(read.types[1], BtfCode("rads"));
-    EXPECT_EQ(read.types[2], BtfCode("rcvr"));
-    EXPECT_EQ(read.tables[1].size(), 2u);
-    // Receiver rows in minutes from the map time; both window ends belong.
-    ASSERT_EQ(read.tables[2].size(), 3u);
-    const double kept[][2] = {{-30, 22}, {0, 23}, {30, 24}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(Item(read.tables[2][i], 0), kept[i][0]);
-        EXPECT_EQ(Item(read.tables[2][i], 1), kept[i][1]);
-    }
-
-    // The LLUV reader sees exactly the vectors.
-    EXPECT_EQ(static_cast<long>(read.tables[0].size()), store.mnVectors);
-    CLLUVFile back;
-    CFileSpec out;
-    out.SetFileSpec(Out().c_str());
-    ASSERT_EQ(back.ProcessBTFile(&out, 0, 0), 0);
-    EXPECT_EQ(back.mnVectors, store.mnVectors);
 }
 
 TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
@@ -246,19 +223,18 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
         "0.85 1.12 -42.3 117.8 -12.5 88.1 -148 -147 -151 -150 -149 -150 18 15 16 ";
     struct Case {
         const char* name;
-        bool rdtOutside;   // a ".rdt" whose rows all lie outside the window
-        bool rdtJunk;      // a ".rdt" that is not a report
-        bool diagInfo;     // "RadialDiagInfo.txt" with a row at the map time
-        bool receiver;     // an ".hdt" with a row at the map time
-        std::vector<uint32_t> types;  // table types after the vectors
+        bool rdtOutside;                 // a ".rdt" whose rows all lie outside the window
+        bool rdtJunk;                    // a ".rdt" that is not a report
+        bool diagInfo;                   // "RadialDiagInfo.txt" with a row at the map time
+        bool receiver;                   // an ".hdt" with a row at the map time
+        std::vector<std::string> types;  // table types after the vectors
     };
     const Case cases[] = {
         {"nothing", false, false, false, false, {}},
         {"rows outside only", true, false, false, false, {}},
-        {"import without a report", false, false, true, false, {BtfCode("rads")}},
-        {"import after an unreadable report", false, true, true, true,
-         {BtfCode("rads"), BtfCode("rcvr")}},
-        {"receiver alone is table 2", false, false, false, true, {BtfCode("rcvr")}},
+        {"import without a report", false, false, true, false, {"rads"}},
+        {"import after an unreadable report", false, true, true, true, {"rads", "rcvr"}},
+        {"receiver alone is table 2", false, false, false, true, {"rcvr"}},
         // A readable report is used even when it adds nothing.
         {"report wins over the import", true, false, true, false, {}},
     };
@@ -278,15 +254,25 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
         const std::string text = Write();
         XTables read = ReadTables();
         ASSERT_EQ(read.tables.size(), c.types.size() + 1);
+        std::string end = "%TableEnd:\n";
         for (size_t i = 0; i < c.types.size(); ++i) {
-            EXPECT_EQ(read.types[i + 1], c.types[i]);
+            const uint32_t t = read.types[i + 1];
+            EXPECT_EQ(std::string({char(t >> 24), char(t >> 16), char(t >> 8), char(t)}),
+                      c.types[i]);
             ASSERT_EQ(read.tables[i + 1].size(), 1u);
             EXPECT_EQ(Item(read.tables[i + 1][0], 0), 0);
+            // Each table after an empty comment line.
+            EXPECT_NE(text.find(end + "%%\n%TableType: " + c.types[i]), std::string::npos);
+            end = "%TableEnd: " + std::to_string(i + 2) + "\n";
         }
-        // No table, no empty comment line before the closing lines.
-        if (c.types.empty()) {
-            EXPECT_NE(text.find("%TableEnd:\n%%\n%ProcessedTime"), std::string::npos);
-        }
+        EXPECT_NE(text.find(end + "%%\n%ProcessedTime"), std::string::npos);
+        // The LLUV reader still takes exactly the vectors.
+        EXPECT_EQ(static_cast<long>(read.tables[0].size()), store.mnVectors);
+        CLLUVFile back;
+        CFileSpec out;
+        out.SetFileSpec(Out().c_str());
+        ASSERT_EQ(back.ProcessBTFile(&out, 0, 0), 0);
+        EXPECT_EQ(back.mnVectors, store.mnVectors);
     }
 }
 
