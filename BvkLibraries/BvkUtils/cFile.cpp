@@ -44,7 +44,7 @@ void CFile::ForgetStream() {
 
 long CFile::OpenFile(CFileSpec* spec, unsigned long flags, unsigned long creator,
                      unsigned long type) {
-    // The open file is finished under its own name before the spec changes.
+    // The open file is finished under its own name before the file spec changes.
     if (mnRefNum != 0) CloseFile();
     if (spec != nullptr && spec != this) {
         long err = SetFileSpec(spec);
@@ -98,7 +98,7 @@ long CFile::OpenReadOnlyFile(CFileSpec* spec) {
 }
 
 long CFile::OpenCreateFile(CFileSpec* spec, unsigned long creator, unsigned long type) {
-    // The open file is finished under its own name before the spec changes.
+    // The open file is finished under its own name before the file spec changes.
     if (mnRefNum != 0) CloseFile();
     if (spec != nullptr && spec != this) {
         long err = SetFileSpec(spec);

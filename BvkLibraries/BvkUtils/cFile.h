@@ -82,7 +82,7 @@ class CFile : public CFileTool {
     void ForgetStream();
 
     // The path the stream was opened for: the close finishes that file even
-    // when the spec has been pointed elsewhere meanwhile.
+    // when the file spec has been pointed elsewhere meanwhile.
     std::string msOpenPath;
     // The hidden file being written by OpenCreateFile; empty otherwise.
     std::string msTempPath;

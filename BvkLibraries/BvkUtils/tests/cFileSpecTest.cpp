@@ -59,7 +59,7 @@ TEST(CFileSpec, PathsResolveAgainstHomeTheSpecAndTheRoot) {
 
     struct Case {
         const char* name;
-        std::string start;  // path the spec names first
+        std::string start;  // path the file spec names first
         std::string given;
         std::string path;  // as GetFilePath returns it
         long result;
@@ -210,7 +210,7 @@ TEST(CFileSpec, LimitsAreRefusedNeverOverrun) {
         spec.SetFileSpec("/");
         EXPECT_EQ(spec.SetFileSpec(c.path.c_str()), c.result);
         if (c.result == kErrBadArgument) {
-            EXPECT_TRUE(spec.mPath.empty()) << "a refused path leaves the spec naming nothing";
+            EXPECT_TRUE(spec.mPath.empty()) << "a refused path leaves the file spec naming nothing";
         }
     }
 

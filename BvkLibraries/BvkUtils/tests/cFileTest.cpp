@@ -507,7 +507,7 @@ TEST(CFile, CloseFinishesTheFileItWasOpenedFor) {
     // Opening another file closes this one under its own name first.
     ASSERT_EQ(file.OpenCreateFile(&second, 0, FourCC("TEXT")), kNoErr);
     file.WriteTextFormat("two");
-    // Pointing the spec elsewhere does not move the file being written.
+    // Pointing the file spec elsewhere does not move the file being written.
     file.SetFileSpec((folder / "elsewhere.txt").c_str());
     EXPECT_EQ(file.CloseFile(), kNoErr);
     EXPECT_EQ(ReadBytes(folder / "first.txt"), "one");

@@ -372,7 +372,7 @@ TEST(CFileTool, CopyKeepsContentPermissionsAndTimes) {
     EXPECT_EQ(fs::status(folder.path / "out/copy.rv").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(UnixModified(folder.path / "out/copy.rv"), 978307200);
-    EXPECT_EQ(PathOf(tool), folder / "out/copy.rv") << "the spec follows the copy";
+    EXPECT_EQ(PathOf(tool), folder / "out/copy.rv") << "the file spec follows the copy";
 
     // Without replace an existing object stays; with it, it is replaced.
     tool.SetFileSpec((folder / "src.rv").c_str());
