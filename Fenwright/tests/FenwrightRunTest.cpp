@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,20 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "ProgramRun.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    std::string out;
-    int status;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -97,21 +86,10 @@ class Station : public ::testing::Test {
                        " 3 40 12.2\n");
     }
 
-    RunResult Run(const std::vector<std::string>& args, const std::string& tz = "UTC") {
-        std::string cmd =
-            "cd " + Quote(root.string()) + " && TZ=" + Quote(tz) + " " + Quote(FENWRIGHT_EXE);
-        for (const auto& a : args) cmd += " " + Quote(a);
-        RunResult r{"", -1};
-        FILE* pipe = popen(cmd.c_str(), "r");
-        if (pipe == nullptr) return r;
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-        int raw = pclose(pipe);
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return r;
+    XProgramResult Run(const std::vector<std::string>& args, const std::string& tz = "UTC") {
+        return RunProgram(FENWRIGHT_EXE, args, "cd " + ShellQuote(root.string()) + " && TZ=" + ShellQuote(tz) + " ");
     }
-    RunResult RunStation(const std::string& level, const std::string& radialType,
+    XProgramResult RunStation(const std::string& level, const std::string& radialType,
                          const std::string& tz = "UTC") {
         return Run({level, radialType, proc.string(), diag.string(), cfg.string()}, tz);
     }
@@ -149,7 +127,7 @@ std::string Row(long offset, int radialType, const char* date) {
 TEST_F(Station, KeepsOneFilePerWeek) {
     // Tuesday 4 March 2008 16:00: a new file for the week of Sunday 2 March.
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
-    RunResult first = RunStation("2", "1");
+    XProgramResult first = RunStation("2", "1");
     EXPECT_EQ(first.status, 0);
     EXPECT_EQ(AfterRunningLine(first.out),
               "  Diagnostic output level 2\n" + kNoSource +
@@ -169,7 +147,7 @@ TEST_F(Station, KeepsOneFilePerWeek) {
     // Wednesday 00:30, another radial type: appended to the same file, which
     // keeps its identifier and its single tool line.
     WriteDiagInfo(kSunday2Mar2008 + 3 * kDay + 1800);
-    RunResult second = RunStation("2", "2");
+    XProgramResult second = RunStation("2", "2");
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(AfterRunningLine(second.out), "  Diagnostic output level 2\n" + kNoSource);
     text = ReadBytes(week);
@@ -188,7 +166,7 @@ TEST_F(Station, KeepsOneFilePerWeek) {
     // Sunday 9 March 00:00 starts the next week's file; the old one stays.
     std::string before = ReadBytes(week);
     WriteDiagInfo(kSunday2Mar2008 + 7 * kDay);
-    RunResult third = RunStation("0", "1");
+    XProgramResult third = RunStation("0", "1");
     EXPECT_EQ(third.status, 0);
     EXPECT_EQ(third.out, kNoSource);  // at level 0 only the failure line
     EXPECT_EQ(ReadBytes(week), before);
@@ -229,7 +207,7 @@ TEST_F(Station, WeekStartsAcrossMonthsAndClockChanges) {
     for (const Case& c : cases) {
         fs::remove_all(diag);
         WriteDiagInfo(c.time);
-        RunResult r = RunStation("0", "1", c.tz);
+        XProgramResult r = RunStation("0", "1", c.tz);
         EXPECT_EQ(r.status, 0) << c.tz;
         std::vector<std::string> rows = Rows(ReadBytes(diag / c.file));
         ASSERT_EQ(rows.size(), 1u) << c.tz << " " << c.file;
@@ -239,10 +217,10 @@ TEST_F(Station, WeekStartsAcrossMonthsAndClockChanges) {
 
 TEST_F(Station, MissingDiagnosticsEndTheRun) {
     // -43 leaves the program as its low byte, 213.
-    RunResult quiet = RunStation("0", "1");
+    XProgramResult quiet = RunStation("0", "1");
     EXPECT_EQ(quiet.status, 213);
     EXPECT_EQ(quiet.out, "");
-    RunResult told = RunStation("2", "1");
+    XProgramResult told = RunStation("2", "1");
     EXPECT_EQ(told.status, 213);
     EXPECT_EQ(AfterRunningLine(told.out),
               "  Diagnostic output level 2\n Failed -43 : Couldn't open RadialDiagInfo.txt");
@@ -255,7 +233,7 @@ TEST_F(Station, RunsOnWhatIsMissing) {
     WriteBytes(proc / "RadialDiagInfo.txt", "");
     fs::remove(cfg / "Header.txt");
     fs::remove(proc / "SpectraToProcess.txt");
-    RunResult r = RunStation("0", "");
+    XProgramResult r = RunStation("0", "");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kNoSource);
     // Time 0 names no week: the file takes the current date.
@@ -284,13 +262,13 @@ TEST_F(Station, RunsOnWhatIsMissing) {
 }
 
 TEST_F(Station, NoArgumentsPrintsUsage) {
-    RunResult r = Run({});
+    XProgramResult r = Run({});
     // The default folders do not exist here, so the run stops at the
     // diagnostics file, quietly at level 0.
     EXPECT_EQ(r.out,
               " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>\n");
     EXPECT_EQ(r.status, 213);
-    RunResult six = RunStation("6", "1");
+    XProgramResult six = RunStation("6", "1");
     EXPECT_EQ(AfterRunningLine(six.out).rfind(" Usage: Fenwright <nDiag>", 0), 0u);
 }
 
@@ -304,7 +282,7 @@ TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     // written (tests run as root, so a read-only folder would not stop it).
     fs::create_directory(diag / "STAT_ABCD_2008_03_02.rdt.new");
     WriteDiagInfo(kSunday2Mar2008 + 3 * kDay);
-    RunResult failed = RunStation("0", "2");
+    XProgramResult failed = RunStation("0", "2");
     EXPECT_NE(failed.status, 0);
     EXPECT_EQ(ReadBytes(week), before);
 
@@ -321,7 +299,7 @@ TEST_F(Station, UnreadableWeekFileIsKeptAside) {
     const std::string foreign = "%FileType: DIAG rcvr\n%TableType: rcvr rcv2\n 1 2 3\n";
     WriteBytes(diag / "STAT_ABCD_2008_03_02.rdt", foreign);
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
-    RunResult r = RunStation("0", "1");
+    XProgramResult r = RunStation("0", "1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(ReadBytes(diag / "STAT_ABCD_2008_03_02_1.rdt"), foreign);
     std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
@@ -357,7 +335,7 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
                "  6.0000 0.0000 30.000 0.000\n  6.0000 0.0000 -10.000 0.000\n"
                "  6.0000 0.0000 10.000 0.000\n  6.0000 0.0000 5.000 0.000\n"
                "  9.0000 0.0000 10.000 0.000\n");
-    RunResult r = RunStation("0", "1");
+    XProgramResult r = RunStation("0", "1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
@@ -415,7 +393,7 @@ const char* kRadialData =
 TEST_F(Station, ReadsClassicRadialMapWithoutXYUV) {
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
     WriteBytes(proc / "RadialData.txt", kRadialData);
-    RunResult r = RunStation("0", "1");
+    XProgramResult r = RunStation("0", "1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
