@@ -72,35 +72,14 @@ long HoursToSeconds(double hours) {
 class XYUVColumns {
   public:
     explicit XYUVColumns(const char* text) : mp(text) {}
-    bool Next(double* value) {
-        double read = 0.0;
-        const long blanks = CStrConv::SkipWhiteSpace(mp);
-        const long used = CStrConv::StringToDouble(mp, &read);
-        *value = used > blanks ? read : 0.0;
-        mp += used > blanks ? used : 0;
-        return used > blanks;
-    }
+    bool Next(double* value) { return NextNumber(value, CStrConv::StringToDouble); }
     double Value() {
         double value = 0.0;
         Next(&value);
         return value;
     }
-    bool NextUnsigned(unsigned long* value) {
-        unsigned long read = 0;
-        const long blanks = CStrConv::SkipWhiteSpace(mp);
-        const long used = CStrConv::StringToULong(mp, &read);
-        *value = used > blanks ? read : 0;
-        mp += used > blanks ? used : 0;
-        return used > blanks;
-    }
-    bool NextLong(long* value) {
-        long read = 0;
-        const long blanks = CStrConv::SkipWhiteSpace(mp);
-        const long used = CStrConv::StringToLong(mp, &read);
-        *value = used > blanks ? read : 0;
-        mp += used > blanks ? used : 0;
-        return used > blanks;
-    }
+    bool NextUnsigned(unsigned long* value) { return NextNumber(value, CStrConv::StringToULong); }
+    bool NextLong(long* value) { return NextNumber(value, CStrConv::StringToLong); }
     long Long() {
         long value = 0;
         NextLong(&value);
@@ -108,6 +87,17 @@ class XYUVColumns {
     }
 
   private:
+    // One number with `read`; a column without one gives 0 and stays put.
+    template <typename T>
+    bool NextNumber(T* value, long (*read)(const char*, T*)) {
+        T number = 0;
+        const long blanks = CStrConv::SkipWhiteSpace(mp);
+        const long used = read(mp, &number);
+        const bool found = used > blanks;
+        *value = found ? number : 0;
+        if (found) mp += used;
+        return found;
+    }
     const char* mp;
 };
 
