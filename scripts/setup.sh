@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev)
+          libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

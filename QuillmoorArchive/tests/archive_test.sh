@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# quillmoor-archive on a synthetic archive: two sites, hourly files across a
+# year boundary, three broken files among them.
+#   archive_test.sh ARCHIVE_SCRIPT QUILLMOOR SOURCE_DIR
+set -euo pipefail
+
+archive_script=$1
+quillmoor=$2
+source_dir=$3
+sbatch=$source_dir/examples/slurm/quillmoor-archive.sbatch
+station=$source_dir/examples/station
+
+tmp=$(mktemp -d)
+trap 'rm -rf -- "$tmp"' EXIT
+failures=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    printf 'ok: %s\n' "$what"
+  else
+    printf 'FAILED: %s\n' "$what"
+    failures=$((failures + 1))
+  fi
+}
+
+# Configs per site: the example's, with the site code changed for the second.
+for site in BRNK TSMR; do
+  mkdir -p "$tmp/configs/$site"
+  cp "$station/Configs/"* "$tmp/configs/$site/"
+  sed -i "1s/BRNK/$site/" "$tmp/configs/$site/Header.txt"
+done
+
+# 151 hourly files a site across the new year, and three broken ones.
+bash "$(dirname "$0")/make_synthetic_archive.sh" "$station" "$tmp/archive" 'BRNK TSMR' \
+  '2025-12-29 18:00' 151
+mapfile -t good < <(find "$tmp/archive" -name 'Rad*' | sort)
+radial_body=$(tail -n +2 "$station/Processing/RadialData.txt")
+# Broken: empty, not a radial file at all, and a file with no time.
+: >"$tmp/archive/BRNK/2025/RadiBRNK_25-12-31_0030.rv"
+printf 'garbage\x01\x02 not a radial file\n' >"$tmp/archive/TSMR/2026/RadiTSMR_26-01-02_0030.rv"
+printf '%s\n' "$radial_body" >"$tmp/archive/BRNK/2026/RadiBRNK_26-01-03_0030.rv"
+broken=(BRNK/2025/RadiBRNK_25-12-31_0030.rv TSMR/2026/RadiTSMR_26-01-02_0030.rv
+  BRNK/2026/RadiBRNK_26-01-03_0030.rv)
+
+run_archive() {
+  local status=0
+  "$archive_script" --quillmoor "$quillmoor" --jobs 2 --configs-pattern "$tmp/configs/{site}" \
+    "$@" "$tmp/archive" "$tmp/out" >"$tmp/summary" 2>&1 || status=$?
+  cat "$tmp/summary"
+  return "$status"
+}
+
+status=0
+run_archive || status=$?
+check "exit status 1 when files failed" [ "$status" -eq 1 ]
+check "summary counts" grep -qx 'quillmoor-archive: 302 converted, 0 skipped, 3 failed' "$tmp/summary"
+for b in "${broken[@]}"; do
+  check "failure listed with its code: $b" \
+    grep -qE "^  failed $tmp/archive/$b: Failure -?[0-9]+: .* \(exit [0-9]+\)$" "$tmp/summary"
+done
+check "job log has a line per file" [ "$(tail -n +2 "$tmp/out/archive-joblog.tsv" | wc -l)" -eq 305 ]
+
+# Every good file once, under its site and year, as a run of Quillmoor alone writes it
+# (the UUID and the processing time differ between any two runs).
+masked() { grep -v -E '^%(UUID|ProcessedTimeStamp|ProcessingTool):' "$1"; }
+outputs=$(find "$tmp/out" -name '*.ruv' | wc -l)
+check "one LLUV file per good source" [ "$outputs" -eq "${#good[@]}" ]
+mismatches=0
+mkdir -p "$tmp/single"
+for g in "${good[@]}"; do
+  name=$(basename "$g")
+  site=${name:4:4}
+  rm -f "$tmp/single/"*
+  "$quillmoor" -1 "" "" "$tmp/single/" "$g" 1 0 "$tmp/configs/$site/" >/dev/null
+  for f in "$tmp/single/"*; do
+    year=20${name:9:2}
+    expected=$tmp/out/$site/$year/$(basename "$f")
+    if [ ! -f "$expected" ] || ! cmp -s <(masked "$f") <(masked "$expected"); then
+      mismatches=$((mismatches + 1))
+      echo "differs or missing: $expected"
+    fi
+  done
+done
+check "archive outputs equal single runs, in SITE/YEAR folders" [ "$mismatches" -eq 0 ]
+
+# Resume: nothing converted again, the failed ones retried; a touched source converted again.
+status=0
+run_archive --resume || status=$?
+check "resume skips every converted file" \
+  grep -qx 'quillmoor-archive: 0 converted, 302 skipped, 3 failed' "$tmp/summary"
+check "resume still reports the failures" [ "$status" -eq 1 ]
+touch -d '+1 minute' "${good[7]}"
+run_archive --resume >/dev/null || true
+check "a touched source is converted again" \
+  grep -qx 'quillmoor-archive: 1 converted, 301 skipped, 3 failed' "$tmp/summary"
+
+# Dry run: one command per file, nothing written.
+"$archive_script" --quillmoor "$quillmoor" --configs "$tmp/configs/BRNK" --dry-run \
+  "$tmp/archive/BRNK" "$tmp/dry" >"$tmp/dry.txt" 2>/dev/null
+dry_run_wrote_nothing() { [ -z "$(find "$tmp/dry" -type f 2>/dev/null)" ]; }
+check "dry run prints a command per file" [ "$(wc -l <"$tmp/dry.txt")" -eq 153 ]
+check "dry run writes nothing" dry_run_wrote_nothing
+
+# The Slurm script's shares cover every file exactly once, whatever the task count.
+"$archive_script" --list "$tmp/archive" "$tmp/out" >"$tmp/all.txt"
+for count in 1 3 7; do
+  : >"$tmp/shares.txt"
+  for task in $(seq 0 $((count - 1))); do
+    ARCHIVE=$tmp/archive OUTPUT=$tmp/out QUILLMOOR_ARCHIVE=$archive_script \
+      SLURM_ARRAY_TASK_ID=$((task + 4)) SLURM_ARRAY_TASK_MIN=4 SLURM_ARRAY_TASK_COUNT=$count \
+      bash "$sbatch" --print-share >>"$tmp/shares.txt"
+  done
+  check "Slurm shares of $count tasks cover every file once" \
+    cmp -s <(sort "$tmp/shares.txt") <(sort "$tmp/all.txt")
+done
+
+[ "$failures" -eq 0 ]
