@@ -173,8 +173,56 @@ unsigned long CReportBase::GetWeekStart(unsigned long time) {
     return start < 0 ? 0 : static_cast<unsigned long>(start);
 }
 
+long CountRowValues(const char* row) {
+    long values = 0;
+    for (const char* p = row; p != nullptr && *p != 0;) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p == 0) break;
+        ++values;
+        while (*p != 0 && *p != ' ' && *p != '\t') ++p;
+    }
+    return values;
+}
+
 long CReportBase::ReadReportFile(CFileSpec* file) {
-    return ProcessBTFile(file, 0, 0);
+    mnRowsNotTaken = 0;
+    mbLastRowCut = false;
+    long err = ProcessBTFile(file, 0, 0);
+    if (err != kNoErr) return err;
+    if (mbLastRowCut) {
+        // A file cut while it was written: what the cut row still holds is
+        // not a record, the rows before it are.
+        RemoveRecord(mnReports - 1);
+        if (mnReports == 0) Clear();
+        return kReportErrDamaged;
+    }
+    return mnRowsNotTaken > 0 ? kReportErrRowsNotRead : kNoErr;
+}
+
+void CReportBase::NoteRowNotTaken() {
+    ++mnRowsNotTaken;
+}
+
+void CReportBase::NoteRowTaken(const char* row, long columns) {
+    long declared = 0;
+    while (declared < kBtfMaxColumnTypes && mnColumnTypes[declared] != 0) ++declared;
+    if (declared == 0 && mnTableColumns > 0) declared = mnTableColumns;
+    if (declared > 0) columns = declared;
+    mbLastRowCut = CountRowValues(row) < columns || !LineEndFollows();
+}
+
+// Whether the line just read ended with a line end. Only the file's last
+// line can lack one.
+bool CReportBase::LineEndFollows() {
+    const long long size = GetFileSize();
+    if (mnRefNum == 0 || size < 1 || mnPosition < size) return true;
+    const int64_t after = mnPosition;
+    char last = 0;
+    unsigned long got = 0;
+    MoveFilePointer(size - 1, 1);
+    ReadFile(&last, 1, &got);
+    MoveFilePointer(after, 1);
+    return got != 1 || last == '\n' || last == '\r' || last == 0;
 }
 
 long CReportBase::WriteReportFile(CFileSpec* file) {

@@ -19,6 +19,14 @@ constexpr long kReportFileNameSize = 256;
 // Records the storage grows by when it is full.
 constexpr long kReportGrowth = 512;
 
+// ReadReportFile results for a file read only in part; the records read stay.
+// The last row was cut short (fewer values than its columns, or no line end):
+// its record is left out, every complete row is held.
+constexpr long kReportErrDamaged = 1010;
+// Rows of the file became no record (a table without a type, or of a type
+// that is not this report's): rewriting the file would lose them.
+constexpr long kReportErrRowsNotRead = 1011;
+
 class CReportBase : public BTFReader {
   public:
     uint32_t mnReportType;     // 'rads', 'rcvr': file subtype and table type
@@ -67,7 +75,8 @@ class CReportBase : public BTFReader {
     static unsigned long GetWeekStart(unsigned long time);
 
     // Reads the file (null: the one the report names), appending its rows.
-    // The reader's error, 1000 without a file type, else 0.
+    // The reader's error, 1000 without a file type; else kReportErrDamaged or
+    // kReportErrRowsNotRead for a file read only in part; else 0.
     long ReadReportFile(CFileSpec* file);
     // Writes the report (null: under its own name). An existing file is
     // replaced through "name.new", exchanged with it once complete, so that a
@@ -95,9 +104,24 @@ class CReportBase : public BTFReader {
     // Removes record `index`, moving the later ones up.
     void RemoveRecord(long index);
 
+    // A subclass's row reader says what became of each row it was handed:
+    // a row of another table is not taken; a taken row is the last record
+    // appended, and `columns` is how many values its table's rows hold
+    // when the table declares none.
+    void NoteRowNotTaken();
+    void NoteRowTaken(const char* row, long columns);
+
   private:
     long WriteContents();
+    bool LineEndFollows();
+
+    // What the last ReadReportFile met besides its records.
+    long mnRowsNotTaken = 0;
+    bool mbLastRowCut = false;
 };
+
+// The values (blank- or tab-separated items) of a table row.
+long CountRowValues(const char* row);
 
 template <typename Drop>
 void CReportBase::RemoveRecordsIf(Drop drop) {

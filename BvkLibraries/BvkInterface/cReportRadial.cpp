@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,7 +46,6 @@ constexpr const char* kRadialHeadings[] = {
 constexpr double kAmplitudeLimit = 900.0;
 // Longest "RadialDiagInfo.txt" line taken whole.
 constexpr long kDiagSavLineMax = 1023;
-
 
 // Reads items of a "RadialDiagInfo.txt" line from the left: each call takes
 // the next number, when the line still holds one, and steps over the blanks,
@@ -123,8 +123,15 @@ CReportRadial::~CReportRadial() = default;
 long CReportRadial::WriteReportTable() {
     unsigned long columns[kRadialColumnCount + 1] = {};
     for (long i = 0; i < kRadialColumnCount; ++i) columns[i] = kRadialColumns[i];
-    long err =
-        StartTable(mnReports, kRadialColumnCount, mnReportType, kRadialTableSubType, columns);
+    // A record without a time has no row, and the announcement counts rows:
+    // a reader takes the count for what the table holds.
+    long rows = 0;
+    for (long i = 0; i < mnReports; ++i) {
+        uint32_t time = 0;
+        std::memcpy(&time, RecordAt(i) + offsetof(XReportRadial, mnTime), sizeof time);
+        if (time != 0) ++rows;
+    }
+    long err = StartTable(rows, kRadialColumnCount, mnReportType, kRadialTableSubType, columns);
     for (const char* heading : kRadialHeadings) {
         long r = WriteComment(heading);
         if (err == kNoErr) err = r;
@@ -169,7 +176,12 @@ long CReportRadial::WriteReportTable() {
 }
 
 long CReportRadial::ProcessTableRow(char* row) {
-    if (mnTableType != mnReportType || row == nullptr) return kNoErr;
+    // A line of blanks inside a table holds no row.
+    if (row == nullptr || CountRowValues(row) == 0) return kNoErr;
+    if (mnTableType != mnReportType) {
+        NoteRowNotTaken();
+        return kNoErr;
+    }
     XReportRadial r{};
     const char* p = row;
     // The seconds are read as a number and truncated, so that a row written
@@ -224,7 +236,11 @@ long CReportRadial::ProcessTableRow(char* row) {
     double whole = std::trunc(seconds);
     if (!std::isfinite(whole)) whole = 0;
     r.mnTime = ClampToUInt32(whole + static_cast<double>(GetTimeStamp()));
-    AddNewReport(&r);
+    if (AddNewReport(&r) == 0) {
+        NoteRowNotTaken();
+    } else {
+        NoteRowTaken(row, kRadialColumnCount);
+    }
     return kNoErr;
 }
 

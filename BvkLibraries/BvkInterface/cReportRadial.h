@@ -53,9 +53,9 @@ class CReportRadial : public CReportBase {
         return CReportBase::SetReport(index, record, sizeof(XReportRadial));
     }
 
-    // The 'rads' table: announcement, three heading comments, one row per
-    // record with a nonzero time, end. The result of the last row written or
-    // of StartTable.
+    // The 'rads' table: announcement of the rows written, three heading
+    // comments, one row per record with a nonzero time, end. The result of
+    // the last row written or of StartTable.
     long WriteReportTable() override;
     // Appends a row of a 'rads' table; rows of other tables are ignored. 0.
     long ProcessTableRow(char* row) override;

@@ -115,7 +115,6 @@ constexpr XDoubleColumn kDoubleColumns[] = {
     {BtfCode("RBIA"), &XReportReceiver::mdSupplyAmps},
 };
 
-
 // Values of a keyword, read from the left; a value that is missing or does
 // not convert is 0.
 class CValueReader {
@@ -376,7 +375,12 @@ long CReportReceiver::WriteReportTable() {
 }
 
 long CReportReceiver::ProcessTableRow(char* row) {
-    if (mnTableType != mnReportType || row == nullptr) return kNoErr;
+    // A line of blanks inside a table holds no row.
+    if (row == nullptr || CountRowValues(row) == 0) return kNoErr;
+    if (mnTableType != mnReportType) {
+        NoteRowNotTaken();
+        return kNoErr;
+    }
     unsigned long standard[kColumnCount + 1] = {};
     for (long i = 0; i < kColumnCount; ++i) standard[i] = kColumns[i].code;
     const bool declared = mnColumnTypes[0] != 0;
@@ -437,7 +441,11 @@ long CReportReceiver::ProcessTableRow(char* row) {
         next += CStrConv::SkipToNextItem(next);
         p = next > p ? next : p + 1;
     }
-    AddNewReport(&r);
+    if (AddNewReport(&r) == 0) {
+        NoteRowNotTaken();
+    } else {
+        NoteRowTaken(row, kColumnCount);
+    }
     return kNoErr;
 }
 

@@ -130,7 +130,7 @@ const char* kExpectedRdt[] = {
     "%TableColumns: 31",
     "%TableColumnTypes: TIME AMP1 AMP2 PH13 PH23 CPH1 CPH2 SNF1 SNF2 SNF3 SSN1 SSN2 SSN3 DGRC "
     "DOPV DDAP RADV RAPR RARC RADR RMCV RACV RABA RTYP STYP TYRS TMON TDAY THRS TMIN TSEC ",
-    "%TableRows: 3",
+    "%TableRows: 2",
     "%TableStart:",
     "%%   Time       Calculated      Calculated     Corrected        Noise Floor     "
     "SignalToNoise   Diag  Valid  Dual  Radial RadsV Rads   Max   Vel    Vel    Bearing  "
@@ -163,7 +163,7 @@ TEST(CReportRadial, WritesTableLinesByteForByte) {
     report.SetBtfUUIDFromString("0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9");
     XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
     report.AddNewReport(&tuesday);
-    report.AddNewReport(&unset);  // time 0: counted in the rows, not written
+    report.AddNewReport(&unset);  // time 0: no row, so not announced either
     report.AddNewReport(&saturday);
 
     CFileSpec target;
@@ -249,22 +249,62 @@ TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
                "%TableEnd:\r\n"
                "%TableType: rads rad1\r\n"
                "%TableStart: 2\r\n"
+               "%    -60  0 0\r\n"
                "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
                "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
-               "%    -60  0 0\r\n"
                "%TableEnd: 2\r\n");
     CReportRadial report;
     CFileSpec source;
     source.SetFileSpec(path.c_str());
-    ASSERT_EQ(report.ReadReportFile(&source), kNoErr);
+    // The receiver row is no record: the file is read only in part.
+    ASSERT_EQ(report.ReadReportFile(&source), kReportErrRowsNotRead);
     ASSERT_EQ(report.Points(), 2);
     std::vector<XReportRadial> got = Records(report);
-    EXPECT_EQ(got[0].mnTime, kSunday2Mar2008 + 3600);
-    EXPECT_DOUBLE_EQ(got[0].mdDualAnglePercent, 6.5);
-    EXPECT_DOUBLE_EQ(got[0].mdMaxRange, 40000.0);
-    EXPECT_DOUBLE_EQ(got[0].mdMeanVelocity, 0.255);
-    EXPECT_EQ(got[0].mnSpectraType, 83);
-    EXPECT_EQ(got[1].mnTime, kSunday2Mar2008 - 60);
+    EXPECT_EQ(got[0].mnTime, kSunday2Mar2008 - 60);
+    EXPECT_EQ(got[1].mnTime, kSunday2Mar2008 + 3600);
+    EXPECT_DOUBLE_EQ(got[1].mdDualAnglePercent, 6.5);
+    EXPECT_DOUBLE_EQ(got[1].mdMaxRange, 40000.0);
+    EXPECT_DOUBLE_EQ(got[1].mdMeanVelocity, 0.255);
+    EXPECT_EQ(got[1].mnSpectraType, 83);
+}
+
+TEST(CReportRadial, AFileReadInPartSaysSo) {
+    TempFolder dir;
+    const std::string whole = std::string(kExpectedRdt[14]) + "\n";
+    const std::string last = kExpectedRdt[15];
+    struct Case {
+        const char* name;
+        const char* tableType;
+        std::string rows;
+        long result;
+        long points;
+    };
+    const Case cases[] = {
+        {"whole", "rads rad1", whole + last + "\n%TableEnd:\n", kNoErr, 2},
+        {"cut after a line end", "rads rad1", whole + last + "\n", kNoErr, 2},
+        {"a blank last line", "rads rad1", whole + last + "\n   ", kNoErr, 2},
+        {"a short row before a whole one", "rads rad1", whole + " 60 1.0\n" + last + "\n", kNoErr,
+         3},
+        {"cut inside the last row", "rads rad1", whole + last.substr(0, 40), kReportErrDamaged, 1},
+        {"cut before the last line end", "rads rad1", whole + last, kReportErrDamaged, 1},
+        {"no table type", nullptr, whole + last + "\n", kReportErrRowsNotRead, 0},
+        {"a table type in capitals", "RADS rad1", whole + last + "\n", kReportErrRowsNotRead, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n";
+        if (c.tableType != nullptr) text += std::string("%TableType: ") + c.tableType + "\n";
+        WriteBytes(dir.File("week.rdt"), text + "%TableStart:\n" + c.rows);
+        CReportRadial report;
+        CFileSpec source;
+        source.SetFileSpec(dir.File("week.rdt").c_str());
+        EXPECT_EQ(report.ReadReportFile(&source), c.result);
+        ASSERT_EQ(report.Points(), c.points);
+        // Of a cut file, the rows before the cut are whole.
+        if (c.points > 0) {
+            EXPECT_EQ(Records(report)[0].mnTime, kSunday2Mar2008 + 221415);
+        }
+    }
 }
 
 TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
@@ -274,13 +314,15 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
         std::string rows;
         long points;
     };
+    // Each last row holds fewer values than the table's columns: the file
+    // reads as damaged, its last row left out.
     std::string binary = " 10 ";
     for (int b = 1; b < 256; ++b)
         if (b != '\n' && b != '\r') binary += static_cast<char>(b);
     const Case cases[] = {
-        {"truncated", " 10 0.5\n 20\n", 2},
-        {"words", " ten eleven twelve\n", 1},
-        {"binary", binary + "\n", 1},
+        {"truncated", " 10 0.5\n 20\n", 1},
+        {"words", " ten eleven twelve\n", 0},
+        {"binary", binary + "\n", 0},
         {"huge", " 1e300 1e308 -1e308 99999999999999999999 " + std::string(5000, '9') + "\n", 1},
     };
     for (const Case& c : cases) {
@@ -292,7 +334,7 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
         CReportRadial report;
         CFileSpec source;
         source.SetFileSpec(path.c_str());
-        EXPECT_EQ(report.ReadReportFile(&source), kNoErr) << c.name;
+        EXPECT_EQ(report.ReadReportFile(&source), kReportErrDamaged) << c.name;
         EXPECT_GE(report.Points(), c.points) << c.name;
     }
     // A long row is cut into pieces by the reader; the first piece's huge
