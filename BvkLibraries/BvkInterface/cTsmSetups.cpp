@@ -188,6 +188,18 @@ long CTsmSetups::ImportHeaderFile(CFileSpec* file, long maxLines) {
     return err;
 }
 
+long CTsmSetups::CheckSiteCode() const {
+    char text[5] = {};
+    for (int i = 0; i < 4; ++i) {
+        const unsigned char c = static_cast<unsigned char>(mnSiteCode >> (24 - 8 * i));
+        if (c == '/' || (c != 0 && c < 32) || c == 127) return kErrBadArgument;
+        text[i] = static_cast<char>(c);
+    }
+    // A name stops at its first zero byte.
+    if (std::strcmp(text, ".") == 0 || std::strcmp(text, "..") == 0) return kErrBadArgument;
+    return kNoErr;
+}
+
 void CTsmSetups::ReadHeaderLine(long lineNumber, char* line) {
     if (lineNumber == 20) {
         // Raw characters: "!" may well be the separator wanted.

@@ -15,7 +15,7 @@
 #include <cstdint>
 
 class CTsmSetups : public CFile {
-public:
+  public:
     // Every field zero; SetDefaultValues gives the working defaults.
     CTsmSetups();
     virtual ~CTsmSetups();
@@ -34,6 +34,10 @@ public:
     // lines in, into `name`, which holds 256 bytes. On failure `name` is
     // empty and the read error is returned.
     long GetSpectraToProcess(CFileSpec* file, char* name, long lineNumber);
+    // The site code goes into the names of every output and report: 0 when
+    // it can, -50 when it holds a "/" or a control character or is "." or
+    // "..".
+    long CheckSiteCode() const;
 
     int32_t mbDefaultsSet;
     int32_t mnLinesRead;
@@ -84,7 +88,7 @@ public:
     int32_t mbPhasesLoaded;
     double mdPhase[2];
 
-private:
+  private:
     void ClearValues();
     long NameFile(CFileSpec* file, const char* fileName, const char* defaultPath);
     void ReadHeaderLine(long lineNumber, char* line);

@@ -169,6 +169,31 @@ TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
     }
 }
 
+TEST_F(SiteSetup, SiteCodesThatCannotBeInFileNamesAreRefused) {
+    struct Case {
+        const char* line;
+        long result;
+    };
+    const Case cases[] = {
+        {"1 BRNK", kNoErr},
+        {"1 A.BC", kNoErr},
+        {"1 ....", kNoErr},
+        {"7", kNoErr},  // the default XXXX
+        {"1 A/BC", kErrBadArgument},
+        {"1 /../", kErrBadArgument},
+        {"1 .", kErrBadArgument},
+        {"1 ..", kErrBadArgument},
+        {"1 AB\x01C", kErrBadArgument},
+        {"1 AB\x7F", kErrBadArgument},
+        {"1 791621423", kErrBadArgument},  // a number for a code: 0x2F2F2F2F is "////"
+    };
+    for (const auto& c : cases) {
+        CTsmSetups setup;
+        Import(setup, std::string(c.line) + "\n", 1);
+        EXPECT_EQ(setup.CheckSiteCode(), c.result) << c.line;
+    }
+}
+
 struct SeparatorCase {
     const char* line;
     char field;
