@@ -70,6 +70,12 @@ bool Fail(XQuillmoorRun* run, long code) {
     return false;
 }
 
+// An output's result. Every requested output is attempted; the run's status
+// is the first failure, so that no failed output leaves the run with 0.
+void NoteOutputResult(XQuillmoorRun* run, long result) {
+    if (run->status == kNoErr) run->status = result;
+}
+
 bool SetOutputFolder(XQuillmoorRun* run) {
     if (const char* given = Argument(*run, 4)) CopyCut(szDstFolder, kFolderTextSize, given);
     long err = run->dstFolder.SetFileSpec(szDstFolder);
@@ -248,23 +254,45 @@ void ChoosePatternType(XQuillmoorRun* run) {
     if (run->nPattern >= 0) store->mnPatternType = run->nPattern + 1;
     if (store->mnPatternType < 1) store->mnPatternType = PatternTypeOfCharacter(run->procChar);
     if (gnDiag >= 10) printf(" Antenna Pattern Type is %ld\n", store->mnPatternType - 1);
-    run->originTime = store->GetOriginTime();
 }
 
-void ReadSiteHeader(XQuillmoorRun* run) {
+// Every output is named and dated from the data's time: a source without one
+// would give names from the clock and dates of 1904.
+bool TakeOriginTime(XQuillmoorRun* run) {
+    run->originTime = run->store->GetOriginTime();
+    if (run->originTime != 0) return true;
+    char name[kNameSize];
+    run->source.GetFileName(name, sizeof name);
+    printf("Failure %ld: No time in the source file \"%s\"\n", kErrBadArgument, name);
+    return Fail(run, kErrBadArgument);
+}
+
+bool ReadSiteHeader(XQuillmoorRun* run) {
     CAppLLUVFile* store = run->store.get();
     CFileTool header;
     NameInFolder(&header, run->cfgFolder, "Header.txt");
     run->setups.SetDefaultValues();
     run->setups.ImportHeaderFile(&header, 0);
+    // The site code goes into every output's name.
+    long err = run->setups.CheckSiteCode();
+    if (err != kNoErr) {
+        char code[8];
+        CStrConv::CharCodeToString(code, run->setups.mnSiteCode);
+        printf("Failure %ld: Site code \"%s\" of Header.txt cannot be part of a file name\n", err,
+               code);
+        return Fail(run, err);
+    }
     store->SetSiteCode(run->setups.mnSiteCode);
     double bearing = store->GetAntennaBearing();
     if (bearing == 0 || bearing >= 900) store->SetAntennaBearing(run->setups.mdAntennaBearing);
+    return true;
 }
 
+// The codes tell the desktop what the source is; a file system without them
+// does not stop the conversion, and no output depends on them.
 void MarkSourceFile(XQuillmoorRun* run) {
     run->source.SetFileType(BtfCode("TEXT"));
-    run->status = run->source.SetFileCreator(run->owner);
+    run->source.SetFileCreator(run->owner);
 }
 
 // Asking another application to open a file has no counterpart here.
@@ -288,6 +316,7 @@ void WriteFirstOutput(XQuillmoorRun* run) {
     CAppLLUVFile* store = run->store.get();
     char name[kNameSize];
     char dateSep = run->setups.mcDateSeparator, fieldSep = run->setups.mcFieldSeparator;
+    long result = kNoErr;
     if (run->sourceKind == kSourceClassic && run->bLLUV == 0) {
         // The source is already a classic radial file: it is copied as it is.
         char ext[] = ".rv";
@@ -296,27 +325,30 @@ void WriteFirstOutput(XQuillmoorRun* run) {
         if (gnDiag >= 4) printf("  Copying source to %s\n", name);
         CFileTool copy;
         copy.SetFileSpec(&run->source);
-        run->status = copy.CopyFile(&run->output, 1, 0, 1, 0);
-        if (run->status == kNoErr && run->originTime != 0) run->status = StampWithOriginTime(run, &copy);
-        if (run->status != kNoErr) printf("Failure %ld: Cannot copy to \"%s\"\n", run->status, name);
+        result = copy.CopyFile(&run->output, 1, 0, 1, 0);
+        if (result == kNoErr) result = StampWithOriginTime(run, &copy);
+        if (result != kNoErr) printf("Failure %ld: Cannot copy to \"%s\"\n", result, name);
     } else if (run->bLLUV & 4) {
         char prefix[] = "Rdt_";
         store->GetClassicFilename(name, run->procChar, nullptr, prefix, dateSep, fieldSep);
         NameInFolder(&run->output, run->dstFolder, name);
         if (gnDiag >= 4) printf("  Writing xyuv %s\n", name);
-        run->status = store->ExportClassicXYUV(&run->output, run->owner, nullptr, 0);
-        if (run->status == kNoErr) run->status = StampWithOriginTime(run, &run->output);
-        if (run->status != kNoErr) printf("Failure %ld: Cannot write testing xyuv \"%s\"\n", run->status, name);
+        result = store->ExportClassicXYUV(&run->output, run->owner, nullptr, 0);
+        if (result == kNoErr) result = StampWithOriginTime(run, &run->output);
+        if (result != kNoErr)
+            printf("Failure %ld: Cannot write testing xyuv \"%s\"\n", result, name);
     } else {
         char ext[] = ".rv";
         store->GetClassicFilename(name, run->procChar, ext, nullptr, dateSep, fieldSep);
         NameInFolder(&run->output, run->dstFolder, name);
         if (gnDiag >= 4) printf("  Writing classic %s\n", name);
-        run->status = store->ExportClassicRadial(&run->output, run->owner);
-        if (run->status == kNoErr) run->status = StampWithOriginTime(run, &run->output);
-        if (run->status != kNoErr) printf("Failure %ld: Cannot write classic radial \"%s\"\n", run->status, name);
+        result = store->ExportClassicRadial(&run->output, run->owner);
+        if (result == kNoErr) result = StampWithOriginTime(run, &run->output);
+        if (result != kNoErr)
+            printf("Failure %ld: Cannot write classic radial \"%s\"\n", result, name);
     }
-    if (run->status == kNoErr) RequestOpen(run);
+    NoteOutputResult(run, result);
+    if (result == kNoErr) RequestOpen(run);
 }
 
 void CompletePatternInfo(XQuillmoorRun* run) {
@@ -380,12 +412,26 @@ void WriteLLUVOutput(XQuillmoorRun* run) {
     if (store->mnSpectraSourceMask != 0) store->mnSpectraSourceMask = 1;
     long result = store->WriteUVFile(&run->output, run->owner);
     if (result == kNoErr) {
-        run->status = StampWithOriginTime(run, &run->output);
+        result = StampWithOriginTime(run, &run->output);
         RequestOpen(run);
     } else {
         printf("Failure %ld: Cannot create LLUV File\n", result);
     }
-    if (run->bLLUV != 2) run->status = result;
+    NoteOutputResult(run, result);
+}
+
+// The steps before the outputs, in the run's order: false when one of them
+// ended the run.
+bool PrepareOutputs(XQuillmoorRun* run) {
+    if (!SetOutputFolder(run) || !SetProcessingFolder(run)) return false;
+    ReadOutputArguments(run);
+    if (!SetConfigsFolder(run)) return false;
+    ReadPatternAndDiagArguments(run);
+    ReadPreferences(run);
+    if (!FindSource(run) || !ReadSource(run)) return false;
+    ReadRadialParameters(run);
+    ChoosePatternType(run);
+    return TakeOriginTime(run) && ReadSiteHeader(run);
 }
 
 }  // namespace
@@ -397,22 +443,12 @@ long RunQuillmoor(int argc, char** argv, const char* procText, unsigned long own
     run.procText = procText;
     run.owner = ownerCode;
 
-    if (SetOutputFolder(&run) && SetProcessingFolder(&run)) {
-        ReadOutputArguments(&run);
-        if (SetConfigsFolder(&run)) {
-            ReadPatternAndDiagArguments(&run);
-            ReadPreferences(&run);
-            if (FindSource(&run) && ReadSource(&run)) {
-                ReadRadialParameters(&run);
-                ChoosePatternType(&run);
-                ReadSiteHeader(&run);
-                MarkSourceFile(&run);
-                WriteFirstOutput(&run);
-                WriteLLUVOutput(&run);
-                run.store.reset();
-                if (gnDiag >= 2) printf(" Finished. %ld\n", run.status);
-            }
-        }
+    if (PrepareOutputs(&run)) {
+        MarkSourceFile(&run);
+        WriteFirstOutput(&run);
+        WriteLLUVOutput(&run);
+        run.store.reset();
+        if (gnDiag >= 2) printf(" Finished. %ld\n", run.status);
     }
     return run.status;
 }

@@ -1,5 +1,6 @@
 #include "cAppLLUVFile.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -31,6 +32,17 @@ long NameInFolder(CFileSpec* spec, const char* folder, const char* name) {
 
 bool InWindow(uint32_t time, int64_t first, int64_t last) {
     return time >= first && time <= last;
+}
+
+// A week file read in part still gives the rows it was read for; the file
+// itself is left as it is (only Fenwright rewrites a report).
+bool ReadInPart(long readResult, const char* kind, const char* name) {
+    if (readResult != kReportErrDamaged && readResult != kReportErrRowsNotRead) return false;
+    if (gnDiag >= 1)
+        printf(" Using the complete %s diagnostic rows of %s: %s\n", kind, name,
+               readResult == kReportErrDamaged ? "its last row is incomplete"
+                                               : "some of its rows are of another kind");
+    return true;
 }
 
 }  // namespace
@@ -95,6 +107,7 @@ void CAppLLUVFile::AddRadialDiagTable(unsigned long weekStart) {
     CFileSpec reportFile;
     long err = NameInFolder(&reportFile, szDiagFolder, name);
     if (err == kNoErr) err = report.ReadReportFile(&reportFile);
+    if (ReadInPart(err, "radial", name) && report.Points() > 0) err = kNoErr;
     if (err != kNoErr) {
         // Whatever a failed read left is dropped: the import replaces it.
         report.Clear();
@@ -102,6 +115,9 @@ void CAppLLUVFile::AddRadialDiagTable(unsigned long weekStart) {
         err = NameInFolder(&diagInfo, szProcFolder, kRadialDiagInfoName);
         if (err == kNoErr && diagInfo.DoesObjectExist(1)) {
             err = report.ImportDiagSavFile(&diagInfo);
+            // The processing chain's lines are of this map's pattern; without
+            // its type the pattern filter below would drop them all.
+            if (err == kNoErr) TakePatternType(&report);
         } else {
             err = kErrNotFound;
         }
@@ -138,6 +154,7 @@ void CAppLLUVFile::AddReceiverDiagTable(unsigned long weekStart) {
     CFileSpec reportFile;
     long err = NameInFolder(&reportFile, szDiagFolder, name);
     if (err == kNoErr) err = report->ReadReportFile(&reportFile);
+    if (ReadInPart(err, "receiver", name)) err = kNoErr;
     if (err != kNoErr || report->Points() < 1) return;
 
     int64_t first = 0, last = 0;
@@ -155,6 +172,16 @@ void CAppLLUVFile::AddReceiverDiagTable(unsigned long weekStart) {
     if (report->Points() < 1) return;
     WriteComment("");
     EmbedReportTable(report.get());
+}
+
+void CAppLLUVFile::TakePatternType(CReportRadial* report) const {
+    if (mnPatternType != 1 && mnPatternType != 2) return;
+    for (long i = 0; i < report->Points(); ++i) {
+        XReportRadial r{};
+        report->GetReport(i, &r);
+        r.mnRadialType = static_cast<uint32_t>(mnPatternType);
+        report->SetReport(i, &r);
+    }
 }
 
 void CAppLLUVFile::EmbedReportTable(CReportBase* report) {

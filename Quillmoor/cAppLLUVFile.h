@@ -10,13 +10,15 @@
 // receiver report (".hdt") that fall in the map's time window, each as the
 // file's next numbered table with its rows commented, so that readers of the
 // vector table still see only the vectors. Both hooks always give 0: what
-// cannot be read is left out.
+// cannot be read is left out, and of a week file read only in part (a cut
+// last row, rows of another kind) the complete rows are used.
 
 #include <cstdint>
 
 #include "cLLUVFile.h"
 
 class CReportBase;
+class CReportRadial;
 
 // The window used when the map gives no time coverage, in seconds.
 constexpr long kDefaultDiagWindowSeconds = 3600;
@@ -38,6 +40,9 @@ class CAppLLUVFile : public CLLUVFile {
     void GetDiagWindow(int64_t* first, int64_t* last) const;
     void AddRadialDiagTable(unsigned long weekStart);
     void AddReceiverDiagTable(unsigned long weekStart);
+    // Rows imported from "RadialDiagInfo.txt" carry no radial type: they
+    // take the map's pattern type (1 ideal, 2 measured).
+    void TakePatternType(CReportRadial* report) const;
     // Writes the report's table into this open file as its next table: the
     // report borrows the stream and the table count and gives them back.
     void EmbedReportTable(CReportBase* report);

@@ -229,15 +229,126 @@ TEST_F(StationRun, FailuresEndTheRunWithTheirCode) {
     EXPECT_NE(r.status, 0);
 }
 
-TEST_F(StationRun, AFailedLLUVWriteLeavesNoFileAndGivesItsCode) {
-    // A folder standing where the LLUV file should go cannot be replaced.
-    fs::create_directories(Out() / kLLUVName);
-    XProgramResult r = Run("3");
-    EXPECT_NE(r.out.find("Failure -48: Cannot create LLUV File\n"), std::string::npos) << r.out;
-    EXPECT_EQ(r.status, 256 - 48);
-    EXPECT_TRUE(fs::is_directory(Out() / kLLUVName));
-    // The classic output is still written, and nothing half-written is left.
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kClassicName, kLLUVName}));
+TEST_F(StationRun, EveryOutputIsAttemptedAndAFailedOneIsTheExitStatus) {
+    // A folder standing at an output's name cannot be replaced (-48).
+    struct Case {
+        const char* mode;
+        const char* blocked;
+        const char* written;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"2", kClassicName, kLLUVName,
+         "Failure -48: Cannot write classic radial \"" + std::string(kClassicName) + "\"\n"},
+        {"2", kLLUVName, kClassicName, "Failure -48: Cannot create LLUV File\n"},
+        {"3", kClassicName, kLLUVName,
+         "Failure -48: Cannot write classic radial \"" + std::string(kClassicName) + "\"\n"},
+        {"3", kLLUVName, kClassicName, "Failure -48: Cannot create LLUV File\n"},
+        {"5", kXYUVName, kLLUVName,
+         "Failure -48: Cannot write testing xyuv \"" + std::string(kXYUVName) + "\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + " " + c.blocked);
+        fs::remove_all(Out());
+        fs::create_directories(Out() / c.blocked);
+        XProgramResult r = Run(c.mode);
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(" Finished. -48\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.status, 256 - 48);
+        EXPECT_TRUE(fs::is_directory(Out() / c.blocked));
+        // The other output is written whole, and nothing half-written is left.
+        EXPECT_TRUE(fs::is_regular_file(Out() / c.written));
+        EXPECT_EQ(Names(Out()), (std::set<std::string>{c.blocked, c.written}));
+    }
+}
+
+TEST_F(StationRun, ASourceWithoutTimeOrWithAPathForASiteCodeWritesNothing) {
+    const std::string source = ReadAll(Proc() / "RadialData.txt");
+    const std::string header = ReadAll(Cfg() / "Header.txt");
+    const std::string restOfSource = source.substr(source.find('\n'));
+    const std::string restOfHeader = header.substr(header.find('\n'));
+    struct Case {
+        std::string timeLine;
+        std::string siteLine;
+        std::string message;
+    };
+    const std::string time =
+        " 14:00:00  Sunday, December 6, 2026 PST                        -415556896";
+    const Case cases[] = {
+        // A time line that ends before the time's column: map time 0.
+        {" 14:00:00  Sunday, December 6, 2026 PST", "1 BRNK",
+         "Failure -50: No time in the source file \"RadialData.txt\"\n"},
+        {time, "1 A/BC",
+         "Failure -50: Site code \"A/BC\" of Header.txt cannot be part of a file name\n"},
+        {time, "1 /../",
+         "Failure -50: Site code \"/../\" of Header.txt cannot be part of a file name\n"},
+        {time, "1 ..",
+         "Failure -50: Site code \"..\" of Header.txt cannot be part of a file name\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        WriteAll(Proc() / "RadialData.txt", c.timeLine + restOfSource);
+        WriteAll(Cfg() / "Header.txt", c.siteLine + restOfHeader);
+        XProgramResult r = Run("3");
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+        EXPECT_EQ(r.status, 256 - 50);
+        EXPECT_EQ(r.out.find(" Finished."), std::string::npos);
+        EXPECT_TRUE(Names(Out()).empty());  // not even a folder "RadiA/" for "A/BC"
+    }
+}
+
+TEST_F(StationRun, FallbackDiagnosticRowsTakeThePatternType) {
+    // No week report: the radial rows come from the processing chain's line
+    // of the hour, of the map's pattern, so the pattern filter keeps them.
+    // The row, piece by piece: offset 0; amplitudes; phases; noise floors,
+    // the means of -148.2/-147.6, -151.3/-150.9, -149.8/-150.2; signal to
+    // noise; cell 12, 387 Doppler cells, 8.6 + 0.5 shown as 9; no map
+    // statistics; the radial type; spectra type 0; the date.
+    const std::string row =
+        "%         0   0.8532  1.1274   -42.3   117.8   -12.5   88.1  -148. -151. -150."
+        "  +18. +15. +17.   12     387     9     0      0     0    0.0    0.0    0.0"
+        "     0.0       T      0   2026 12 06  14 00 00\n";
+    for (const char* pattern : {"-1", "1"}) {
+        SCOPED_TRACE(pattern);
+        fs::remove_all(Out());
+        ASSERT_EQ(Run("1", "i", "0", "", pattern).status, 0);
+        const std::string text = ReadAll(Out() / kLLUVName);
+        std::string expected = row;
+        expected[expected.find(" T ") + 1] = pattern == std::string("1") ? '2' : '1';
+        EXPECT_NE(text.find("%TableType: rads rad1\n"), std::string::npos);
+        EXPECT_NE(text.find("%TableRows: 1\n%TableStart: 2\n"), std::string::npos);
+        EXPECT_NE(text.find(expected), std::string::npos)
+            << text.substr(text.find("%TableStart: 2"));
+    }
+}
+
+TEST_F(StationRun, ACutReceiverReportGivesItsWholeRowsAndStaysAsItIs) {
+    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
+             fs::copy_options::recursive);
+    const fs::path hdt = root / "Diagnostics/STAT_BRNK_2026_12_06.hdt";
+    // Cut inside the 14:20 log row, after its time: the rows from 13:30 to
+    // 14:10 are whole.
+    std::string text = ReadAll(hdt);
+    const size_t lastRow = text.rfind("\n" + std::string(8, ' ') + "860 ");
+    ASSERT_NE(lastRow, std::string::npos);
+    text.resize(lastRow + 40);
+    WriteAll(hdt, text);
+    XProgramResult r = Run("1", "i", "1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find(" Using the complete receiver diagnostic rows of "
+                         "STAT_BRNK_2026_12_06.hdt: its last row "
+                         "is incomplete\n"),
+              std::string::npos)
+        << r.out;
+    const std::string lluv = ReadAll(Out() / kLLUVName);
+    EXPECT_NE(lluv.find("%TableType: rcvr rcv2\n"), std::string::npos);
+    EXPECT_NE(lluv.find("%TableRows: 5\n%TableStart: 3\n"), std::string::npos);
+    // Minutes from the map's time, " %8.0f" after the row's two blanks.
+    EXPECT_NE(lluv.find("\n%" + std::string(9, ' ') + "10   "), std::string::npos);
+    EXPECT_EQ(lluv.find("\n%" + std::string(9, ' ') + "20   "), std::string::npos);
+    EXPECT_EQ(ReadAll(hdt), text);
+    EXPECT_EQ(Names(root / "Diagnostics"),
+              (std::set<std::string>{"STAT_BRNK_2026_12_06.hdt", "STAT_BRNK_2026_12_06.rdt"}));
 }
 
 TEST_F(StationRun, PatternTypeComesFromTheArgumentOrTheProcessingCharacter) {
