@@ -11,6 +11,7 @@
 #include "FenwrightStatistics.h"
 #include "FenwrightVectors.h"
 #include "cReportRadial.h"
+#include "cStrConv.h"
 #include "cTsmSetups.h"
 #include "cVersion.h"
 
@@ -29,6 +30,7 @@ constexpr long kSpectraNameSize = 256;
 struct XFenwrightRun {
     long radialType = 0;
     unsigned long siteCode = 0;
+    unsigned long mapTime = 0;
     XReportRadial record{};
     unsigned long weekStart = 0;
     char reportName[kReportFileNameSize] = "";
@@ -73,13 +75,22 @@ void ReadArguments(int argc, char** argv, XFenwrightRun* run) {
 }
 
 // The site code from the first line of the site header ("XXXX" without one).
-void ReadSiteCode(XFenwrightRun* run) {
+// 0, or -50 for a code that cannot be part of the report's name.
+long ReadSiteCode(XFenwrightRun* run) {
     CTsmSetups setups;
     setups.SetDefaultValues();
     CFileSpec folder;
     folder.SetFileSpec(szCfgFolder);
     setups.ImportHeaderFile(&folder, 1);
     run->siteCode = setups.mnSiteCode;
+    long err = setups.CheckSiteCode();
+    if (err != kNoErr) {
+        char code[8];
+        CStrConv::CharCodeToString(code, run->siteCode);
+        printf("Failure %ld: Site code \"%s\" of Header.txt cannot be part of a file name\n", err,
+               code);
+    }
+    return err;
 }
 
 // The first line of "RadialDiagInfo.txt" becomes the record. 0 or the open error.
@@ -105,13 +116,23 @@ long ReadDiagnosticLine(XFenwrightRun* run) {
 void AddMapStatistics(XFenwrightRun* run) {
     std::vector<XVectorSample> vectors;
     long rangeStart = 0, rangeEnd = 0;
-    long err = ReadRadialVectors(szProcFolder, &vectors, &rangeStart, &rangeEnd);
+    long err = ReadRadialVectors(szProcFolder, &vectors, &rangeStart, &rangeEnd, &run->mapTime);
     if (err != kNoErr) {
         printf("Failure %ld: Couldn't find source file \"%s\" or \"%s\"\n", err, kXYUVSourceName,
                kRadialSourceName);
         return;
     }
     AddVectorStatistics(vectors, rangeStart, rangeEnd, &run->record);
+}
+
+// A diagnostics line without a time is the map's: the record takes the map's
+// time. 0, or -50 when neither gives one (the record would fit no week).
+long SetRecordTime(XFenwrightRun* run) {
+    if (run->record.mnTime == 0) run->record.mnTime = static_cast<uint32_t>(run->mapTime);
+    if (run->record.mnTime != 0) return kNoErr;
+    printf("Failure %ld: No time for the radial diagnostic record in %s or the radial file\n",
+           kErrBadArgument, kDiagInfoName);
+    return kErrBadArgument;
 }
 
 // The spectra type: the third character of the spectra file being processed.
@@ -129,9 +150,17 @@ void ReadSpectraType(XFenwrightRun* run) {
     if (std::strlen(name) >= 3) run->record.mnSpectraType = static_cast<signed char>(name[2]);
 }
 
+// Why a week file that was not read whole is kept aside.
+const char* KeptAsideReason(long readResult) {
+    if (readResult == kReportErrDamaged) return "its last row is incomplete";
+    if (readResult == kReportErrRowsNotRead) return "it holds rows that are not radial diagnostics";
+    return "it cannot be read as a radial diagnostic report";
+}
+
 // The week's report: named from the site and the week's Sunday, read when it
-// exists, stamped no earlier than that Sunday.
-void ReadWeekReport(XFenwrightRun* run) {
+// exists, stamped no earlier than that Sunday. 0, or the failure to keep a
+// week file aside.
+long ReadWeekReport(XFenwrightRun* run) {
     run->weekStart = CReportBase::GetWeekStart(run->record.mnTime);
     run->report.GetReportFileName(run->reportName, 0, run->siteCode, run->weekStart,
                                   kReportExtension);
@@ -140,13 +169,25 @@ void ReadWeekReport(XFenwrightRun* run) {
     if (err == kErrNotFound) {
         if (gnDiag >= 2) printf(" Starting new radial diagnostic %s\n", run->reportName);
     } else if (err != kNoErr && run->report.DoesObjectExist(1)) {
-        // A week file that cannot be read whole is not overwritten with what
-        // could be read of it: it is kept under the next free numbered name.
-        CFileTool unreadable;
-        unreadable.SetFileSpec(&run->report);
-        unreadable.SequenceRenameFile("_", 1, 2147483647);
+        // A week file that was not read whole is not overwritten with what
+        // could be read of it: it is kept untouched under the next free
+        // numbered name, and the new file holds the rows that were read.
+        CFileTool aside;
+        aside.SetFileSpec(&run->report);
+        long moved = aside.SequenceRenameFile("_", 1, 2147483647);
+        if (moved != kNoErr) {
+            printf("Failure %ld: Couldn't keep radial diagnostic %s aside\n", moved,
+                   run->reportName);
+            return moved;
+        }
+        char asideName[kMaxPathItemChars + 1] = "";
+        aside.GetFileName(asideName, sizeof asideName);
+        if (gnDiag >= 1)
+            printf(" Kept radial diagnostic %s as %s: %s\n", run->reportName, asideName,
+                   KeptAsideReason(err));
     }
     if (run->report.GetTimeStamp() < run->weekStart) run->report.SetTimeStamp(run->weekStart);
+    return kNoErr;
 }
 
 // Appends the record and writes the week's report back. The write's result.
@@ -155,6 +196,8 @@ long WriteWeekReport(XFenwrightRun* run) {
     run->report.AddNewReport(&run->record);
     run->report.AddMetaToolName(szAppName, szAppVers);
     long status = run->report.WriteReportFile(nullptr);
+    if (status != kNoErr)
+        printf("Failure %ld: Couldn't write radial diagnostic %s\n", status, run->reportName);
     if (gnDiag >= 3) printf(" Finished.\n");
     return status;
 }
@@ -165,15 +208,18 @@ long FenwrightMain(int argc, char** argv) {
     XFenwrightRun run;
     ReadDiagnosticLevel(argc, argv);
     ReadArguments(argc, argv, &run);
-    ReadSiteCode(&run);
-    long status = ReadDiagnosticLine(&run);
+    long status = ReadSiteCode(&run);
+    if (status == kNoErr) status = ReadDiagnosticLine(&run);
     if (status == kNoErr) {
         run.record.mnRadialType = static_cast<uint32_t>(run.radialType);
         AddMapStatistics(&run);
-        ReadSpectraType(&run);
-        ReadWeekReport(&run);
-        status = WriteWeekReport(&run);
+        status = SetRecordTime(&run);
     }
+    if (status == kNoErr) {
+        ReadSpectraType(&run);
+        status = ReadWeekReport(&run);
+    }
+    if (status == kNoErr) status = WriteWeekReport(&run);
     fflush(stdout);
     return status;
 }

@@ -15,10 +15,11 @@ void NameInFolder(CFileSpec* spec, const char* folder, const char* name) {
 }  // namespace
 
 long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vectors,
-                       long* rangeStart, long* rangeEnd) {
+                       long* rangeStart, long* rangeEnd, unsigned long* mapTime) {
     vectors->clear();
     *rangeStart = 0;
     *rangeEnd = 0;
+    *mapTime = 0;
     CLLUVFile store;
     CFileSpec source;
     NameInFolder(&source, procFolder, kXYUVSourceName);
@@ -38,5 +39,6 @@ long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vecto
     }
     *rangeStart = store.mnRangeStart;
     *rangeEnd = store.mnRangeEnd;
+    *mapTime = store.GetOriginTime();
     return kNoErr;
 }

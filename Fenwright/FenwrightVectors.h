@@ -11,7 +11,8 @@ constexpr const char* kXYUVSourceName = "RdlsXXXX_00_00_00_0000.rv";
 constexpr const char* kRadialSourceName = "RadialData.txt";
 
 // Reads the xyuv file of `procFolder`, else its classic radial file, into
-// `vectors` (index order) and the map's first and last range cells. 0, or
-// the classic reader's error when neither file could be read.
+// `vectors` (index order), the map's first and last range cells and its time
+// (local 1904 seconds, 0 when the file gives none). 0, or the classic
+// reader's error when neither file could be read.
 long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vectors,
-                       long* rangeStart, long* rangeEnd);
+                       long* rangeStart, long* rangeEnd, unsigned long* mapTime);

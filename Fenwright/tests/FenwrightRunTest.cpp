@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -228,33 +229,23 @@ TEST_F(Station, MissingDiagnosticsEndTheRun) {
 }
 
 TEST_F(Station, RunsOnWhatIsMissing) {
-    // No first line, no header, no spectra list, an empty radial type: one
-    // record of zeros. A record without a time is counted but has no row.
+    // No first line and no radial file: the record has no time, so it
+    // belongs to no week and nothing is written.
     WriteBytes(proc / "RadialDiagInfo.txt", "");
-    fs::remove(cfg / "Header.txt");
-    fs::remove(proc / "SpectraToProcess.txt");
     XProgramResult r = RunStation("0", "");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, kNoSource);
-    // Time 0 names no week: the file takes the current date.
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(diag)) files.push_back(entry.path());
-    ASSERT_EQ(files.size(), 1u);
-    const std::string name = files[0].filename().string();
-    EXPECT_EQ(name.rfind("STAT_XXXX_", 0), 0u) << name;
-    EXPECT_EQ(name.substr(name.size() - 4), ".rdt") << name;
-    std::string text = ReadBytes(files[0]);
-    EXPECT_EQ(Keyword(text, "Site"), "%Site: XXXX \"\"");
-    EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: 1");
-    EXPECT_TRUE(Rows(text).empty());
+    EXPECT_EQ(r.status, 256 - 50);
+    EXPECT_EQ(r.out, kNoSource +
+                         "Failure -50: No time for the radial diagnostic record in "
+                         "RadialDiagInfo.txt or the radial file\n");
+    EXPECT_EQ(DiagCount(), 0u);
 
-    // A spectra list naming a file that does not exist leaves the type 0.
-    fs::remove_all(diag);
-    WriteBytes(cfg / "Header.txt", "1 ABCD\n");
+    // No header and a spectra list naming a file that does not exist: site
+    // XXXX and spectra type 0.
+    fs::remove(cfg / "Header.txt");
     WriteBytes(proc / "SpectraToProcess.txt", (root / "CSS_gone.cs").string() + "\n");
     WriteDiagInfo(kSunday2Mar2008 + 60);
     EXPECT_EQ(RunStation("0", "3").status, 0);
-    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_XXXX_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     std::string expected = Row(60, 3, "2008 03 02  00 01 00");
     expected.replace(expected.find("     81   "), 10, "      0   ");
@@ -283,7 +274,10 @@ TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     fs::create_directory(diag / "STAT_ABCD_2008_03_02.rdt.new");
     WriteDiagInfo(kSunday2Mar2008 + 3 * kDay);
     XProgramResult failed = RunStation("0", "2");
-    EXPECT_NE(failed.status, 0);
+    EXPECT_EQ(failed.status, 256 - 48);
+    EXPECT_EQ(
+        failed.out,
+        kNoSource + "Failure -48: Couldn't write radial diagnostic STAT_ABCD_2008_03_02.rdt\n");
     EXPECT_EQ(ReadBytes(week), before);
 
     fs::remove(diag / "STAT_ABCD_2008_03_02.rdt.new");
@@ -293,18 +287,96 @@ TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
 }
 
-TEST_F(Station, UnreadableWeekFileIsKeptAside) {
-    // A week file of the wrong kind is refused by the reader; it is not
-    // replaced by a file holding only the new record.
-    const std::string foreign = "%FileType: DIAG rcvr\n%TableType: rcvr rcv2\n 1 2 3\n";
-    WriteBytes(diag / "STAT_ABCD_2008_03_02.rdt", foreign);
+TEST_F(Station, ASiteCodeThatIsAPathWritesNothing) {
+    WriteBytes(cfg / "Header.txt", "1 A/BC\n");
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
     XProgramResult r = RunStation("0", "1");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(ReadBytes(diag / "STAT_ABCD_2008_03_02_1.rdt"), foreign);
-    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
+    EXPECT_EQ(r.status, 256 - 50);
+    EXPECT_EQ(r.out,
+              "Failure -50: Site code \"A/BC\" of Header.txt cannot be part of a file name\n");
+    EXPECT_EQ(DiagCount(), 0u);
+}
+
+// A copy of the example station, whose week report Fenwright has kept once:
+// 31 rows of Sunday 2026-12-06, the last one of the radial file of 14:00.
+class ExampleWeek : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static const unsigned run = std::random_device{}();
+        static int serial = 0;
+        root = fs::temp_directory_path() /
+               ("fenwright-example-" + std::to_string(run) + "-" + std::to_string(++serial));
+        fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station", root, fs::copy_options::recursive);
+        diag = root / "Diagnostics";
+        week = diag / "STAT_BRNK_2026_12_06.rdt";
+        ASSERT_EQ(Run("0", "1").status, 0);
+        kept = ReadBytes(week);
+        ASSERT_EQ(Rows(kept).size(), 31u);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    XProgramResult Run(const std::string& level, const std::string& radialType) {
+        return RunProgram(FENWRIGHT_EXE,
+                          {level, radialType, (root / "Processing").string(), diag.string(),
+                           (root / "Configs").string()},
+                          "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
+    }
+    std::set<std::string> DiagNames() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(diag))
+            names.insert(entry.path().filename());
+        return names;
+    }
+
+    fs::path root, diag, week;
+    std::string kept;
+};
+
+TEST_F(ExampleWeek, WeekFilesNotReadWholeAreKeptAsideWithTheirRowsCarriedOver) {
+    const size_t lastRow = kept.rfind("\n ") + 1;
+    const size_t lastRowEnd = kept.find('\n', lastRow);
+    std::string untyped = kept, capitals = kept;
+    untyped.erase(untyped.find("%TableType: rads rad1\n"), 22);
+    capitals.replace(capitals.find("%TableType: rads"), 16, "%TableType: RADS");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        size_t carried;  // rows of the old file that the new one starts with
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"cut inside the last row", kept.substr(0, lastRow + 40), 30, "its last row is incomplete"},
+        {"cut before the last line end", kept.substr(0, lastRowEnd), 30,
+         "its last row is incomplete"},
+        {"no table type", untyped, 0, "it holds rows that are not radial diagnostics"},
+        {"a table type in capitals", capitals, 0, "it holds rows that are not radial diagnostics"},
+        {"not a radial report", "%FileType: DIAG rcvr\n%TableType: rcvr rcv2\n 1 2 3\n", 0,
+         "it cannot be read as a radial diagnostic report"},
+    };
+    const std::vector<std::string> keptRows = Rows(kept);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(diag / "STAT_BRNK_2026_12_06_1.rdt");
+        WriteBytes(week, c.bytes);
+        XProgramResult r = Run("1", "2");
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find(" Kept radial diagnostic STAT_BRNK_2026_12_06.rdt as "
+                             "STAT_BRNK_2026_12_06_1.rdt: " +
+                             std::string(c.reason) + "\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(ReadBytes(diag / "STAT_BRNK_2026_12_06_1.rdt"), c.bytes);
+        const std::string text = ReadBytes(week);
+        const std::vector<std::string> rows = Rows(text);
+        ASSERT_EQ(rows.size(), c.carried + 1);
+        EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: " + std::to_string(c.carried + 1));
+        for (size_t i = 0; i < c.carried; ++i) EXPECT_EQ(rows[i], keptRows[i]) << i;
+        EXPECT_EQ(DiagNames(),
+                  (std::set<std::string>{"STAT_BRNK_2026_12_06.hdt", "STAT_BRNK_2026_12_06.rdt",
+                                         "STAT_BRNK_2026_12_06_1.rdt"}));
+    }
 }
 
 // The numbers of a report row.
@@ -376,6 +448,33 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
     EXPECT_EQ(t[kRAPR], "2");
     EXPECT_EQ(t[kRADR], "0.0");
     EXPECT_EQ(t[kRACV], "10.0");
+}
+
+TEST_F(ExampleWeek, ARecordWithoutATimeTakesTheMapsTime) {
+    // The example's diagnostics line without its last four values (time,
+    // range cell, Doppler cells, dual-angle percentage), and no line at all.
+    const std::string line =
+        "0.8532 1.1274 -42.3 117.8 -12.5 88.1 -148.2 -147.6 -151.3 -150.9 -149.8 -150.2 18.4 15.2 "
+        "16.9\n";
+    for (const std::string& info : {line, std::string()}) {
+        SCOPED_TRACE(info);
+        WriteBytes(root / "Processing/RadialDiagInfo.txt", info);
+        const size_t before = Rows(ReadBytes(week)).size();
+        XProgramResult r = Run("0", "1");
+        EXPECT_EQ(r.status, 0) << r.out;
+        const std::string text = ReadBytes(week);
+        const std::vector<std::string> rows = Rows(text);
+        ASSERT_EQ(rows.size(), before + 1);
+        EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: " + std::to_string(before + 1));
+        // The map's 14:00, 50,400 seconds into the week.
+        std::vector<std::string> t = Tokens(rows.back());
+        ASSERT_GE(t.size(), static_cast<size_t>(kSTYP + 1));
+        EXPECT_EQ(t[0], "50400");
+        EXPECT_EQ(t[kRTYP], "1");
+        EXPECT_EQ(rows.back().substr(rows.back().size() - 20), "2026 12 06  14 00 00");
+        EXPECT_EQ(DiagNames(),
+                  (std::set<std::string>{"STAT_BRNK_2026_12_06.hdt", "STAT_BRNK_2026_12_06.rdt"}));
+    }
 }
 
 // A classic radial map of three 3 km range cells with 4, 4 and 1 vectors,
