@@ -47,6 +47,11 @@ constexpr double kLLUVDirectionNotComputed = 1080.0;
 constexpr double kLLUVDirectionReplaced = 720.0;  // and above
 constexpr double kLLUVVelocityMissing = 900.0;    // and above
 constexpr float kLLUVAntennaBearingUnknown = 1440.0f;
+// The most range cells a map may span, from its first cell to its last. The
+// classic radial file holds a count line for every cell of the span, empty
+// ones included, so a wider span (a stray cell number such as 2,000,000,000)
+// would make a file of gigabytes out of a few bytes: importers refuse it.
+constexpr long kLLUVMaxCellSpan = 65535;
 
 // A double narrowed to a float field: finite values beyond the float range
 // become the largest float of their sign instead of an undefined conversion.

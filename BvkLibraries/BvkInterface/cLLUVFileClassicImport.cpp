@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "BvkErrors.h"
 #include "MyMath.h"
@@ -48,6 +49,7 @@ enum ERadialKey : long {
 constexpr long kMaxLine = 1024;
 constexpr long kMaxFileName = 1024;
 constexpr long kMaxKeyword = 64;
+constexpr double kFloatLimit = 3.4028234663852886e38;
 // The time number starts in this column (from 0); the zone label ends at or
 // before the one just in front of the gap.
 constexpr long kTimeColumn = 48;
@@ -104,17 +106,29 @@ void FindZoneLabel(const char* line, char (&label)[32]) {
     label[kept] = 0;
 }
 
-// Reads the numbers of one value block: they start on a new line and may run
-// over any number of lines. A token that is not a number is passed over, so
-// the reading always moves on.
+// One value of a block is one blank-separated token. It counts only when the
+// whole token is a finite number: a word, "inf", "nan", a run of '*' (a
+// number too wide for its field) or a number glued to other text is a bad
+// value that still takes its place in the block.
+bool TokenIsFiniteNumber(const char* token, long length, double* value) {
+    if (length <= 0 || token[0] == '*') return false;
+    bool digit = false;
+    for (long i = 0; i < length; ++i) digit = digit || IsDigit(token[i]);
+    if (!digit || CStrConv::StringToDouble(token, value) != length) return false;
+    return std::isfinite(*value);
+}
+
+// Reads the values of one value block: they start on a new line and may run
+// over any number of lines; blank lines are passed over.
 class CValueBlockReader {
   public:
     explicit CValueBlockReader(CFile& file) : mFile(file) {}
 
     void StartBlock() { mbHaveLine = false; }
 
-    // 0 and the next value, or the error that ended the reading.
-    long Next(double* value) {
+    // 0 and the next token's value (`good` false for a bad value), or the
+    // error that ended the reading.
+    long Next(double* value, bool* good) {
         for (;;) {
             if (!mbHaveLine) {
                 long length = 0;
@@ -128,15 +142,13 @@ class CValueBlockReader {
                 mbHaveLine = false;
                 continue;
             }
-            double number = 0.0;
-            const long used = CStrConv::StringToDouble(mLine + mnAt, &number);
-            if (used > 0 && std::isfinite(number)) {
-                mnAt += used;
-                *value = number;
-                return kNoErr;
-            }
-            // Not a number (or not a finite one): skip the whole token.
-            while (mLine[mnAt] != 0 && !IsBlank(mLine[mnAt])) ++mnAt;
+            const char* token = mLine + mnAt;
+            long length = 0;
+            while (token[length] != 0 && !IsBlank(token[length])) ++length;
+            mnAt += length;
+            *value = 0.0;
+            *good = TokenIsFiniteNumber(token, length, value);
+            return kNoErr;
         }
     }
 
@@ -186,6 +198,10 @@ long ReadHeader(CLLUVFile& store) {
     at += CStrConv::StringToDouble(line + at, &cellKm);
     at += CStrConv::StringToDouble(line + at, &angle);
     CStrConv::StringToDouble(line + at, &hours);
+    // Geometry that is not finite would place every vector nowhere.
+    if (!std::isfinite(firstKm * 1000.0) || !std::isfinite(cellKm * 1000.0) ||
+        !std::isfinite(angle) || !std::isfinite(hours))
+        return kErrBadArgument;
     store.mdRangeResolutionMeters = cellKm * 1000.0;
     store.mnRangeStart = ClampToU32Range((firstKm * 1000.0) / (cellKm * 1000.0) + 0.5);
     store.mfReferenceBearing = LLUVNarrowToFloat(90.0 - angle);
@@ -195,79 +211,128 @@ long ReadHeader(CLLUVFile& store) {
     // Number of range cells, counted from the first one.
     err = store.ReadTextLine(line, &length, kMaxLine);
     if (err != kNoErr) return err;
-    // A count line without a number is no classic radial file.
+    // A count line without a number is no classic radial file, and neither
+    // is one that announces more cells than any radar has: the count line of
+    // each cell would be written back for every one of them.
     if (NumberLength(line) == 0) return kErrBadArgument;
-    unsigned long cells = 0;
-    CStrConv::StringToULong(line, &cells);
+    double cells = 0.0;
+    CStrConv::StringToDouble(line, &cells);
+    if (!(cells >= 0.0 && cells <= static_cast<double>(kLLUVMaxCellSpan))) return kErrBadArgument;
     store.mnRangeEnd = store.mnRangeStart + static_cast<long>(cells) - 1;
     return kNoErr;
 }
 
+// One vector of a cell as its three blocks give it.
+struct XCellVector {
+    double bearing = 0.0;
+    double speed = 0.0;
+    double quality = 0.0;
+    long blocksRead = 0;  // values read for it: 3 when complete
+    bool good = true;
+};
+
+// Reads the `count` values of one block into the cell's vectors (the bearing
+// block makes them). False when the file ended or failed inside the block.
+template <typename Store>
+bool ReadBlock(CValueBlockReader& values, std::vector<XCellVector>& cell, unsigned long count,
+               Store store) {
+    values.StartBlock();
+    for (unsigned long j = 0; j < count; ++j) {
+        double value = 0.0;
+        bool good = false;
+        if (values.Next(&value, &good) != kNoErr) return false;
+        if (j == cell.size()) cell.emplace_back();
+        XCellVector& vector = cell[j];
+        if (good) store(vector, value);
+        vector.good = vector.good && good;
+        ++vector.blocksRead;
+    }
+    return true;
+}
+
+// The next line that is not blank: a blank line between two cells is no
+// count line. Its start is kept so that a parameter line can be read again.
+long ReadCountLine(CLLUVFile& store, char (&line)[kMaxLine + 1], int64_t* start) {
+    for (;;) {
+        *start = store.mnPosition;
+        long length = 0;
+        const long err = store.ReadTextLine(line, &length, kMaxLine);
+        if (err != kNoErr) return err;
+        if (line[CStrConv::SkipWhiteSpace(line)] != 0) return kNoErr;
+    }
+}
+
 // The cell blocks; they end at the last cell, at the end of the file, at a
-// line without a count, or where the store cannot grow.
+// line without a count, or where the store cannot grow. Each block holds its
+// cell's count of values; a vector with a bad value in any of its blocks is
+// left out with its other values, and so is one whose blocks the file cut
+// off, so that every other vector keeps its own values and its cell.
 void ReadCells(CLLUVFile& store) {
     if (!store.mpRBVD) return;
     CValueBlockReader values(store);
     char line[kMaxLine + 1];
-    for (long cell = store.mnRangeStart; cell <= store.mnRangeEnd; ++cell) {
+    // The first cell may be cell 0, which the spectra source cells would
+    // take for no cell at all.
+    const long firstCell = store.mnRangeStart;
+    std::vector<XCellVector> cellVectors;
+    for (long cell = firstCell; cell <= store.mnRangeEnd; ++cell) {
         const double range = static_cast<double>(cell) * store.mdRangeResolutionMeters;
 
-        const int64_t countLineStart = store.mnPosition;
-        long length = 0;
-        long err = store.ReadTextLine(line, &length, kMaxLine);
+        int64_t countLineStart = 0;
+        const long err = ReadCountLine(store, line, &countLineStart);
         if (err == kErrEndOfFile) {
-            if (cell != store.mnRangeStart) store.mnRangeEnd = cell - 1;
-            return;
+            if (cell != firstCell) store.mnRangeEnd = cell - 1;
+            break;
         }
-        if (err != kNoErr) return;
+        if (err != kNoErr) break;
         // The cells end early where a line holds no count: it is read again
         // as a parameter line.
         if (NumberLength(line) == 0) {
             store.MoveFilePointer(countLineStart, 1);
             store.mnRangeEnd = cell - 1;
-            return;
+            break;
         }
         unsigned long count = 0;
         CStrConv::StringToULong(line, &count);
 
-        // Bearings: counter-clockwise from the reference angle.
-        const long first = store.mnVectors;
-        values.StartBlock();
-        for (unsigned long j = 0; j < count; ++j) {
-            double value = 0.0;
-            if (values.Next(&value) != kNoErr) return;
-            const double bearing = 360.0 - RoundTo(value, 0.1) + store.mfReferenceBearing;
-            const long index =
-                store.AddNewVectorRangeBearing(range, bearing, 0.0, kLLUVDirectionNotComputed, 0.0);
-            if (index < 0) break;
-            store.SetSpectraSourceInfo(index, cell, bearing, 0.0);
-        }
-        if (static_cast<unsigned long>(store.mnVectors - first) < count) return;
+        // Bearings counter-clockwise from the reference angle, speeds in
+        // cm/s, quality values; each must stay finite once converted.
+        const double reference = store.mfReferenceBearing;
+        cellVectors.clear();
+        const bool whole = ReadBlock(values, cellVectors, count,
+                                     [reference](XCellVector& v, double value) {
+                                         v.bearing = 360.0 - RoundTo(value, 0.1) + reference;
+                                         v.good = std::isfinite(v.bearing);
+                                     }) &&
+                           ReadBlock(values, cellVectors, count,
+                                     [](XCellVector& v, double value) {
+                                         v.speed = RoundTo(value, 0.001) * 0.01;
+                                         v.good = v.good && std::isfinite(v.speed);
+                                     }) &&
+                           ReadBlock(values, cellVectors, count,
+                                     [](XCellVector& v, double value) { v.quality = value; });
 
-        // Speeds, cm/s.
-        values.StartBlock();
-        for (unsigned long j = 0; j < count; ++j) {
-            double value = 0.0;
-            if (values.Next(&value) != kNoErr) return;
-            const double speed = RoundTo(value, 0.001) * 0.01;
-            store.mpRBVD[first + j].mdVelocity = speed;
-            if (store.mpSpectraSource) store.mpSpectraSource[first + j].mdVelocity = speed;
-        }
-
-        // Quality values.
-        values.StartBlock();
-        for (unsigned long j = 0; j < count; ++j) {
-            double value = 0.0;
-            if (values.Next(&value) != kNoErr) return;
+        for (const XCellVector& v : cellVectors) {
+            if (!v.good || v.blocksRead != 3) continue;
+            const long index = store.AddNewVectorRangeBearing(range, v.bearing, 0.0,
+                                                              kLLUVDirectionNotComputed, 0.0);
+            if (index < 0) {
+                store.mnRangeStart = firstCell;
+                return;
+            }
+            store.SetSpectraSourceInfo(index, cell, v.bearing, v.speed);
+            store.mpRBVD[index].mdVelocity = v.speed;
             if (!store.mpQuality) continue;
-            XQualityVector& quality = store.mpQuality[first + j];
-            const float speed = LLUVNarrowToFloat(store.mpRBVD[first + j].mdVelocity);
+            XQualityVector& quality = store.mpQuality[index];
+            const float speed = LLUVNarrowToFloat(v.speed);
             quality.mfQuality[0] = speed;
             quality.mfQuality[1] = speed;
             quality.mfQuality[2] = 999.0f;
-            quality.mfQuality[3] = LLUVNarrowToFloat(value);
+            quality.mfQuality[3] = LLUVNarrowToFloat(v.quality);
         }
+        if (!whole) break;
     }
+    store.mnRangeStart = firstCell;
 }
 
 }  // namespace
@@ -332,11 +397,22 @@ long CLLUVFile::ReadClassicRadialParams() {
         if (key < 0) continue;
         const char* value = text + used;
 
+        // A value that is not a finite number (or none that fits a float)
+        // leaves its field as it was: no writer could give it back.
         auto readFloats = [value](float* fields, int count) {
             long at = 0;
-            for (int i = 0; i < count; ++i) at += CStrConv::StringToFloat(value + at, &fields[i]);
+            for (int i = 0; i < count; ++i) {
+                double number = 0.0;
+                at += CStrConv::StringToDouble(value + at, &number);
+                if (std::isfinite(number) && std::fabs(number) <= kFloatLimit)
+                    fields[i] = static_cast<float>(number);
+            }
         };
-        double number = 0.0;
+        auto readDouble = [value](double* field, double scale) {
+            double number = 0.0;
+            CStrConv::StringToDouble(value, &number);
+            if (std::isfinite(number * scale)) *field = number * scale;
+        };
         long integer = 0;
         unsigned long unsignedInteger = 0;
         switch (key) {
@@ -344,31 +420,30 @@ long CLLUVFile::ReadClassicRadialParams() {
                 CStrConv::StringToLong(value, &mnMergedCount);
                 break;
             case kKeyCenterFreqMHz:
-                CStrConv::StringToDouble(value, &number);
-                mdTransmitFrequencyHz = number * 1000000.0;
+                readDouble(&mdTransmitFrequencyHz, 1000000.0);
                 break;
             case kKeyDopplerFreqHz:
-                CStrConv::StringToDouble(value, &mdDopplerResolutionHz);
+                readDouble(&mdDopplerResolutionHz, 1.0);
                 break;
             case kKeyLimitMaxCurrent:
-                CStrConv::StringToFloat(value, &mfMaximumCurrentVelocity);
+                readFloats(&mfMaximumCurrentVelocity, 1);
                 break;
             case kKeyAverFirmssPts:
                 CStrConv::StringToULong(value, &unsignedInteger);
                 mnBraggSmoothingPoints = static_cast<long>(unsignedInteger);
                 break;
             case kKeyFactorDownPeakLimit:
-                CStrConv::StringToFloat(value, &mfRadialBraggPeakDropOff);
+                readFloats(&mfRadialBraggPeakDropOff, 1);
                 break;
             case kKeyUseSecondOrder:
                 CStrConv::StringToULong(value, &unsignedInteger);
                 mnBraggHasSecondOrder = static_cast<long>(unsignedInteger);
                 break;
             case kKeyFactorDownPeakNull:
-                CStrConv::StringToFloat(value, &mfRadialBraggPeakNull);
+                readFloats(&mfRadialBraggPeakNull, 1);
                 break;
             case kKeyFactorAboveNoise:
-                CStrConv::StringToFloat(value, &mfRadialBraggNoiseThreshold);
+                readFloats(&mfRadialBraggNoiseThreshold, 1);
                 break;
             case kKeyAmpAdjustFactors:
                 readFloats(mfPatternAmplitudeCorrections, 2);

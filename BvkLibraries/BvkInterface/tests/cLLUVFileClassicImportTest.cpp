@@ -144,16 +144,18 @@ TEST(CLLUVFileClassicImport, FileNameGivesPatternTypeSiteAndQualityMode) {
 }
 
 // Cut after every line of the hand-made file: the first four lines are
-// needed; a file ending inside the cells keeps what was read.
-TEST(CLLUVFileClassicImport, TruncatedFileKeepsWhatWasRead) {
+// needed; a file ending inside the cells keeps the vectors whose three values
+// it holds (a bearing without its speed is no measurement).
+TEST(CLLUVFileClassicImport, TruncatedFileKeepsItsCompleteVectors) {
     const std::vector<std::string> lines = Lines(kRadialFile);
     ASSERT_GT(lines.size(), 17u);
     for (size_t cut = 0; cut < 4; ++cut) {
         CLLUVFile store;
         EXPECT_EQ(ImportText(store, Join(lines, cut)), kErrEndOfFile) << cut;
     }
-    // Vectors and last cell after a cut after 4, 5, ... 17 lines.
-    const long vectors[] = {0, 0, 7, 8, 8, 8, 8, 8, 8, 8, 10, 10, 10, 10};
+    // Vectors and last cell after a cut after 4, 5, ... 17 lines: cell 2's
+    // quality block ends on lines 10 and 11, cell 4's on line 16.
+    const long vectors[] = {0, 0, 0, 0, 0, 0, 7, 8, 8, 8, 8, 8, 10, 10};
     const long lastCell[] = {4, 4, 4, 4, 4, 4, 4, 2, 3, 4, 4, 4, 4, 4};
     for (size_t cut = 4; cut < 18; ++cut) {
         CLLUVFile store;
@@ -161,11 +163,48 @@ TEST(CLLUVFileClassicImport, TruncatedFileKeepsWhatWasRead) {
         EXPECT_EQ(store.mnVectors, vectors[cut - 4]) << cut;
         EXPECT_EQ(store.mnRangeEnd, lastCell[cut - 4]) << cut;
     }
-    // Cut inside the speeds of cell 2: the speeds read so far are kept.
+    // Cut inside the quality values of cell 2: the first seven are whole.
     CLLUVFile store;
-    ASSERT_EQ(ImportText(store, Join(lines, 8)), 0);
+    ASSERT_EQ(ImportText(store, Join(lines, 10)), 0);
     EXPECT_NEAR(store.mpRBVD[4].mdVelocity, -0.12346, 1e-12);
-    EXPECT_EQ(store.mpRBVD[7].mdVelocity, 0.0);
+    EXPECT_EQ(store.mpQuality[6].mfQuality[3], 7.0f);
+}
+
+// Each block holds its cell's count of values. A bad value leaves out its
+// own vector with its other two values; every other vector keeps its values
+// and its cell, and the cells after it are read as before.
+TEST(CLLUVFileClassicImport, BadValueLeavesOutOnlyItsVector) {
+    const std::vector<std::string> lines = Lines(kRadialFile);
+    struct XCase {
+        size_t line;
+        const char* text;
+        size_t dropped;
+    } cases[] = {
+        {5, "  abc 20.0 30.0 350.0 359.0 0.0 90.0", 0},
+        {6, "  inf", 7},
+        {7, "  12.50 -7.25 nan 33.10 -12.3456 5.00 -0.04", 2},
+        {7, "  1e308 -7.25 0.00 33.10 -12.3456 5.00 -0.04", 0},  // overflows when rounded
+        {8, "  ***********", 7},                                 // too wide for its field
+        {9, "  1.00 2.00 3.00 4.00x 5.00 6.00 7.00", 3},
+    };
+    const double speeds[10] = {0.125, -0.0725, 0.0, 0.331, -0.12346,
+                               0.05,  -0.0004, 1.0, -0.2,  0.155};
+    const float qualities[10] = {1, 2, 3, 4, 5, 6, 7, 8, 0.5f, 1.25f};
+    for (const XCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::string> copy = lines;
+        copy[c.line] = c.text;
+        CLLUVFile store;
+        ASSERT_EQ(ImportText(store, Join(copy, copy.size())), 0);
+        ASSERT_EQ(store.mnVectors, 9);
+        EXPECT_EQ(store.mnMergedCount, 3);
+        for (long i = 0; i < 9; ++i) {
+            const size_t k = static_cast<size_t>(i) < c.dropped ? i : i + 1;
+            EXPECT_NEAR(store.mpRBVD[i].mdVelocity, speeds[k], 1e-12) << i;
+            EXPECT_EQ(store.mpQuality[i].mfQuality[3], qualities[k]) << i;
+            EXPECT_EQ(store.mpSpectraSource[i].mnRangeCell, k < 8 ? 2 : 4) << i;
+        }
+    }
 }
 
 TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
@@ -176,18 +215,24 @@ TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
         return Join(copy, copy.size());
     };
 
-    {
-        // A count far beyond the file: the cells end at the first parameter
-        // line, which is still read as one.
+    // The number of cells: at most 65,535 (the cells then end at the first
+    // parameter line, which is still read as one); more, none or a
+    // negative count is no classic radial file.
+    for (const char* count : {" 65536", " 2000000000", " -1", " three"}) {
         CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(3, " 4000000000")), 0);
+        EXPECT_EQ(ImportText(store, replaced(3, count)), kErrBadArgument) << count;
+    }
+    {
+        CLLUVFile store;
+        EXPECT_EQ(ImportText(store, replaced(3, " 65535")), 0);
         EXPECT_EQ(store.mnVectors, 10);
         EXPECT_EQ(store.mnRangeEnd, 4);
         EXPECT_EQ(store.mnMergedCount, 3);
     }
     {
+        // Geometry that is not finite places no vector anywhere.
         CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(3, " three")), kErrBadArgument);
+        EXPECT_EQ(ImportText(store, replaced(2, "  3.000   nan   60.0   1.000")), kErrBadArgument);
     }
     {
         // A cell count line with letters ends the cells there.
@@ -198,22 +243,11 @@ TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
         EXPECT_EQ(store.mnPatternMethod, 1);
     }
     {
-        // A cell count of 4,000,000,000 reads values up to the end.
+        // A vector count of 4,000,000,000 takes every value up to the end,
+        // and none of its vectors is whole.
         CLLUVFile store;
         EXPECT_EQ(ImportText(store, replaced(4, " 4000000000 2")), 0);
-        EXPECT_LT(store.mnVectors, 200);
-    }
-    {
-        // Tokens that are not numbers are passed over: "abc" and "nan".
-        std::vector<std::string> copy = lines;
-        copy[13] = "  abc 45.0 nan 315.0";
-        copy[14] = "  -20.00 x 15.50";
-        CLLUVFile skipped;
-        EXPECT_EQ(ImportText(skipped, Join(copy, copy.size())), 0);
-        ASSERT_EQ(skipped.mnVectors, 10);
-        EXPECT_NEAR(skipped.mpRBVD[8].mdBearing, 345.0, 1e-9);
-        EXPECT_NEAR(skipped.mpRBVD[9].mdBearing, 75.0, 1e-9);
-        EXPECT_NEAR(skipped.mpRBVD[9].mdVelocity, 0.155, 1e-12);
+        EXPECT_EQ(store.mnVectors, 0);
     }
     {
         // A 10 MB line as the time line and as a bearing line.
@@ -235,11 +269,31 @@ TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
     }
 }
 
+// Blank lines between cells are no count lines, and a first cell 0 (the
+// first cell less than half a cell out) stays the first cell.
+TEST(CLLUVFileClassicImport, BlankLinesAndCellZeroKeepEveryCell) {
+    std::vector<std::string> lines = Lines(kRadialFile);
+    lines.insert(lines.begin() + 12, " \t ");
+    lines.insert(lines.begin() + 11, "");
+    lines[2] = "  0.000   1.500   60.0   1.000";
+    CLLUVFile store;
+    ASSERT_EQ(ImportText(store, Join(lines, lines.size())), 0);
+    EXPECT_EQ(store.mnRangeStart, 0);
+    EXPECT_EQ(store.mnRangeEnd, 2);
+    ASSERT_EQ(store.mnVectors, 10);
+    EXPECT_EQ(store.mpSpectraSource[0].mnRangeCell, 0);
+    EXPECT_EQ(store.mpRBVD[0].mdRange, 0.0);
+    EXPECT_EQ(store.mpSpectraSource[9].mnRangeCell, 2);
+    EXPECT_EQ(store.mpRBVD[9].mdRange, 3000.0);
+    EXPECT_EQ(store.mnMergedCount, 3);
+}
+
 TEST(CLLUVFileClassicImport, ParameterFileReadOnItsOwn) {
     const fs::path path = TempFolder() / "RadialInfo.txt";
     std::ofstream(path, std::ios::binary)
         << "  MergeMethod 2\r\n\r\nradsmoothing 4\r  RadialSlider\t\xA5 12.1 beta\n"
-           "SpectraToEllipticals  \xA5 3.0\nPatternMethod\n";
+           "SpectraToEllipticals  \xA5 3.0\nPatternMethod\nDopplerFreqHz 0.5\n"
+           "LimitMaxCurrent nan\nCenterFreqMHz 1e308\nDopplerFreqHz inf\nMusicParams 1 1e39 3\n";
     CLLUVFile store;
     CFileSpec spec;
     spec.SetFileSpec(path.c_str());
@@ -250,6 +304,13 @@ TEST(CLLUVFileClassicImport, ParameterFileReadOnItsOwn) {
     EXPECT_EQ(store.mnMergeMethod, 2);
     EXPECT_EQ(store.mnRadialSmoothing, 4);
     EXPECT_EQ(store.mnPatternMethod, 0);
+    // A value that is not a finite number (or not a float) leaves its field.
+    EXPECT_EQ(store.mdDopplerResolutionHz, 0.5);
+    EXPECT_EQ(store.mfMaximumCurrentVelocity, 0.0f);
+    EXPECT_EQ(store.mdTransmitFrequencyHz, 0.0);
+    EXPECT_EQ(store.mfMusicParameters[0], 1.0f);
+    EXPECT_EQ(store.mfMusicParameters[1], 0.0f);
+    EXPECT_EQ(store.mfMusicParameters[2], 3.0f);
     // A leading mark above 'z' is passed over, except for the elliptical tools.
     EXPECT_STREQ(store.mszBtfToolNames[0], "RadialSlider");
     EXPECT_STREQ(store.mszBtfToolVersions[0], "12.1 beta");
