@@ -43,6 +43,43 @@ unsigned long ClampSeconds(double seconds) {
     return static_cast<unsigned long>(seconds);
 }
 
+// Which vectors go into which range cell, and the span of cells written.
+struct XCellPlan {
+    std::vector<std::pair<long, long>> cells;  // cell, vector index; by cell, then store order
+    long first = 0;
+    long last = -1;
+};
+
+// Every vector goes into the cell whose centre lies nearest (one exactly
+// halfway into the farther cell), and the span written reaches from the
+// store's first and last cell out to every cell that holds a vector, so that
+// no vector the store holds is left out. A vector whose range, bearing,
+// speed or quality is not a finite number is no measurement and has no place
+// in the file.
+XCellPlan PlanCells(const CLLUVFile& store) {
+    XCellPlan plan;
+    plan.first = store.mnRangeStart;
+    plan.last = store.mnRangeEnd;
+    const double resolution = store.mdRangeResolutionMeters;
+    plan.cells.reserve(static_cast<size_t>(std::max(store.mnVectors, 0L)));
+    for (long i = 0; i < store.mnVectors; ++i) {
+        const XRBVDVector& v = store.mpRBVD[i];
+        const double quality = store.mpQuality ? store.mpQuality[i].mfQuality[3] : 0.0;
+        const double cell = std::floor(v.mdRange / resolution + 0.5);
+        if (!std::isfinite(cell) || !std::isfinite(v.mdBearing) ||
+            !std::isfinite(v.mdVelocity / 0.01) || !std::isfinite(quality) ||
+            std::fabs(cell) > 1e15)
+            continue;
+        const long r = static_cast<long>(cell);
+        plan.cells.emplace_back(r, i);
+        plan.first = std::min(plan.first, r);
+        plan.last = std::max(plan.last, r);
+    }
+    std::stable_sort(plan.cells.begin(), plan.cells.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return plan;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- helpers
@@ -98,6 +135,14 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
     }
     if (mpRBVD == nullptr) return kErrOutOfMemory;
 
+    // A count line per cell: a span wider than any radar's is refused
+    // before anything is written.
+    const XCellPlan plan = PlanCells(*this);
+    if (static_cast<double>(plan.last) - static_cast<double>(plan.first) >= kLLUVMaxCellSpan) {
+        if (wasGeographic) ChangeVectorType(kLLUVVectorGeographic);
+        return kErrBadArgument;
+    }
+
     // Every direction is turned to point back towards the site, and the
     // speed carries the sign. Directions that are markers (not computed) are
     // no flow direction and leave the speed alone.
@@ -133,10 +178,10 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
     const double referenceAngle =
         LimitDegrees(RoundTo(90.0 - mfReferenceBearing, 0.001), 0.0, kHighestBearing);
     AppendFormat(text, " %6.3f  %6.3f  %5.1f  %6.3f\n",
-                 mdRangeResolutionMeters * static_cast<double>(mnRangeStart) / 1000.0,
+                 mdRangeResolutionMeters * static_cast<double>(plan.first) / 1000.0,
                  mdRangeResolutionMeters / 1000.0, referenceAngle,
                  static_cast<double>(mnTimeCoverageSeconds) / 3600.0);
-    AppendFormat(text, " %ld\n", mnRangeEnd - mnRangeStart + 1);
+    AppendFormat(text, " %ld\n", plan.last - plan.first + 1);
     WriteClassicText(text);
 
     WriteClassicRadialCells();
@@ -150,28 +195,8 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
 }
 
 void CLLUVFile::WriteClassicRadialCells() {
-    const double resolution = mdRangeResolutionMeters;
-    // The cell of each vector: the one whose centre lies less than half a
-    // cell away (a vector exactly halfway belongs to neither). Sorting by
-    // cell keeps the store order inside a cell.
-    std::vector<std::pair<long, long>> cells;  // cell, vector index
-    cells.reserve(static_cast<size_t>(std::max(mnVectors, 0L)));
-    for (long i = 0; i < mnVectors; ++i) {
-        const double range = mpRBVD[i].mdRange;
-        const double cell = std::floor(range / resolution);
-        if (!std::isfinite(cell) || cell < static_cast<double>(mnRangeStart) - 1.0 ||
-            cell > static_cast<double>(mnRangeEnd))
-            continue;
-        for (long r = static_cast<long>(cell); r <= static_cast<long>(cell) + 1; ++r) {
-            if (r < mnRangeStart || r > mnRangeEnd) continue;
-            if (std::fabs(range - static_cast<double>(r) * resolution) < resolution / 2.0) {
-                cells.emplace_back(r, i);
-                break;
-            }
-        }
-    }
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const XCellPlan plan = PlanCells(*this);
+    const auto& cells = plan.cells;
 
     std::string text;
     auto writeBlock = [&](size_t first, size_t count, auto value) {
@@ -194,7 +219,7 @@ void CLLUVFile::WriteClassicRadialCells() {
     };
 
     size_t next = 0;
-    for (long r = mnRangeStart; r <= mnRangeEnd; ++r) {
+    for (long r = plan.first; r <= plan.last; ++r) {
         size_t count = 0;
         while (next + count < cells.size() && cells[next + count].first == r) ++count;
         text.clear();
@@ -206,7 +231,6 @@ void CLLUVFile::WriteClassicRadialCells() {
             writeBlock(next, count, std::make_pair(2, quality));
         }
         next += count;
-        if (r == mnRangeEnd) break;  // mnRangeEnd may be the largest long
     }
 }
 

@@ -80,8 +80,10 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
     const double bearings[9] = {20, 25, 30, 35, 40, 45, 50, 55, 60};
     const double speeds[9] = {0.1234, -0.5, 0.0, 1.0, -0.0125, 0.25, 0.333, -1.5, 0.07};
     for (int k = 0; k < 9; ++k) AddTowardsSite(map, 3000.0, bearings[k], speeds[k], 1.0f + k);
-    AddTowardsSite(map, 7500.0, 100.0, 0.1, 0.0f);    // halfway between cells 2 and 3: neither
-    AddTowardsSite(map, 30000.0, 100.0, 0.1, 0.0f);   // cell 10, outside the span
+    // Every vector reaches the file: one halfway between cells 2 and 3 goes
+    // into the farther, and one beyond the store's last cell widens the span.
+    AddTowardsSite(map, 7500.0, 100.0, 0.1, 0.0f);    // cell 3
+    AddTowardsSite(map, 30000.0, 100.0, 0.1, 0.0f);   // cell 10
     AddTowardsSite(map, 9000.0, 120.0, 0.2, 0.5f);    // cell 3
     AddTowardsSite(map, 10400.0, 120.0, 0.2, 0.25f);  // 1400 m from cell 3's centre
 
@@ -117,7 +119,7 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
         "30.000'N,122\xA1"
         "15.000'W       \n";
     expected += "  3.000   3.000   60.0   1.000\n";
-    expected += " 3\n";
+    expected += " 10\n";
     expected += " 9   1  \n";
     // Every value takes 11 columns ("  %9.1f" or "  %9.2f"), seven to a line.
     expected += std::string(" ") + "       10.0" + "        5.0" + "        0.0" + "      355.0" +
@@ -130,10 +132,15 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
                 "       5.00" + "       6.00" + "       7.00" + "\n";
     expected += std::string(" ") + "       8.00" + "       9.00" + "\n";
     expected += " 0   2  \n";
-    expected += " 2   3  \n";
-    expected += std::string(" ") + "      270.0" + "      270.0" + "\n";
-    expected += std::string(" ") + "      20.00" + "      20.00" + "\n";
-    expected += std::string(" ") + "       0.50" + "       0.25" + "\n";
+    expected += " 3   3  \n";
+    expected += std::string(" ") + "      290.0" + "      270.0" + "      270.0" + "\n";
+    expected += std::string(" ") + "      10.00" + "      20.00" + "      20.00" + "\n";
+    expected += std::string(" ") + "       0.00" + "       0.50" + "       0.25" + "\n";
+    for (int cell = 4; cell <= 9; ++cell) expected += " 0   " + std::to_string(cell) + "  \n";
+    expected += " 1   10 \n";
+    expected += std::string(" ") + "      290.0" + "\n";
+    expected += std::string(" ") + "      10.00" + "\n";
+    expected += std::string(" ") + "       0.00" + "\n";
     expected += " " + Blanks(20) + "NumMergeRads 3\n";
     expected += " " + Blanks(19) + "CenterFreqMHz 13.490000000\n";
     expected += " " + Blanks(19) + "DopplerFreqHz 0.062500000\n";
@@ -235,7 +242,29 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
     CLLUVFile noPolarForm;  // never allocated
     noPolarForm.mdRangeResolutionMeters = 3000.0;
     EXPECT_EQ(noPolarForm.ExportClassicRadial(&spec, 0), kErrOutOfMemory);
+    // A count line for each of 65,536 cells (1 to 65,536, the last one
+    // holding a vector) or 2,000,000,000 cells is more than a map may span.
+    CLLUVFile wideByVector;
+    MakeRadialMap(wideByVector);
+    AddTowardsSite(wideByVector, 3000.0 * 65536, 10.0, 0.1, 0.0f);
+    EXPECT_EQ(wideByVector.ExportClassicRadial(&spec, 0), kErrBadArgument);
+    CLLUVFile wideByCells;
+    MakeRadialMap(wideByCells);
+    wideByCells.mnRangeEnd = 2000000000;
+    EXPECT_EQ(wideByCells.ExportClassicRadial(&spec, 0), kErrBadArgument);
     EXPECT_FALSE(fs::exists(path));
+
+    // 65,535 cells are written; a vector that is not a number has no line.
+    CLLUVFile widest;
+    MakeRadialMap(widest);
+    AddTowardsSite(widest, 3000.0 * 65535, 10.0, 0.1, 0.0f);
+    AddTowardsSite(widest, 3000.0, 10.0, std::nan(""), 0.0f);
+    ASSERT_EQ(widest.ExportClassicRadial(&spec, 0), 0);
+    const std::vector<std::string> written = Lines(ReadAll(path));
+    EXPECT_EQ(written.at(3), " 65535");
+    EXPECT_EQ(written.at(4), " 0   1  ");
+    EXPECT_EQ(written.at(65538), " 1   65535");
+    fs::remove(path);
 
     // 3 km due north flowing south at 10 cm/s: cell 1, angle 360 - 0 + 0,
     // speed +10.00 (towards the site).
@@ -264,7 +293,8 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
 }
 
 TEST(CLLUVFileClassicExport, ImportGivesBackCellsBearingsSpeedsAndQuality) {
-    for (long first : {1L, 3L}) {
+    // A first cell 0 lies at range 0: the import keeps it as the first cell.
+    for (long first : {0L, 1L, 3L}) {
         CLLUVFile map;
         MakeRadialMap(map);
         map.mnRangeStart = first;
