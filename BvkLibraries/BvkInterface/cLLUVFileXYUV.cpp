@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "BvkErrors.h"
@@ -66,9 +67,10 @@ long HoursToSeconds(double hours) {
     return static_cast<long>(seconds);
 }
 
-// Reads the blank-separated numbers of a line one after the other. A value
-// that is missing (or not a number) reads as 0 and leaves the position, so
-// every later value is missing too.
+// Reads the blank-separated numbers of a line one after the other. A column
+// missing at the end of the line reads as 0. A token that is not a finite
+// number (a word, "inf", "nan", a run of '*') reads as 0 too, but is passed
+// over so that every later column keeps its place, and it marks the line bad.
 class XYUVColumns {
   public:
     explicit XYUVColumns(const char* text) : mp(text) {}
@@ -85,21 +87,68 @@ class XYUVColumns {
         NextLong(&value);
         return value;
     }
+    bool HasBadValue() const { return mbBad; }
 
   private:
-    // One number with `read`; a column without one gives 0 and stays put.
+    // One number with `read`; false when the column is missing or bad.
     template <typename T>
     bool NextNumber(T* value, long (*read)(const char*, T*)) {
-        T number = 0;
-        const long blanks = CStrConv::SkipWhiteSpace(mp);
-        const long used = read(mp, &number);
-        const bool found = used > blanks;
-        *value = found ? number : 0;
-        if (found) mp += used;
-        return found;
+        *value = 0;
+        mp += CStrConv::SkipWhiteSpace(mp);
+        long length = 0;
+        while (mp[length] != 0 && mp[length] != ' ' && mp[length] != '\t') ++length;
+        if (length == 0) return false;
+        const char* token = mp;
+        mp += length;
+        double number = 0.0;
+        bool digit = false;
+        for (long i = 0; i < length; ++i) digit = digit || (token[i] >= '0' && token[i] <= '9');
+        if (token[0] == '*' || !digit || CStrConv::StringToDouble(token, &number) != length ||
+            !std::isfinite(number)) {
+            mbBad = true;
+            return false;
+        }
+        read(token, value);
+        return true;
     }
     const char* mp;
+    bool mbBad = false;
 };
+
+// Whether the vector's geographic, polar and x/y records are finite numbers
+// (a direction may be a marker, never a NaN).
+bool HasFinitePlace(const CLLUVFile& store, long index) {
+    auto finite = [](std::initializer_list<double> values) {
+        for (double value : values)
+            if (!std::isfinite(value)) return false;
+        return true;
+    };
+    if (store.mpLLUV) {
+        const XLLUVVector& g = store.mpLLUV[index];
+        if (!finite({g.mdLongitude, g.mdLatitude, g.mdVelocityU, g.mdVelocityV})) return false;
+    }
+    if (store.mpRBVD) {
+        const XRBVDVector& p = store.mpRBVD[index];
+        if (!finite({p.mdRange, p.mdBearing, p.mdVelocity, p.mdDirection})) return false;
+    }
+    if (store.mpDist && !finite({store.mpDist[index].mdX, store.mpDist[index].mdY})) return false;
+    return true;
+}
+
+// Takes back the vector just added: its slot is cleared for the next one.
+void DropLastVector(CLLUVFile& store) {
+    const long index = --store.mnVectors;
+    auto clear = [index](auto* records) {
+        if (records) records[index] = {};
+    };
+    clear(store.mpLLUV);
+    clear(store.mpRBVD);
+    clear(store.mpDist);
+    clear(store.mpQuality);
+    clear(store.mpContributors);
+    clear(store.mpSpectraSource);
+    clear(store.mpWaveMap);
+}
 
 // The range cell of a range in kilometres; 0 when the cell size is unknown
 // or the cell cannot be a cell number.
@@ -270,6 +319,18 @@ long CLLUVFile::WriteXYUVRow(long index, long version) {
     const long rangeCell = source ? source->mnRangeCell : 0;
     const double latitude = full.mLLUV.mdLatitude;
     const double longitude = full.mLLUV.mdLongitude;
+    const double height = mpWaveMap ? mpWaveMap[index].mdWaveHeight : 0.0;
+    const double sourceRange = source
+                                   ? static_cast<double>(source->mnRangeCell - mnFirstRangeCell) *
+                                         mdRangeResolutionMeters / 1000.0
+                                   : 0.0;
+    // A vector without finite values is no measurement: it gets no row
+    // rather than one of "nan" or "inf" text.
+    for (double value : {x, y, u, v, bearing, radialVelocity, quality(0), quality(1), quality(2),
+                         quality(3), quality(4), latitude, longitude, height, sourceRange,
+                         source ? source->mdBearing : 0.0, quality(0) / s, quality(1) / s}) {
+        if (!std::isfinite(value)) return kNoErr;
+    }
 
     std::string text;
     auto contributors = [&]() {
@@ -282,7 +343,6 @@ long CLLUVFile::WriteXYUVRow(long index, long version) {
         " %11.4f  %11.4f    %10.3f  %10.3f      %9.2f  %9.2f    %8d    %9.2f    %11.7f  %12.7f";
 
     if (mnMapType == kLLUVMapWave) {
-        const double height = mpWaveMap ? mpWaveMap[index].mdWaveHeight : 0.0;
         AppendFormat(text, " %11.4f  %11.4f    %10.3f  %10.3f      %9.3f\n", x, y, u, v, height);
     } else if (mnMapType == kLLUVMapTsunami) {
         AppendFormat(text, " %11.4f  %11.4f    %10.3f  %10.3f      %9.6f  %6.2f  %6.1f\n", x, y, u,
@@ -302,10 +362,7 @@ long CLLUVFile::WriteXYUVRow(long index, long version) {
                      latitude, longitude);
         if (source) {
             text += "  ";
-            if (mnSpectraSourceMask & 1)
-                AppendFormat(text, "  %8.3f",
-                             static_cast<double>(source->mnRangeCell - mnFirstRangeCell) *
-                                 mdRangeResolutionMeters / 1000.0);
+            if (mnSpectraSourceMask & 1) AppendFormat(text, "  %8.3f", sourceRange);
             if (mnSpectraSourceMask & 2) AppendFormat(text, "  %6.1f", 360.0 - source->mdBearing);
             if (mnSpectraSourceMask & 4) AppendFormat(text, "  %8.2f", radialVelocity);
         }
@@ -378,6 +435,19 @@ long CLLUVFile::ImportClassicXYUV(CFileSpec* file, long useLonLat, long keepXY) 
         ReadXYUVRow(line, useLonLat, keepXY);
     }
     if (err == kErrEndOfFile) err = kNoErr;
+
+    // The cells that hold vectors must lie within a span a classic radial
+    // file can hold: one stray cell number would widen it to billions.
+    if (err == kNoErr && mpSpectraSource && mnVectors > 0) {
+        long lowest = mpSpectraSource[0].mnRangeCell;
+        long highest = lowest;
+        for (long i = 1; i < mnVectors; ++i) {
+            lowest = std::min(lowest, mpSpectraSource[i].mnRangeCell);
+            highest = std::max(highest, mpSpectraSource[i].mnRangeCell);
+        }
+        if (static_cast<double>(highest) - static_cast<double>(lowest) >= kLLUVMaxCellSpan)
+            err = kErrBadArgument;
+    }
 
     // Maps within a kilometre of their origin are stated in metres.
     double farthest = 0.0;
@@ -579,7 +649,6 @@ void CLLUVFile::ReadXYUVRow(const char* row, long useLonLat, long keepXY) {
     double x = 0.0, y = 0.0, u = 0.0, v = 0.0;
     // A row without its four leading numbers is no vector.
     if (!columns.Next(&x) || !columns.Next(&y) || !columns.Next(&u) || !columns.Next(&v)) return;
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(u) || !std::isfinite(v)) return;
 
     const double s = IsWaveLike(mnMapType) ? 1.0 : 0.01;
     double q[4] = {};
@@ -637,6 +706,9 @@ void CLLUVFile::ReadXYUVRow(const char* row, long useLonLat, long keepXY) {
         editCount = columns.Long();
         radialCount = columns.Long();
     }
+    // A bad value anywhere in the row leaves the whole vector out, as the
+    // classic radial file does.
+    if (columns.HasBadValue()) return;
     if (!IsWaveLike(mnMapType) && version >= 5 && version <= 7) {
         radialVelocity *= s;
         bearing = LimitDegrees(360.0 - bearing, 0.0, kXYUVHighestImportBearing);
@@ -653,6 +725,11 @@ void CLLUVFile::ReadXYUVRow(const char* row, long useLonLat, long keepXY) {
         index = AddNewVectorXYUV(x * 1000.0, y * 1000.0, u * s, v * s, flags, 0, 0, 0, 0);
     }
     if (index < 0) return;
+    // Positions too far out for the earth give no finite place at all.
+    if (!HasFinitePlace(*this, index)) {
+        DropLastVector(*this);
+        return;
+    }
     SetVectorQuality(index, q[0], q[1], q[2], q[3], 0.0, editCount, radialCount);
     SetVectorSixContributers(index, contributors[0], contributors[1], contributors[2],
                              contributors[3], contributors[4], contributors[5]);

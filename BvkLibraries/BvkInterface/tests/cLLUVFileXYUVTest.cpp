@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -326,6 +327,53 @@ TEST(CLLUVFileXYUV, HostileInputIsRefusedOrSkipped) {
     EXPECT_EQ(ImportText(map, header + std::string(1000000, '\n')), 0);
     EXPECT_EQ(map.mnVectors, 0);
     EXPECT_EQ(map.mnAllocated, 16384);
+}
+
+// A bad value (not a number, not finite, or a place off the earth) leaves
+// out its own row and no other: the columns after it keep their places. The
+// cells that hold vectors may span 65,535 cells at most.
+TEST(CLLUVFileXYUV, BadValuesDropTheirRowAndWideCellSpansAreRefused) {
+    const std::string header = "Radial vectors\nFormat version # 7 1\n 14:30:00" +
+                               std::string(39, ' ') + "Org:36.5N 122.25W\n";
+    // x y u v bear rvel espc vmax vmin rc etmp nv rt
+    const std::string rows =
+        " 1.0 1.0 10 10 90 5 abc 1 2 3 4 5 6\n"
+        " 1.0 2.0 10 10 90 5 0.5 1 2 3 4 5 6\n"
+        " 1.0 2.0 10 10 90 5 0.5 1 2 3 4 5 nan\n"
+        " 1e306 2.0 10 10 90 5 0.5 1 2 3 4\n";
+    CLLUVFile map;
+    ASSERT_EQ(ImportText(map, header + rows), 0);
+    ASSERT_EQ(map.mnVectors, 1);
+    EXPECT_EQ(map.mpSpectraSource[0].mnRangeCell, 3);
+    EXPECT_EQ(map.mpQuality[0].mfQuality[2], 0.5f);
+    EXPECT_EQ(map.mpQuality[0].mnRadialCount, 6);
+
+    struct Case {
+        const char* cells;
+        long result;
+    } cases[] = {{"1 65535", 0},
+                 {"1 65536", kErrBadArgument},
+                 {"1 2000000000", kErrBadArgument},
+                 {"-2000000000 1", kErrBadArgument}};
+    for (const Case& c : cases) {
+        std::istringstream cells(c.cells);
+        long first = 0, last = 0;
+        cells >> first >> last;
+        const std::string text = header + " 1 1 10 10 90 5 0.5 1 2 " + std::to_string(first) +
+                                 " 4\n 1 2 10 10 90 5 0.5 1 2 " + std::to_string(last) + " 4\n";
+        CLLUVFile wide;
+        EXPECT_EQ(ImportText(wide, text), c.result) << c.cells;
+    }
+
+    // A vector that holds a NaN is written as no row at all.
+    map.mpRBVD[0].mdVelocity = std::nan("");
+    const fs::path path = TempPath("nan.xyuv");
+    ASSERT_EQ(Export(map, path), 0);
+    EXPECT_EQ(ReadAll(path).find("nan"), std::string::npos);
+    CLLUVFile back;
+    ASSERT_EQ(Import(back, path), 0);
+    EXPECT_EQ(back.mnVectors, 0);
+    fs::remove(path);
 }
 
 TEST(CLLUVFileXYUV, MapsWithinAKilometreAreStatedInMetres) {
