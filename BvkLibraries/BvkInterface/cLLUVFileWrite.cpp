@@ -446,12 +446,50 @@ void FormatColumn(const XColumnFormat& column, const XRowValues& row, double sca
     }
 }
 
+// A vector without finite values is no measurement: it gets no row rather
+// than one of "nan" or "inf" text.
+bool RowIsFinite(const XRowValues& row, double scale) {
+    const double values[] = {row.longitude,
+                             row.latitude,
+                             row.u,
+                             row.v,
+                             row.x,
+                             row.y,
+                             row.waveHeight,
+                             row.range,
+                             row.bearing,
+                             row.velocity,
+                             row.direction,
+                             row.quality[0],
+                             row.quality[1],
+                             row.quality[2],
+                             row.quality[3],
+                             row.sourceBearing,
+                             row.bistaticAngle,
+                             row.quality[0] / scale,
+                             row.quality[1] / scale};
+    for (double value : values)
+        if (!std::isfinite(value)) return false;
+    return true;
+}
+
+long CountFiniteRows(const CLLUVFile& store, double scale) {
+    XRowValues values;
+    long count = 0;
+    for (long i = 0; i < store.mnVectors; ++i) {
+        GatherRow(store, i, scale, values);
+        if (RowIsFinite(values, scale)) ++count;
+    }
+    return count;
+}
+
 void WriteRows(CLLUVFile& store, const CColumnList& list, double scale) {
     const XColumnFormat* formats[kMaxColumns] = {};
     for (size_t c = 0; c < list.Count(); ++c) formats[c] = FindColumnFormat(list[c]);
     XRowValues values;
     for (long i = 0; i < store.mnVectors; ++i) {
         GatherRow(store, i, scale, values);
+        if (!RowIsFinite(values, scale)) continue;
         char row[kRowSize];
         row[0] = 0;
         for (size_t c = 0; c < list.Count(); ++c) {
@@ -630,13 +668,12 @@ long CLLUVFile::WriteUVFile(CFileSpec* file, unsigned long creator) {
     CColumnList columns;
     uint32_t tableType = kind.tableType;
     BuildColumns(*this, columns, &tableType);
-    StartTable(mnVectors, static_cast<long>(columns.Count()), tableType, kind.tableSubType,
-               columns.Codes());
-
     // Wave and tsunami maps keep their velocity-slot values as they are.
     const double scale = (mnMapType == kLLUVMapWave || mnMapType == kLLUVMapTsunami)
                              ? 1.0
                              : mdVelocityUnitMetersPerSecond;
+    StartTable(CountFiniteRows(*this, scale), static_cast<long>(columns.Count()), tableType,
+               kind.tableSubType, columns.Codes());
     WriteTitles(*this, columns);
     WriteRows(*this, columns, scale);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <regex>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -334,6 +336,17 @@ TEST(CLLUVFileWrite, RowsRoundAndFormatEveryColumn) {
     std::vector<std::string> lines = WrittenLines(store);
     EXPECT_EQ(LineStarting(lines, " "),
               "  -122.2500000  36.5000000   12.346   -5.120   1.2346     0.0    -12.346       0.0");
+
+    // A vector that holds a value that is not finite has no row.
+    CLLUVFile withNaN;
+    Prepare(withNaN, {kLLUVMapTotal, kLLUVVectorFull, 0, false, 0, 0, 0, 0, 0, 0}, 3);
+    withNaN.mpRBVD[0].mdVelocity = std::nan("");
+    withNaN.mpLLUV[2].mdLatitude = -std::numeric_limits<double>::infinity();
+    lines = WrittenLines(withNaN);
+    EXPECT_EQ(LineStarting(lines, "%TableRows:"), "%TableRows: 1");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind(" ", 0) == 0; }),
+              1);
 
     // Transmitter 1 km east of the receiver at the origin: the vector 1 km
     // east sees the transmitter at -45 degrees from the receiver's line.
