@@ -1,0 +1,160 @@
+// End-to-end runs of the built converter on copies of the example station
+// whose source radial file is damaged: a stray range cell number, a bad value
+// in a value block, a first cell at range 0. A source that would make an
+// unbounded output is refused; otherwise every vector the source holds, and
+// only those, reaches every output, and no output holds nan or inf text.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "QuillmoorProcess.h"
+#include "cLLUVFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kClassicName = "RadiBRNK_26-12-06_1400.rv";
+const char* kXYUVName = "RdtiBRNK_26-12-06_1400.rv";
+const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
+// The example's radial file holds 622 vectors; its first speed is -20.74.
+constexpr long kExampleVectors = 622;
+const std::string kFirstSpeed = "      -20.74";
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+long TableRows(const fs::path& lluv) {
+    std::smatch match;
+    const std::string text = ReadAll(lluv);
+    if (!std::regex_search(text, match, std::regex("\n%TableRows: (\\d+)\n"))) return -1;
+    return std::stol(match[1]);
+}
+
+// The vectors of a classic radial or xyuv output as our own readers see them.
+long ClassicVectors(const fs::path& path) {
+    CLLUVFile store;
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    return store.ImportClassicRadial(&spec) == 0 ? store.mnVectors : -1;
+}
+long XYUVVectors(const fs::path& path) {
+    CLLUVFile store;
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    return store.ImportClassicXYUV(&spec, 0, 0) == 0 ? store.mnVectors : -1;
+}
+
+bool HoldsNanOrInf(const fs::path& path) {
+    return std::regex_search(ReadAll(path), std::regex("[-+ ](nan|inf)", std::regex::icase));
+}
+
+class SourceDefects : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quillmoor-defects-XXXXXX";
+        root = mkdtemp(pattern);
+        const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
+        fs::copy(example / "Processing", root / "Processing", fs::copy_options::recursive);
+        fs::copy(example / "Configs", root / "Configs", fs::copy_options::recursive);
+        fs::create_directory(root / "Diagnostics");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path Out() const { return root / "Out"; }
+    fs::path Source() const { return root / "Processing/RadialData.txt"; }
+
+    // Output files are held to 20 MB and the run to 10 s, so that a run
+    // away output fails the test instead of filling the disk.
+    XProgramResult Run(const std::string& mode) {
+        return RunQuillmoorProgram(
+            {"10", "i", "", Out().string() + "/", (root / "Processing").string() + "/", mode, "0",
+             (root / "Configs").string() + "/", "-1", (root / "Diagnostics").string() + "/"},
+            "ulimit -f 40000; TZ=America/Los_Angeles timeout 10 ");
+    }
+
+    void ReplaceInSource(const std::string& from, const std::string& to) {
+        std::string text = ReadAll(Source());
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, from.size(), to);
+        std::ofstream(Source(), std::ios::binary) << text;
+    }
+
+    fs::path root;
+};
+
+}  // namespace
+
+// One row with cell 2,000,000,000 in an xyuv source, or a count line of
+// 2,000,000,000 cells in a classic one, used to make a classic output of
+// gigabytes.
+TEST_F(SourceDefects, CellSpanBeyondTheLimitIsRefusedAtOnceAndWritesNothing) {
+    struct Case {
+        const char* data;
+        const char* sourceName;
+        const char* message;
+    } cases[] = {
+        {"WideCellSpan.xyuv", "RdlsXXXX_00_00_00_0000.rv",
+         "Failure -50: Unable to read source xyuv file\n"},
+        {"WideCellSpan.rv", "RadialData.txt", "Failure -50: Unable to read source radial file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data);
+        fs::copy_file(fs::path(BVK_TEST_DATA_DIR) / c.data, root / "Processing" / c.sourceName,
+                      fs::copy_options::overwrite_existing);
+        const auto start = std::chrono::steady_clock::now();
+        const XProgramResult r = Run("2");
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(r.status, -50 & 0xFF) << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+        EXPECT_LT(elapsed.count(), 1.0);
+        EXPECT_TRUE(!fs::exists(Out()) || fs::is_empty(Out()));
+        fs::remove(root / "Processing" / c.sourceName);
+    }
+}
+
+// A bad first speed used to shift every later block and cell (1,037
+// vectors), and 1e308 overflowed into inf and nan text.
+TEST_F(SourceDefects, BadSpeedLeavesOutOnlyItsVectorInEveryOutput) {
+    const std::string example = ReadAll(Source());
+    for (const char* bad : {"abc", "1e308", "nan"}) {
+        SCOPED_TRACE(bad);
+        std::ofstream(Source(), std::ios::binary) << example;
+        ReplaceInSource(kFirstSpeed, std::string("      ") + bad);
+        // Mode 2 writes the classic output beside the LLUV file, mode 5 the
+        // xyuv one; our own readers take each back whole.
+        for (const char* mode : {"2", "5"}) {
+            fs::remove_all(Out());
+            const XProgramResult r = Run(mode);
+            ASSERT_EQ(r.status, 0) << r.out;
+            EXPECT_EQ(TableRows(Out() / kLLUVName), kExampleVectors - 1);
+            const bool classic = mode[0] == '2';
+            const fs::path first = Out() / (classic ? kClassicName : kXYUVName);
+            EXPECT_EQ(classic ? ClassicVectors(first) : XYUVVectors(first), kExampleVectors - 1);
+            EXPECT_FALSE(HoldsNanOrInf(Out() / kLLUVName));
+            EXPECT_FALSE(HoldsNanOrInf(first));
+        }
+    }
+}
+
+// A first cell less than half a cell out is cell 0; its vectors used to be
+// missing from the classic output.
+TEST_F(SourceDefects, FirstCellAtRangeZeroReachesEveryOutput) {
+    ReplaceInSource("  1.500   1.500   90.0", "  0.000   1.500   90.0");
+    ASSERT_EQ(Run("2").status, 0);
+    EXPECT_EQ(TableRows(Out() / kLLUVName), kExampleVectors);
+    EXPECT_EQ(ClassicVectors(Out() / kClassicName), kExampleVectors);
+    const std::string classic = ReadAll(Out() / kClassicName);
+    EXPECT_NE(classic.find("\n  0.000   1.500   90.0   1.000\n 30\n 27  0  \n"), std::string::npos);
+}
