@@ -142,9 +142,14 @@ long CLLUVFile::ProcessKeyword(unsigned long code, char* value) {
             break;
         }
         case C("tist"): {
-            // The metadata has read the time stamp with its zone already.
+            // The metadata has read the time stamp with its zone already; the
+            // zone may have been settled again for this stamp.
             const double seconds = GetBtfTimeStamp1904();
             mnOriginTime = ClampToU32(seconds);
+            if (HasBtfTimeZone()) {
+                LLUVCopyText(msTimeZone, GetBtfTimeZone());
+                mnTimeZoneSeconds = RoundToLong(GetBtfTimeZoneOffsetSeconds());
+            }
             break;
         }
         case C("tizn"):

@@ -18,10 +18,11 @@ void CopyField(char* field, size_t size, const char* text) {
     field[n] = 0;
 }
 
-// Absolute seconds since 2001 as seconds since 1970, held inside the range
-// the zone services accept.
-int64_t AbsoluteToUnix(double absolute) {
-    double unix = absolute + static_cast<double>(kSeconds1970To2001);
+// Seconds since 2001 (absolute, or 1904 seconds less the 1904-to-2001
+// span) as seconds since 1970, held inside the range the zone services
+// accept.
+int64_t SecondsSince2001To1970(double seconds) {
+    double unix = seconds + static_cast<double>(kSeconds1970To2001);
     if (!(unix > -1e11)) return static_cast<int64_t>(-1e11);  // also NaN
     if (unix > 1e11) return static_cast<int64_t>(1e11);
     return static_cast<int64_t>(std::floor(unix));
@@ -111,12 +112,13 @@ double BTFMeta::GetBtfTimeStamp1904() const {
     return mdBtfTimeStamp + kBtfSeconds1904To2001;
 }
 
+// Local time is absolute time plus the offset east of GMT: T = a + Z.
 void BTFMeta::SetBtfAbsoluteTime(double seconds) {
-    mdBtfTimeStamp = seconds - mdBtfTimeZoneOffsetSeconds;
+    mdBtfTimeStamp = seconds + mdBtfTimeZoneOffsetSeconds;
 }
 
 double BTFMeta::GetBtfAbsoluteTime() const {
-    return mdBtfTimeStamp + mdBtfTimeZoneOffsetSeconds;
+    return mdBtfTimeStamp - mdBtfTimeZoneOffsetSeconds;
 }
 
 void BTFMeta::SetBtfTimeZoneLabel(const char* label, const char* city) {
@@ -134,15 +136,28 @@ long BTFMeta::HasBtfTimeZone() const {
 void BTFMeta::UpdateBtfTimeZone(const char* label, const char* city, double when) {
     if (label != nullptr) CopyField(mszBtfTimeZone, sizeof(mszBtfTimeZone), label);
     if (city != nullptr) CopyField(mszBtfCityZone, sizeof(mszBtfCityZone), city);
-    if (when == kBtfNoInstant) when = GetBtfAbsoluteTime();
-    int64_t instant = AbsoluteToUnix(when);
-    long offset = 0;
-    long daylight = 0;
-    if ((mszBtfCityZone[0] && PlatformZoneOffsetAt(mszBtfCityZone, instant, &offset, &daylight)) ||
-        (mszBtfTimeZone[0] && PlatformZoneOffsetAt(mszBtfTimeZone, instant, &offset, &daylight))) {
-        mdBtfTimeZoneOffsetSeconds = static_cast<double>(offset);
-        mnBtfTimeZoneDaylight = static_cast<int32_t>(daylight);
+    if (when == kBtfNoInstant) {
+        SettleBtfTimeZone(GetBtfTimeStamp1904());
+        return;
     }
+    SettleZone(false, SecondsSince2001To1970(when));
+}
+
+long BTFMeta::SettleBtfTimeZone(double seconds1904) {
+    return SettleZone(true, SecondsSince2001To1970(seconds1904 - kBtfSeconds1904To2001));
+}
+
+long BTFMeta::SettleZone(bool isWallTime, int64_t seconds) {
+    XZoneState state{};
+    auto ask = [&](const char* name) {
+        if (name[0] == 0) return false;
+        return (isWallTime ? PlatformZoneAtWallTime(name, seconds, &state)
+                           : PlatformZoneAtInstant(name, seconds, &state)) != 0;
+    };
+    if (!ask(mszBtfCityZone) && !ask(mszBtfTimeZone)) return 0;
+    mdBtfTimeZoneOffsetSeconds = static_cast<double>(state.offsetSeconds);
+    mnBtfTimeZoneDaylight = static_cast<int32_t>(state.isDaylight);
+    return 1;
 }
 
 void BTFMeta::SetBtfUUIDRef(CFUUIDRef uuid) {

@@ -64,8 +64,9 @@ class BTFMeta : public CFile {
     long GetBtfNoteAtIndex(long index, unsigned long* kind, double* position, char* text,
                            long textSize);
 
-    // The stored T relates to the two clocks as T = s - I (1904 seconds s, I
-    // the 1904-to-2001 span) and T = a - Z (absolute seconds a since 2001 GMT).
+    // The stored T is local wall time: T = s - I (1904 seconds s, I the
+    // 1904-to-2001 span) and T = a + Z (absolute seconds a since 2001 GMT, Z
+    // the offset east of GMT), so at Z = -8 h GMT is eight hours after T.
     void SetBtfTimeStamp1904(double seconds);
     double GetBtfTimeStamp1904() const;
     void SetBtfAbsoluteTime(double seconds);
@@ -82,9 +83,14 @@ class BTFMeta : public CFile {
     long HasBtfTimeZone() const;
     // Recomputes the offset and daylight flag from the city zone, else the
     // label, at the instant `when` (absolute seconds; kBtfNoInstant: the
-    // metadata's own time). A zone nobody knows leaves both as they are, so a
-    // file that states its own offset under an unknown label keeps it.
+    // instant of the metadata's own wall time, as SettleBtfTimeZone). A zone
+    // nobody knows leaves both as they are, so a file that states its own
+    // offset under an unknown label keeps it.
     void UpdateBtfTimeZone(const char* label, const char* city, double when);
+    // The same for the instant at which the zone's clock shows `seconds1904`
+    // (a repeated hour: its daylight side; a skipped hour: the offset before
+    // the gap). 1 when the zone is known.
+    long SettleBtfTimeZone(double seconds1904);
     long GetBtfTimeMark() const { return mnBtfTimeMark; }
     void SetBtfTimeMark(long mark) { mnBtfTimeMark = static_cast<int32_t>(mark); }
     long GetBtfTimeZoneDaylightSavings() const { return mnBtfTimeZoneDaylight; }
@@ -101,4 +107,7 @@ class BTFMeta : public CFile {
     // A null version removes the tool. 0; -50 without a name; 1 when all
     // slots hold other tools.
     long AddMetaToolName(const char* name, const char* version);
+
+  private:
+    long SettleZone(bool isWallTime, int64_t unixSeconds);
 };

@@ -35,6 +35,58 @@ double Limited(double value, double limit) {
     return std::fmax(-limit, std::fmin(limit, value));
 }
 
+// A time stamp as written: its wall time on its own clock, and what follows.
+struct XStampText {
+    int64_t wall;     // whole seconds since 1970 on the stamp's clock
+    double fraction;  // of a second
+    char label[32];
+    double hours;
+    long daylight;
+};
+
+XStampText ParseStamp(const char* text) {
+    if (text == nullptr) text = "";
+    const char* p = text;
+    double field = 0;
+    p += CStrConv::StringToDouble(p, &field);
+    double year = std::trunc(Limited(field, 1e6));
+    if (year < 50)
+        year += 2000;
+    else if (year < 100)
+        year += 1900;
+    auto next = [&p](char separator) {
+        if (*p == separator) ++p;
+        double value = 0;
+        p += CStrConv::StringToDouble(p, &value);
+        return value;
+    };
+    double month = std::trunc(next('-'));
+    double day = std::trunc(next('-'));
+    double hour = std::trunc(next('T'));
+    double minute = std::trunc(next(':'));
+    double seconds = next(':');
+
+    XStampText stamp{};
+    p += CStrConv::FindSubString(p, stamp.label, sizeof(stamp.label) - 1);
+    p += CStrConv::StringToDouble(p, &stamp.hours);
+    stamp.hours = Limited(stamp.hours, 1e6);
+    CStrConv::StringToLong(p, &stamp.daylight);
+
+    // Fields far outside a calendar are held where the arithmetic stays
+    // exact; such dates are nonsense either way.
+    XCalendarDate date{};
+    date.year = static_cast<long>(Limited(year, 9999));
+    date.month = static_cast<long>(Limited(month, 1200));
+    date.day = static_cast<long>(Limited(day, 1e6));
+    date.hour = static_cast<long>(Limited(hour, 1e7));
+    date.minute = static_cast<long>(Limited(minute, 1e8));
+    double wholeSeconds = std::floor(Limited(seconds, 1e10));
+    date.second = static_cast<long>(wholeSeconds);
+    stamp.fraction = Limited(seconds, 1e10) - wholeSeconds;
+    stamp.wall = PlatformDateToSeconds(date) - kSeconds1904To1970;
+    return stamp;
+}
+
 }  // namespace
 
 BTFReader::BTFReader(BTFKeyList* keys)
@@ -72,6 +124,7 @@ long BTFReader::ProcessBTFile(CFileSpec* file, long skipTableRows, long maxLines
     mnTableSubType = 0;
     ClearColumnTypes();
     mbSkipTableRows = skipTableRows ? 1 : 0;
+    mbSawTimeZoneKeyword = false;
 
     // A table file still being written here is given up rather than closed
     // half-written by the open below.
@@ -192,17 +245,21 @@ long BTFReader::ProcessBtfKeyword(unsigned long code, char* value) {
             long r = ValidateFileType(type, subType);
             return r > 0 ? kErrBadArgument : r;
         }
+        // The stamp is the map's wall time and the zone says where that clock
+        // runs. Either keyword may come first, so each settles the zone again
+        // from what has been read: after the header the offset belongs to the
+        // stamp's wall time whatever the order. A "%TimeZone:" line outranks
+        // a label inside the stamp line.
         case BtfCode("tist"): {
-            char label[32];
-            double hours = 0;
-            long daylight = 0;
-            double date = StringToDate(p, label, &hours, &daylight);
-            if (label[0]) {
-                SetBtfTimeZoneLabel(label, nullptr);
-                mdBtfTimeZoneOffsetSeconds = hours * 3600.0;
-                mnBtfTimeZoneDaylight = static_cast<int32_t>(daylight);
+            XStampText stamp = ParseStamp(p);
+            SetBtfTimeStamp1904(static_cast<double>(stamp.wall + kSeconds1904To1970) +
+                                stamp.fraction);
+            if (stamp.label[0] && !mbSawTimeZoneKeyword) {
+                SetBtfTimeZoneLabel(stamp.label, nullptr);
+                mdBtfTimeZoneOffsetSeconds = stamp.hours * 3600.0;
+                mnBtfTimeZoneDaylight = static_cast<int32_t>(stamp.daylight);
             }
-            SetBtfAbsoluteTime(date);
+            SettleBtfTimeZone(GetBtfTimeStamp1904());
             return kNoErr;
         }
         case BtfCode("tizn"): {
@@ -218,7 +275,8 @@ long BTFReader::ProcessBtfKeyword(unsigned long code, char* value) {
             SetBtfTimeZoneLabel(label, city);
             mdBtfTimeZoneOffsetSeconds = Limited(hours, 1e6) * 3600.0;
             mnBtfTimeZoneDaylight = static_cast<int32_t>(daylight);
-            UpdateBtfTimeZone(nullptr, nullptr, kBtfNoInstant);
+            mbSawTimeZoneKeyword = true;
+            SettleBtfTimeZone(GetBtfTimeStamp1904());
             return kNoErr;
         }
         case BtfCode("timk"):
@@ -347,57 +405,18 @@ long BTFReader::ProcessBtfKeyword(unsigned long code, char* value) {
 
 double BTFReader::StringToDate(const char* text, char* zoneLabel, double* zoneHours,
                                long* daylight) {
-    if (text == nullptr) text = "";
-    const char* p = text;
-    double field = 0;
-    p += CStrConv::StringToDouble(p, &field);
-    double year = std::trunc(Limited(field, 1e6));
-    if (year < 50)
-        year += 2000;
-    else if (year < 100)
-        year += 1900;
-    auto next = [&p](char separator) {
-        if (*p == separator) ++p;
-        double value = 0;
-        p += CStrConv::StringToDouble(p, &value);
-        return value;
-    };
-    double month = std::trunc(next('-'));
-    double day = std::trunc(next('-'));
-    double hour = std::trunc(next('T'));
-    double minute = std::trunc(next(':'));
-    double seconds = next(':');
+    XStampText stamp = ParseStamp(text);
+    if (zoneLabel != nullptr) std::memcpy(zoneLabel, stamp.label, sizeof(stamp.label));
+    if (zoneHours != nullptr) *zoneHours = stamp.hours;
+    if (daylight != nullptr) *daylight = stamp.daylight;
 
-    char label[32];
-    p += CStrConv::FindSubString(p, label, sizeof(label) - 1);
-    double hours = 0;
-    long flag = 0;
-    p += CStrConv::StringToDouble(p, &hours);
-    CStrConv::StringToLong(p, &flag);
-    if (zoneLabel != nullptr) std::memcpy(zoneLabel, label, sizeof(label));
-    if (zoneHours != nullptr) *zoneHours = hours;
-    if (daylight != nullptr) *daylight = flag;
-
-    // Fields far outside a calendar are held where the arithmetic stays
-    // exact; such dates are nonsense either way.
-    XCalendarDate date{};
-    date.year = static_cast<long>(Limited(year, 9999));
-    date.month = static_cast<long>(Limited(month, 1200));
-    date.day = static_cast<long>(Limited(day, 1e6));
-    date.hour = static_cast<long>(Limited(hour, 1e7));
-    date.minute = static_cast<long>(Limited(minute, 1e8));
-    double wholeSeconds = std::floor(Limited(seconds, 1e10));
-    date.second = static_cast<long>(wholeSeconds);
-    double fraction = Limited(seconds, 1e10) - wholeSeconds;
-    int64_t wall = PlatformDateToSeconds(date) - kSeconds1904To1970;
-
-    int64_t instant = wall;
-    if (label[0] != 0 && PlatformZoneLocalToUnix(label, wall, &instant)) {
-        // the named zone decides
-    } else if (hours != 0) {
-        instant = wall - static_cast<int64_t>(std::llround(Limited(hours, 1e6) * 3600.0));
-    }
-    return static_cast<double>(instant - kSeconds1970To2001) + fraction;
+    int64_t instant = stamp.wall;
+    XZoneState zone{};
+    if (stamp.label[0] != 0 && PlatformZoneAtWallTime(stamp.label, stamp.wall, &zone))
+        instant = zone.unixSeconds;
+    else if (stamp.hours != 0)
+        instant = stamp.wall - static_cast<int64_t>(std::llround(stamp.hours * 3600.0));
+    return static_cast<double>(instant - kSeconds1970To2001) + stamp.fraction;
 }
 
 long BTFReader::ValidateFileType(unsigned long, unsigned long) {

@@ -41,9 +41,9 @@ class BTFReader : public BTFWriter {
 
     // "2008 03 14  12 00 00", "2008-03-14T12:00:00", optionally followed by
     // a zone label, zone hours and a daylight flag. Seconds since 2001-01-01
-    // 00:00 GMT of that wall time in the named zone, else in the fixed offset
-    // of the hours, else in GMT. Two-digit years: below 50 are 20xx, 50 to 99
-    // are 19xx. `zoneLabel` holds at least 32 bytes.
+    // 00:00 GMT of that wall time in the named zone (PlatformZoneAtWallTime),
+    // else in the fixed offset of the hours, else in GMT. Two-digit years: below 50 are 20xx, 50 to
+    // 99 are 19xx. `zoneLabel` holds at least 32 bytes.
     static double StringToDate(const char* text, char* zoneLabel, double* zoneHours,
                                long* daylight);
 
@@ -66,4 +66,6 @@ class BTFReader : public BTFWriter {
     void AnnounceTable();
     void ClearColumnTypes();
     long HandleTableRow(char* row);
+
+    bool mbSawTimeZoneKeyword = false;  // a "%TimeZone:" line was read
 };

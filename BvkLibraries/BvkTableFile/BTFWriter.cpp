@@ -371,21 +371,22 @@ long BTFWriter::WriteTimeZone(double offsetSeconds, const char* label, long dayl
 }
 
 long BTFWriter::WriteTimeZone(unsigned long seconds1904) {
+    // The offset written is the one in force at the map's true instant, found
+    // from its wall time, so that stamp minus offset gives that instant back.
     if (mdBtfTimeZoneOffsetSeconds != 0 || HasBtfTimeZone()) {
-        // Here 0 is the instant 1904-01-01 00:00, not "now".
-        UpdateBtfTimeZone(nullptr, nullptr,
-                          static_cast<double>(seconds1904) - kBtfSeconds1904To2001);
+        SettleBtfTimeZone(static_cast<double>(seconds1904));
         return WriteTimeZone(mdBtfTimeZoneOffsetSeconds, mszBtfTimeZone, mnBtfTimeZoneDaylight,
                              mszBtfCityZone);
     }
-    int64_t instant = seconds1904 == 0
-                          ? PlatformNowUnix()
-                          : PlatformLocal1904ToUnix(static_cast<uint32_t>(seconds1904));
-    char label[64];
-    PlatformSystemZoneAbbreviation(instant, label, sizeof(label));
-    long daylight = 0;
-    long offset = PlatformSystemZoneOffset(instant, &daylight);
-    return WriteTimeZone(static_cast<double>(offset), label, daylight, mszBtfCityZone);
+    XZoneState zone{};
+    std::snprintf(zone.abbreviation, sizeof(zone.abbreviation), "GMT");
+    if (seconds1904 == 0)
+        PlatformZoneAtInstant(nullptr, PlatformNowUnix(), &zone);
+    else
+        PlatformZoneAtWallTime(nullptr, static_cast<int64_t>(seconds1904) - kSeconds1904To1970,
+                               &zone);
+    return WriteTimeZone(static_cast<double>(zone.offsetSeconds), zone.abbreviation,
+                         zone.isDaylight, mszBtfCityZone);
 }
 
 long BTFWriter::WriteUUID(const char* name, CFUUIDRef uuid) {

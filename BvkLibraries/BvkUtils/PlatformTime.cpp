@@ -5,6 +5,8 @@
 
 #include <date/date.h>
 
+#include "PlatformZone.h"
+
 int64_t PlatformNowUnix() {
     using namespace std::chrono;
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
@@ -32,10 +34,9 @@ uint32_t PlatformUnixToLocal1904(int64_t unixSeconds) {
 
 int64_t PlatformLocal1904ToUnix(uint32_t local1904) {
     int64_t wall = static_cast<int64_t>(local1904) - kSeconds1904To1970;
-    // The offset depends on the instant we are looking for; two passes settle
-    // it everywhere except inside the skipped or repeated hour of a change.
-    int64_t guess = wall - PlatformSystemZoneOffset(wall, nullptr);
-    return wall - PlatformSystemZoneOffset(guess, nullptr);
+    XZoneState state{};
+    if (PlatformZoneAtWallTime(nullptr, wall, &state)) return state.unixSeconds;
+    return wall;
 }
 
 void PlatformSecondsToDate(int64_t seconds1904, XCalendarDate* out) {

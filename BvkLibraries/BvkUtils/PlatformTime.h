@@ -34,8 +34,9 @@ long PlatformSystemZoneOffset(int64_t unixSeconds, long* isDaylight);
 // A real instant as local 1904 seconds, clamped to 0 ... 4,294,967,295.
 uint32_t PlatformUnixToLocal1904(int64_t unixSeconds);
 
-// Local 1904 seconds as a real instant, using the system zone's offset at
-// that local time.
+// Local 1904 seconds as a real instant on the system zone's clock (a
+// repeated hour is its first occurrence, a skipped one is read with the
+// offset before the gap).
 int64_t PlatformLocal1904ToUnix(uint32_t local1904);
 
 // Civil-date conversions of 1904 seconds (no zone).

@@ -23,7 +23,8 @@ TEST(BTFMeta, TimeStampClocks) {
     meta.SetBtfTimeZoneOffsetSeconds(-28800);
     meta.SetBtfAbsoluteTime(700000000.25);
     EXPECT_DOUBLE_EQ(meta.GetBtfAbsoluteTime(), 700000000.25);
-    EXPECT_DOUBLE_EQ(meta.GetBtfTimeStamp1904(), 700000000.25 + 28800 + i);
+    // Eight hours west of Greenwich the wall clock is eight hours behind.
+    EXPECT_DOUBLE_EQ(meta.GetBtfTimeStamp1904(), 700000000.25 - 28800 + i);
     // The 1904 clock does not depend on the offset.
     meta.SetBtfTimeStamp1904(3707985600.0);
     meta.SetBtfTimeZoneOffsetSeconds(3600);

@@ -1,5 +1,9 @@
 #include "BTFReader.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,9 +193,10 @@ TEST(BTFReader, DatesAndZones) {
         // 1975 to 2001: 26 years with 7 leap days.
         {"75 01 01 00 00 00", -9497 * 86400.0},
         {"2008 3 14 12 0 0 XYZ 5.5 1", noon - 19800},
-        // The named zone decides over the hours: daylight time had started
-        // on March 9th, so noon in Los Angeles is 19:00 GMT.
-        {"2008 03 14 12 00 00 PST -8 0", noon + 7 * 3600},
+        // A known label decides over the hours; an abbreviation is one
+        // offset whatever the season.
+        {"2008 03 14 12 00 00 PST -7 1", noon + 8 * 3600},
+        {"2008 03 14 12 00 00 America/Los_Angeles", noon + 7 * 3600},
         {"2008 03 14 12 00 00 GMT+8", noon - 8 * 3600},
     };
     for (const auto& [text, seconds] : cases)
@@ -231,35 +236,137 @@ TEST(BTFReader, TimeKeywords) {
     ReadText("%TimeStamp: 2008 03 14 12 00 00 PST -8 0\n", r);
     EXPECT_STREQ(r.GetBtfTimeZone(), "PST");
     EXPECT_EQ(r.GetBtfTimeZoneOffsetSeconds(), -28800);
-    EXPECT_EQ(r.GetBtfAbsoluteTime(), 2629 * 86400.0 + 43200 + 7 * 3600);
+    EXPECT_EQ(r.GetBtfAbsoluteTime(), 2629 * 86400.0 + 43200 + 8 * 3600);
 }
 
-TEST(BTFReader, TimeZoneOffsetAtTheFilesTimeAndUnknownZonesKeepTheirs) {
-    // The file's zone line, the offset and flag read, and the line written back.
-    const char* const pst = "\"PST\" -8.000 0 \"America/Los_Angeles\"";
-    struct {
-        const char* stamp;
-        const char* zone;
-        double offset;
-        long daylight;
-        const char* rewritten;
-    } const cases[] = {
-        {"2021 01 15", pst, -28800, 0, "\"PST\" -8.000 0 \"America/Los_Angeles\""},
-        {"2021 07 01", pst, -25200, 1, "\"PST\" -7.000 1 \"America/Los_Angeles\""},
-        {"2021 07 01", "\"XYZ\" +5.000 0", 18000, 0, "\"XYZ\" +5.000 0"},
-        {"2021 07 01", "XYZ -3.5 1", -12600, 1, "\"XYZ\" -3.500 1"},
-        {"2021 07 01", "\"No/Such_Zone\" -2.5 0 \"Not/A_City\"", -9000, 0,
-         "\"No/Such_Zone\" -2.500 0 \"Not/A_City\""},
+namespace {
+
+// Days from 1904-01-01 to 2008-01-01: 104 years, 26 of them leap years
+// (1904 ... 2004).
+constexpr int64_t k2008Day = 104 * 365 + 26;
+constexpr double k1904To2001 = 3061152000.0;
+
+struct ZoneCase {
+    const char* label;
+    const char* city;
+    double fileOffsetHours;  // what the metadata held before writing
+    int dayOfYear;           // 2008 is a leap year: March 9 is day 68 (0-based)
+    int hour;
+    int minute;
+    double hours;  // offset in force, worked out from the zone's rules
+    long daylight;
+    const char* writtenLabel;
+};
+
+std::string ZoneLine(const ZoneCase& c) {
+    char line[200];
+    std::snprintf(line, sizeof(line), "\"%s\" %+.03f %ld", c.writtenLabel, c.hours, c.daylight);
+    std::string text = line;
+    if (c.city[0]) text += std::string(" \"") + c.city + "\"";
+    return text;
+}
+
+// Sets TZ for one test and puts it back afterwards.
+class ScopedTZ {
+  public:
+    explicit ScopedTZ(const char* zone) {
+        const char* saved = std::getenv("TZ");
+        mbHad = saved != nullptr;
+        if (mbHad) msSaved = saved;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTZ() {
+        if (mbHad)
+            setenv("TZ", msSaved.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    bool mbHad;
+    std::string msSaved;
+};
+
+}  // namespace
+
+// The zone written for a map's wall time is the one in force at the map's
+// true instant, and reading the stamp and zone back gives that instant in
+// whatever order the lines come, or with the zone inside the stamp line.
+TEST(BTFReader, LocalTimeWrittenAndReadBackAcrossDaylightChanges) {
+    ScopedTZ tz("America/Los_Angeles");
+    std::vector<ZoneCase> cases;
+    // US rules of 2008: daylight time from March 9 02:00 (02:00-02:59 does not
+    // exist) to November 2 02:00 (01:00-01:59 happens twice).
+    for (int hour = 0; hour <= 12; ++hour) {
+        for (int day : {68, 306}) {
+            cases.push_back({"PST", "", 0, day, hour, 0, -8, 0, "PST"});
+            cases.push_back({"PDT", "", 0, day, hour, 0, -7, 1, "PDT"});
+            bool daylight = day == 68 ? hour >= 3 : hour < 2;
+            cases.push_back({"", "", 0, day, hour, 0, daylight ? -7.0 : -8.0, daylight ? 1 : 0,
+                             daylight ? "PDT" : "PST"});
+        }
+    }
+    const ZoneCase fixed[] = {
+        // July 1: a station on standard time all year says PST.
+        {"PST", "", 0, 182, 14, 0, -8, 0, "PST"},
+        {"PDT", "", 0, 182, 14, 0, -7, 1, "PDT"},
+        {"GMT+8", "", 0, 182, 14, 0, 8, 0, "GMT+8"},
+        {"UTC-10", "", 0, 182, 14, 0, -10, 0, "UTC-10"},
+        {"GMT", "", 0, 182, 14, 0, 0, 0, "GMT"},
+        {"UTC", "", 0, 182, 14, 0, 0, 0, "UTC"},
+        // Nobody knows this one: the offset the file had stays.
+        {"XYZ", "", 5.5, 182, 14, 0, 5.5, 0, "XYZ"},
+        {"No/Such_Zone", "Not/A_City", -2.5, 182, 14, 0, -2.5, 0, "No/Such_Zone"},
+        // London 2008: BST from March 30 01:00 GMT (01:00-01:59 skipped) to
+        // October 26 02:00 BST (01:00-01:59 twice).
+        {"Europe/London", "", 0, 89, 0, 30, 0, 0, "Europe/London"},
+        {"Europe/London", "", 0, 89, 1, 30, 0, 0, "Europe/London"},
+        {"Europe/London", "", 0, 89, 2, 30, 1, 1, "Europe/London"},
+        {"Europe/London", "", 0, 299, 0, 30, 1, 1, "Europe/London"},
+        {"Europe/London", "", 0, 299, 1, 30, 1, 1, "Europe/London"},
+        {"Europe/London", "", 0, 299, 2, 30, 0, 0, "Europe/London"},
+        // Sydney 2008: AEDT until April 6 03:00 (02:00-02:59 twice), again
+        // from October 5 02:00 AEST (02:00-02:59 skipped).
+        {"Australia/Sydney", "", 0, 96, 1, 30, 11, 1, "Australia/Sydney"},
+        {"Australia/Sydney", "", 0, 96, 2, 30, 11, 1, "Australia/Sydney"},
+        {"Australia/Sydney", "", 0, 96, 3, 30, 10, 0, "Australia/Sydney"},
+        {"Australia/Sydney", "", 0, 278, 1, 30, 10, 0, "Australia/Sydney"},
+        {"Australia/Sydney", "", 0, 278, 2, 30, 10, 0, "Australia/Sydney"},
+        {"Australia/Sydney", "", 0, 278, 3, 30, 11, 1, "Australia/Sydney"},
+        // A city zone outranks the label.
+        {"AEST", "Australia/Sydney", 0, 14, 12, 0, 11, 1, "AEST"},
     };
+    cases.insert(cases.end(), std::begin(fixed), std::end(fixed));
+
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.zone);
-        RecordingReader r;
-        ReadText(std::string("%TimeStamp: ") + c.stamp + " 12 00 00\n%TimeZone: " + c.zone + "\n",
-                 r);
-        EXPECT_EQ(r.GetBtfTimeZoneOffsetSeconds(), c.offset);
-        EXPECT_EQ(r.GetBtfTimeZoneDaylightSavings(), c.daylight);
-        r.WriteTimeZone(static_cast<unsigned long>(r.GetBtfTimeStamp1904()));
-        EXPECT_EQ(r.written, std::string("%TimeZone: ") + c.rewritten + "\n");
+        const double wall = ((k2008Day + c.dayOfYear) * 24.0 + c.hour) * 3600.0 + c.minute * 60.0;
+        SCOPED_TRACE(std::string(c.label) + "|" + c.city + " day " + std::to_string(c.dayOfYear) +
+                     " " + std::to_string(c.hour) + ":" + std::to_string(c.minute));
+        RecordingReader w;
+        w.SetBtfTimeZoneLabel(c.label, c.city);
+        w.SetBtfTimeZoneOffsetSeconds(c.fileOffsetHours * 3600.0);
+        w.WriteTimeStamp(static_cast<unsigned long>(wall));
+        w.WriteTimeZone(static_cast<unsigned long>(wall));
+        const std::string stampLine = w.written.substr(0, w.written.find('\n') + 1);
+        const std::string zoneLine = w.written.substr(stampLine.size());
+        EXPECT_EQ(zoneLine, "%TimeZone: " + ZoneLine(c) + "\n");
+
+        std::vector<std::string> texts = {stampLine + zoneLine, zoneLine + stampLine};
+        if (c.city[0] == 0) {
+            char inStamp[64];
+            std::snprintf(inStamp, sizeof(inStamp), " %s %.3f %ld\n", c.writtenLabel, c.hours,
+                          c.daylight);
+            texts.push_back(stampLine.substr(0, stampLine.size() - 1) + inStamp);
+        }
+        for (const auto& text : texts) {
+            RecordingReader r;
+            ReadText(text, r);
+            EXPECT_EQ(r.GetBtfTimeStamp1904(), wall) << text;
+            EXPECT_EQ(r.GetBtfAbsoluteTime(), wall - k1904To2001 - c.hours * 3600.0) << text;
+            EXPECT_EQ(r.GetBtfTimeZoneDaylightSavings(), c.daylight) << text;
+        }
     }
 }
 

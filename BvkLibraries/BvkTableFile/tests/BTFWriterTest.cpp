@@ -177,38 +177,6 @@ TEST(BTFWriter, TimeStampForms) {
     }
 }
 
-TEST(BTFWriter, TimeZoneAcrossDaylightChanges) {
-    // The metadata's zone when it has one, else the system's (TZ). A zone
-    // with a city is read back and rewritten in the reader tests.
-    struct {
-        const char *label, *tz;
-        unsigned long when;
-        const char* expected;
-    } const cases[] = {
-        {"CET", "UTC", kJan1904, "\"CET\" +1.000 0"},
-        {"CET", "UTC", kJul1904, "\"CET\" +2.000 1"},
-        {"", "Europe/Berlin", kJan1904, "\"CET\" +1.000 0"},
-        {"", "Europe/Berlin", kJul1904, "\"CEST\" +2.000 1"},
-        {"", "America/New_York", kJan1904, "\"EST\" -5.000 0"},
-        {"", "America/New_York", kJul1904, "\"EDT\" -4.000 1"},
-    };
-    const char* saved = std::getenv("TZ");
-    const std::string savedTz = saved != nullptr ? saved : "";
-    for (const auto& c : cases) {
-        setenv("TZ", c.tz, 1);
-        tzset();
-        CapturingWriter w;
-        w.SetBtfTimeZoneLabel(c.label, nullptr);
-        EXPECT_EQ(w.WriteTimeZone(c.when), kNoErr);
-        EXPECT_EQ(w.out, std::string("%TimeZone: ") + c.expected + "\n");
-    }
-    if (saved != nullptr)
-        setenv("TZ", savedTz.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
-}
-
 TEST(BTFWriter, IdentifierIsMadeOnceAndKept) {
     CapturingWriter w;
     EXPECT_EQ(w.WriteUUID(nullptr, nullptr), kNoErr);
