@@ -97,14 +97,16 @@ TEST(CLLUVFileClassicImport, TimeLineGivesTimeAndZoneLabel) {
         const char* number;
         uint32_t time;
         const char* label;
+        long offset;  // a label is its own offset, whatever the season
     } cases[] = {
-        {" 14:30:00 Sunday, April 6, 2008 PDT", " 3290337000", 3290337000u, "PDT"},
-        {" 14:30:00 Sunday, April 6, 2008 GMT+10", " 1", 1u, "GMT+10"},
-        {" 14:30 UTC-9", " 2", 2u, "UTC-9"},
-        {" 14:30:00 1234", " 3", 3u, ""},
-        {" 14:30:00 PST", " -1000000000", 3294967296u, "PST"},
-        {" 14:30:00 1+5", " 4", 4u, ""},  // an offset must follow letters
-        {" 14:30:00 PST", "", 0u, ""},    // 48 characters: no time, no label
+        {" 14:30:00 Sunday, April 6, 2008 PDT", " 3290337000", 3290337000u, "PDT", -25200},
+        {" 14:30:00 Sunday, April 6, 2008 GMT+10", " 1", 1u, "GMT+10", 36000},
+        {" 14:30 UTC-9", " 2", 2u, "UTC-9", -32400},
+        {" 14:30:00 1234", " 3", 3u, "", 0},
+        // 2008-05-30, in the daylight season.
+        {" 14:30:00 PST", " -1000000000", 3294967296u, "PST", -28800},
+        {" 14:30:00 1+5", " 4", 4u, "", 0},  // an offset must follow letters
+        {" 14:30:00 PST", "", 0u, "", 0},    // 48 characters: no time, no label
     };
     for (const XCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -114,6 +116,7 @@ TEST(CLLUVFileClassicImport, TimeLineGivesTimeAndZoneLabel) {
         ASSERT_EQ(ImportText(store, line + c.number + "\n" + kMinimalRest), 0);
         EXPECT_EQ(store.mnOriginTime, c.time);
         EXPECT_STREQ(store.msTimeZone, c.label);
+        EXPECT_EQ(store.mnTimeZoneSeconds, c.offset);
     }
 }
 

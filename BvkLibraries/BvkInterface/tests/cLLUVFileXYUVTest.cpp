@@ -268,6 +268,11 @@ TEST(CLLUVFileXYUV, HeaderLinesAreReadByTheirRules) {
         EXPECT_EQ(map.mnOriginTime, c.time) << c.name;
         EXPECT_EQ(map.mnPatternType, c.patternType) << c.name;
         EXPECT_STREQ(map.msTimeZone, c.zone) << c.name;
+        // Labelled like the classic import: "PDT" in February is still -7 h.
+        if (std::string(c.zone) == "PDT") {
+            EXPECT_EQ(map.GetBtfTimeZoneOffsetSeconds(), -25200) << c.name;
+            EXPECT_EQ(map.GetBtfTimeZoneDaylightSavings(), 1) << c.name;
+        }
         EXPECT_NEAR(map.mdOriginLatitude, 36.5, 1e-9);
     }
 
