@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "AppArguments.h"
+#include "AppInfoRequest.h"
 #include "BvkErrors.h"
 #include "FenwrightGlobals.h"
+#include "FenwrightHelp.h"
 #include "FenwrightStatistics.h"
 #include "FenwrightVectors.h"
 #include "cReportRadial.h"
@@ -205,6 +207,7 @@ long WriteWeekReport(XFenwrightRun* run) {
 }  // namespace
 
 long FenwrightMain(int argc, char** argv) {
+    if (AnswerInfoRequest(argc, argv, "Fenwright", PrintFenwrightHelp)) return 0;
     XFenwrightRun run;
     ReadDiagnosticLevel(argc, argv);
     ReadArguments(argc, argv, &run);

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "AppArguments.h"
+#include "AppInfoRequest.h"
 #include "QuillmoorGlobals.h"
+#include "QuillmoorHelp.h"
 #include "QuillmoorRun.h"
 #include "cStrConv.h"
 #include "cVersion.h"
@@ -67,6 +69,7 @@ unsigned long ReadOwnerCode(int argc, char** argv) {
 }  // namespace
 
 long QuillmoorMain(int argc, char** argv) {
+    if (AnswerInfoRequest(argc, argv, "Quillmoor", PrintQuillmoorHelp)) return 0;
     ResetFolders();
     ReadDiagnosticLevel(argc, argv);
     PrintRunningLine();

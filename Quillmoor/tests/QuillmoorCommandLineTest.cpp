@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "QuillmoorProcess.h"
+#include "SandboxRun.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ const char* kMissingFolderFailure = "Failure -43: Couldn't find Processing Folde
 TEST(QuillmoorCommandLine, NoArgumentsPrintsRunningLineUsageAndLevel) {
     // With no arguments the run goes on to the station's default folders;
     // remove what it creates there when the machine had none.
+    CStationRootLock lock;
     const std::filesystem::path stationRoot = "/Brenvik";
     const bool hadStation = std::filesystem::exists(stationRoot);
     XProgramResult r = RunQuillmoorProgram({});
