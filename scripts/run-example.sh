@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds when needed, runs Quillmoor on the bundled example station into a
+# Builds Quillmoor when needed, runs it on the bundled example station into a
 # fresh output folder, and lists what it wrote.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-[ -x build/Quillmoor/Quillmoor ] || scripts/setup.sh build >/dev/null
-cmake --build build >/dev/null
+# Only the program this runs is built; scripts/test.sh builds everything.
+scripts/setup.sh --target Quillmoor build >/dev/null
 
 station=$PWD/examples/station
 out=$(mktemp -d "${TMPDIR:-/tmp}/quillmoor-example.XXXXXX")

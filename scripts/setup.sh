@@ -1,12 +1,31 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (Debian packages, only when
-# missing), then configures and builds one build folder.
-#   scripts/setup.sh [build-folder] [extra cmake arguments...]
+# missing), then configures one build folder and builds it: everything, or
+# only the targets named.
+#   scripts/setup.sh [--target TARGET]... [build-folder] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+targets=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --target)
+      [ $# -ge 2 ] || { echo "setup.sh: --target needs a target name" >&2; exit 2; }
+      targets+=(--target "$2")
+      shift 2
+      ;;
+    --target=*)
+      targets+=(--target "${1#--target=}")
+      shift
+      ;;
+    *) break ;;
+  esac
+done
+
+# dpkg-dev and man-db serve the tests of the package and of the man pages.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck)
+          libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck
+          dpkg-dev man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -22,4 +41,4 @@ fi
 build=${1:-build}
 shift || true
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBVK_WERROR=ON "$@"
-cmake --build "$build"
+cmake --build "$build" "${targets[@]}"
