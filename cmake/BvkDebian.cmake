@@ -29,6 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # read as files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata)
+# quillmoor-archive runs its conversions through GNU parallel; the programs
+# themselves do not need it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS parallel)
 # Building against the static libraries needs the development files of what
 # they link.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "uuid-dev, libhowardhinnant-date-dev, pkg-config")
