@@ -22,10 +22,11 @@ std::string Join(const std::string& folder, const std::string& name) {
 }
 
 // Makes an empty placeholder with a unique hidden name beside the
-// destination; a digit is appended until the name is free.
+// destination; a number is appended until the name is free.
 long MakePlaceholder(const std::string& folder, const std::string& name, bool asFolder,
                      std::string* path) {
-    std::string stem = Join(folder, "." + name.substr(0, 200) + ".copy");
+    PlatformRemoveStaleTemps(folder.c_str(), kPlatformStaleTempSeconds);
+    std::string stem = Join(folder, PlatformTempStem(name.c_str()) + "copy");
     for (int n = 1; n < 10000; ++n) {
         *path = stem + std::to_string(n);
         long err =
@@ -125,8 +126,31 @@ long FSCopyObject(const char* source, const char* destFolder, const char* destNa
         if (!bReplace) return kErrNameInUse;
     }
 
+    std::string folderPath = destFolder, finalName = destName;
+    const std::string named = target;
+    if (exists && !from.isFolder) {
+        std::string resolved;
+        long kind = kOutputNew;
+        if (long err = PlatformOutputTarget(target.c_str(), &resolved, &kind)) return err;
+        if (kind == kOutputSpecial) {
+            // A pipe or device takes the bytes as they come; there is
+            // nothing to put in place.
+            long err = PlatformCopyFileContent(source, resolved.c_str());
+            if (err == kNoErr && copyPath) *copyPath = named;
+            return err;
+        }
+        if (kind != kOutputFolder && resolved != target) {
+            // The link stays a link; the file it leads to gets the copy.
+            size_t slash = resolved.find_last_of('/');
+            folderPath = slash == 0 ? "/" : resolved.substr(0, slash);
+            finalName = resolved.substr(slash + 1);
+            target = resolved;
+            exists = PlatformStat(target.c_str(), 0, &existing) == kNoErr;
+        }
+    }
+
     std::string temp;
-    if (long err = MakePlaceholder(destFolder, destName, from.isFolder, &temp)) return err;
+    if (long err = MakePlaceholder(folderPath, finalName, from.isFolder, &temp)) return err;
     long err = CopyTree(source, temp, 0);
     if (err == kNoErr) {
         if (!exists) {
@@ -139,6 +163,6 @@ long FSCopyObject(const char* source, const char* destFolder, const char* destNa
         }
     }
     FSDeleteObjectTree(temp.c_str());
-    if (err == kNoErr && copyPath) *copyPath = target;
+    if (err == kNoErr && copyPath) *copyPath = named;
     return err;
 }

@@ -90,10 +90,35 @@ enum {
 };
 long PlatformOpenStream(const char* path, long access, long truncate, int16_t* ref);
 // Creates and opens (read/write) a new file with a unique hidden name made
-// from `name` in `folder`; its full path goes to `tempPath`. Its permissions
-// are those of a newly created file.
+// from `name` in `folder` (PlatformTempStem); its full path goes to
+// `tempPath`. It gets the permissions of the regular file `name` it will
+// replace, else those of a newly created file. Stale temporaries in the
+// folder are removed first.
 long PlatformCreateTempStream(const char* folder, const char* name, std::string* tempPath,
                               int16_t* ref);
+
+// What an output's final name leads to, symbolic links followed: `target` is
+// the path of the object the output will replace (the name itself when it is
+// not a link), `kind` one of the values below.
+enum {
+    kOutputNew = 0,      // nothing there yet (a link may point to the missing name)
+    kOutputRegular = 1,  // a regular file, replaced by renaming a finished copy over it
+    kOutputFolder = 2,
+    kOutputSpecial = 3,  // a pipe, device or socket: written through, never replaced
+};
+long PlatformOutputTarget(const char* path, std::string* target, long* kind);
+// Opens an existing pipe or device for writing. A pipe without a reader fails
+// at once (kErrPlatformBase - ENXIO) instead of waiting for one.
+long PlatformOpenWriteThrough(const char* path, int16_t* ref);
+
+// Hidden temporary files: the name a temporary for `name` starts with, and
+// whether a name is one. Removes those in `folder` that have not changed for
+// `ageSeconds` (what a killed run left); gives the number removed.
+constexpr int64_t kPlatformStaleTempSeconds = 3600;
+std::string PlatformTempStem(const char* name);
+bool PlatformIsTempName(const char* name);
+long PlatformRemoveStaleTemps(const char* folder, int64_t ageSeconds);
+
 long PlatformCloseStream(int16_t ref);
 // Pushes what was written through the stream to the volume.
 long PlatformSyncStream(int16_t ref);

@@ -11,13 +11,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <climits>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
 
 #include "BvkErrors.h"
+#include "PlatformFault.h"
 
 static_assert(EXDEV == 18, "kErrPlatformOtherVolume assumes Linux's EXDEV");
 
@@ -26,6 +29,9 @@ namespace {
 constexpr const char* kTypeAttribute = "user.bvk.type";
 constexpr const char* kCreatorAttribute = "user.bvk.creator";
 constexpr size_t kCopyBufferSize = 262144;
+// Marks the hidden name of a file that is being written and will take its
+// final name when complete: ".NAME" + this + a unique part.
+constexpr const char* kTempTag = ".bvkpart-";
 
 // What the layer keeps for one open stream. The state belongs to the stream,
 // not to whoever holds the reference, so an object that borrows a reference
@@ -122,6 +128,10 @@ long WriteAllAt(int fd, const char* data, uint64_t count, int64_t offset, uint64
     uint64_t total = 0;
     long err = kNoErr;
     while (total < count) {
+        if (PlatformFaultHere(kFaultWrite)) {
+            err = LastError();
+            break;
+        }
         ssize_t n = pwrite(fd, data + total, count - total,
                            static_cast<off_t>(offset + static_cast<int64_t>(total)));
         if (n < 0 && errno == EINTR) continue;
@@ -406,6 +416,7 @@ long PlatformDeleteObject(const char* path) {
 long PlatformRename(const char* from, const char* to, long noReplace) {
     if (from == nullptr || to == nullptr) return kErrBadArgument;
     SettleStreams(false);
+    if (PlatformFaultHere(kFaultRename)) return LastError();
     if (noReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return kNoErr;
         if (errno != EINVAL && errno != ENOSYS && !IsUnsupported(errno)) return LastError();
@@ -418,6 +429,7 @@ long PlatformRename(const char* from, const char* to, long noReplace) {
 long PlatformExchange(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return kErrBadArgument;
     SettleStreams(false);
+    if (PlatformFaultHere(kFaultExchange)) return LastError();
     if (renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0) return kNoErr;
     if (errno != EINVAL && errno != ENOSYS && !IsUnsupported(errno)) return LastError();
 
@@ -507,24 +519,39 @@ long PlatformCopyFileContent(const char* from, const char* to) {
         close(in);
         return err;
     }
-    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (out < 0) {
+    // A pipe without a reader fails at once instead of holding the copy.
+    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
+    struct stat outInfo {};
+    int outFlags = out < 0 ? -1 : fcntl(out, F_GETFL);
+    if (out < 0 || outFlags < 0 || fcntl(out, F_SETFL, outFlags & ~O_NONBLOCK) != 0 ||
+        fstat(out, &outInfo) != 0) {
         long err = LastError();
+        if (out >= 0) close(out);
         close(in);
         return err;
     }
+    // A pipe or device is only written to: its own mode and the volume's
+    // sync are none of the copy's business.
+    const bool regular = S_ISREG(outInfo.st_mode);
 
     long err = kNoErr;
     bool serverSide = true;
     while (serverSide) {
+        if (PlatformFaultHere(kFaultWrite)) {
+            err = LastError();
+            break;
+        }
         ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         if (n > 0) continue;
         if (n == 0) break;
         if (errno == EINTR) continue;
         if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || IsUnsupported(errno)) {
             serverSide = false;
-            // Start over through a buffer from wherever the failed attempt left us.
-            if (lseek(in, 0, SEEK_SET) < 0 || lseek(out, 0, SEEK_SET) < 0 || ftruncate(out, 0) != 0)
+            // Start over through a buffer from wherever the failed attempt
+            // left us; nothing was copied into a pipe or device, which
+            // cannot go back.
+            if (lseek(in, 0, SEEK_SET) < 0 ||
+                (regular && (lseek(out, 0, SEEK_SET) < 0 || ftruncate(out, 0) != 0)))
                 err = LastError();
             break;
         }
@@ -543,6 +570,7 @@ long PlatformCopyFileContent(const char* from, const char* to) {
             if (n == 0) break;
             ssize_t written = 0;
             while (written < n) {
+                if (PlatformFaultHere(kFaultWrite)) break;
                 ssize_t w = write(out, buffer.data() + written, static_cast<size_t>(n - written));
                 if (w < 0 && errno == EINTR) continue;
                 if (w < 0) break;
@@ -554,7 +582,12 @@ long PlatformCopyFileContent(const char* from, const char* to) {
             }
         }
     }
-    if (err == kNoErr && fchmod(out, st.st_mode & 07777) != 0) err = LastError();
+    if (regular && err == kNoErr && fchmod(out, st.st_mode & 07777) != 0) err = LastError();
+    // A copy is put in place by a rename: its bytes must be on the volume
+    // before it takes the final name.
+    if (regular && err == kNoErr && (PlatformFaultHere(kFaultSync) || fsync(out) != 0) &&
+        errno != EINVAL && errno != EROFS)
+        err = LastError();
     if (close(out) != 0 && err == kNoErr) err = LastError();
     close(in);
     return err;
@@ -591,12 +624,12 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
     if (folder == nullptr || name == nullptr || tempPath == nullptr || ref == nullptr)
         return kErrBadArgument;
     *ref = 0;
+    // Leftovers of runs that were killed while writing here go first.
+    PlatformRemoveStaleTemps(folder, kPlatformStaleTempSeconds);
     std::string pattern = folder;
     if (pattern.empty() || pattern.back() != '/') pattern += '/';
-    // Keep the hidden name short enough for every file system.
-    pattern += '.';
-    pattern += std::string(name).substr(0, 200);
-    pattern += ".XXXXXX";
+    pattern += PlatformTempStem(name);
+    pattern += "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = mkostemp(buffer.data(), O_CLOEXEC);
@@ -624,6 +657,95 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
     return err;
 }
 
+std::string PlatformTempStem(const char* name) {
+    // Kept short enough for every file system.
+    return "." + std::string(name != nullptr ? name : "").substr(0, 200) + kTempTag;
+}
+
+bool PlatformIsTempName(const char* name) {
+    if (name == nullptr || name[0] != '.') return false;
+    const char* tag = strstr(name + 1, kTempTag);
+    if (tag == nullptr) return false;
+    // The tag may also occur inside the name the temporary stands for.
+    for (const char* next; (next = strstr(tag + 1, kTempTag)) != nullptr;) tag = next;
+    const char* unique = tag + strlen(kTempTag);
+    if (*unique == 0) return false;
+    for (const char* p = unique; *p; ++p)
+        if (!isalnum(static_cast<unsigned char>(*p))) return false;
+    return true;
+}
+
+long PlatformRemoveStaleTemps(const char* folder, int64_t ageSeconds) {
+    if (folder == nullptr) return 0;
+    std::vector<std::string> names;
+    if (PlatformListFolder(folder, &names) != kNoErr) return 0;
+    // The status change time moves with every write, every change of codes
+    // or dates and every rename, and cannot be set back: a temporary that
+    // has not changed for that long belongs to no running writer.
+    const int64_t before = static_cast<int64_t>(time(nullptr)) - ageSeconds;
+    std::string base = folder;
+    if (base.empty() || base.back() != '/') base += '/';
+    long removed = 0;
+    for (const std::string& name : names) {
+        if (!PlatformIsTempName(name.c_str())) continue;
+        const std::string path = base + name;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (static_cast<int64_t>(st.st_ctim.tv_sec) >= before) continue;
+        if (unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
+long PlatformOutputTarget(const char* path, std::string* target, long* kind) {
+    if (path == nullptr || target == nullptr || kind == nullptr) return kErrBadArgument;
+    std::string at = path;
+    // As many links as the system itself follows.
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st {};
+        if (lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) return LastError();
+            *target = at;
+            *kind = kOutputNew;
+            return kNoErr;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            *target = at;
+            *kind = S_ISREG(st.st_mode)   ? kOutputRegular
+                    : S_ISDIR(st.st_mode) ? kOutputFolder
+                                          : kOutputSpecial;
+            return kNoErr;
+        }
+        std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = readlink(at.c_str(), link.data(), link.size());
+        if (n < 0) return LastError();
+        if (static_cast<size_t>(n) >= link.size()) return PlatformErrorFromErrno(ENAMETOOLONG);
+        std::string to(link.data(), static_cast<size_t>(n));
+        if (to.empty()) return kErrNotFound;
+        // A relative link is relative to the folder that holds it.
+        if (to[0] != '/') to = at.substr(0, at.find_last_of('/') + 1) + to;
+        at = to;
+    }
+    return PlatformErrorFromErrno(ELOOP);
+}
+
+long PlatformOpenWriteThrough(const char* path, int16_t* ref) {
+    if (path == nullptr || ref == nullptr) return kErrBadArgument;
+    *ref = 0;
+    SettleStreams(false);
+    // A pipe nobody reads would hold the open for ever: without a reader the
+    // open fails (ENXIO) instead. Once open, writes wait as they should.
+    int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return LastError();
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        long err = LastError();
+        close(fd);
+        return err;
+    }
+    return AdoptDescriptor(fd, ref);
+}
+
 long PlatformCloseStream(int16_t ref) {
     if (long err = CheckRef(ref)) return err;
     long err = kNoErr;
@@ -641,6 +763,7 @@ long PlatformSyncStream(int16_t ref) {
     if (XStream* stream = FindStream(ref)) {
         if (long err = FlushStream(ref, *stream)) return err;
     }
+    if (PlatformFaultHere(kFaultSync)) return LastError();
     return fsync(ref) == 0 || errno == EINVAL || errno == EROFS ? kNoErr : LastError();
 }
 
@@ -712,6 +835,10 @@ long PlatformWriteStream(int16_t ref, const void* data, uint64_t count, uint64_t
     uint64_t total = 0;
     long err = kNoErr;
     while (total < count) {
+        if (PlatformFaultHere(kFaultWrite)) {
+            err = LastError();
+            break;
+        }
         ssize_t n = write(ref, static_cast<const char*>(data) + total, count - total);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {

@@ -109,10 +109,29 @@ long CFile::OpenCreateFile(CFileSpec* spec, unsigned long creator, unsigned long
     if (err != kNoErr && err != kErrNotFound) return err;
     if (mbExists && IsFolder()) return kErrNameInUse;
 
-    // The new content grows beside the old file and replaces it at close.
-    std::string temp;
+    // A link stays a link: what it leads to is the file that gets replaced.
+    std::string target;
+    long kind = kOutputNew;
+    if ((err = PlatformOutputTarget(mPath.c_str(), &target, &kind))) return err;
+    if (kind == kOutputFolder) return kErrNameInUse;
     int16_t ref = 0;
-    if ((err = PlatformCreateTempStream(ParentPath().c_str(), LastItem().c_str(), &temp, &ref)))
+    if (kind == kOutputSpecial) {
+        // A pipe or device cannot be replaced, only written to; its codes
+        // are left alone.
+        if ((err = PlatformOpenWriteThrough(target.c_str(), &ref))) return err;
+        ForgetStream();
+        mnRefNum = ref;
+        msOpenPath = mPath;
+        mnOpenFlags = kFileWrite;
+        return kNoErr;
+    }
+
+    // The new content grows beside the old file and replaces it at close.
+    const size_t slash = target.find_last_of('/');
+    const std::string targetFolder = slash == 0 ? "/" : target.substr(0, slash);
+    std::string temp;
+    if ((err = PlatformCreateTempStream(targetFolder.c_str(), target.c_str() + slash + 1, &temp,
+                                        &ref)))
         return err;
     uint32_t brokenType = kBrokenFileType, brokenCreator = kBrokenFileCreator;
     err = PlatformSetTypeCreator(temp.c_str(), &brokenType, &brokenCreator);
@@ -123,7 +142,7 @@ long CFile::OpenCreateFile(CFileSpec* spec, unsigned long creator, unsigned long
     }
     ForgetStream();
     mnRefNum = ref;
-    msOpenPath = mPath;
+    msOpenPath = target;
     msTempPath = temp;
     mnOpenFlags = kFileRead | kFileWrite | kFileCreateMissing | kFileTruncate;
     mbSetTypeOnClose = 1;

@@ -7,7 +7,10 @@
 // Output files are made with OpenCreateFile, which protects the file they
 // replace: the new content goes to a hidden temporary beside it and takes the
 // final name only when CloseFile finds every write succeeded. A failed write
-// or AbandonFile leaves the old file as it was.
+// or AbandonFile leaves the old file as it was. A final name that is a
+// symbolic link stays one: the file it leads to is the one replaced. A pipe
+// or device is written straight through, and its write failures are the
+// close's result.
 
 #include <cstdint>
 #include <string>
@@ -81,8 +84,9 @@ class CFile : public CFileTool {
     void SyncPosition();
     void ForgetStream();
 
-    // The path the stream was opened for: the close finishes that file even
-    // when the file spec has been pointed elsewhere meanwhile.
+    // The path the stream was opened for (for an output, the file its final
+    // name leads to): the close finishes that file even when the file spec
+    // has been pointed elsewhere meanwhile.
     std::string msOpenPath;
     // The hidden file being written by OpenCreateFile; empty otherwise.
     std::string msTempPath;

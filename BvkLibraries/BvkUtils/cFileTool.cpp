@@ -284,7 +284,19 @@ long CFileTool::MoveFileToTrash(unsigned long options) {
 long CFileTool::ExchangeFiles(CFileSpec* other) {
     if (other == nullptr) return kErrBadArgument;
     if (mPath.empty() || other->mPath.empty()) return kErrNotFound;
-    long err = PlatformExchange(mPath.c_str(), other->mPath.c_str());
+    // The contents trade places, not the names: a name that is a link to a
+    // file stays a link and the file it leads to takes part.
+    std::string mine = mPath, theirs = other->mPath;
+    long kind = kOutputNew;
+    if (PlatformOutputTarget(mPath.c_str(), &mine, &kind) != kNoErr || kind != kOutputRegular)
+        mine = mPath;
+    if (PlatformOutputTarget(other->mPath.c_str(), &theirs, &kind) != kNoErr ||
+        kind != kOutputRegular)
+        theirs = other->mPath;
+    long err = PlatformExchange(mine.c_str(), theirs.c_str());
+    // Files on two volumes cannot trade places; the names still can.
+    if (err == kErrPlatformOtherVolume && (mine != mPath || theirs != other->mPath))
+        err = PlatformExchange(mPath.c_str(), other->mPath.c_str());
     // Both specs still name their paths; only what lies there has changed.
     RealizePathToObject(1, 0, 0);
     other->RealizePathToObject(1, 0, 0);
