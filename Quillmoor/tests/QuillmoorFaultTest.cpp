@@ -1,0 +1,121 @@
+// The example station's conversion with each of its writes, fsyncs, renames
+// and exchanges failing in turn: the run says it failed, and every output is
+// either missing, the file it was to replace, or whole.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "FaultRun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The bytes of every file in a folder tree, by path below it.
+std::map<std::string, std::string> Contents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(folder)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files[fs::relative(entry.path(), folder)] = ReadAll(entry.path());
+    return files;
+}
+
+// Two runs differ only in the file's UUID and the time it was processed.
+std::string WithoutRunStamps(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line, kept;
+    while (std::getline(lines, line))
+        if (line.rfind("%UUID:", 0) != 0 && line.rfind("%ProcessedTimeStamp:", 0) != 0)
+            kept += line + "\n";
+    return kept;
+}
+
+}  // namespace
+
+TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
+    char pattern[] = "/tmp/quillmoor-fault-XXXXXX";
+    const fs::path root = mkdtemp(pattern);
+    const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
+    for (const char* part : {"Processing", "Configs", "Diagnostics"})
+        fs::copy(example / part, root / part, fs::copy_options::recursive);
+    // The example's command line: classic and LLUV outputs.
+    auto args = [&](const char* out) {
+        return std::vector<std::string>{"10",
+                                        "i",
+                                        "",
+                                        (root / out).string() + "/",
+                                        (root / "Processing").string() + "/",
+                                        "2",
+                                        "0",
+                                        (root / "Configs").string() + "/",
+                                        "-1",
+                                        (root / "Diagnostics").string() + "/"};
+    };
+    const std::string tz = "TZ=America/Los_Angeles";
+    ASSERT_EQ(
+        RunProgram(QUILLMOOR_EXE, args("Reference"), "cd " + root.string() + " && " + tz + " ")
+            .status,
+        0);
+    const auto reference = Contents(root / "Reference");
+    ASSERT_EQ(reference.size(), 2u);
+    const auto inputs = [&] {
+        std::map<std::string, std::string> all;
+        for (const char* part : {"Processing", "Configs", "Diagnostics"})
+            for (auto& [name, bytes] : Contents(root / part))
+                all[std::string(part) + "/" + name] = bytes;
+        return all;
+    };
+    const auto inputsBefore = inputs();
+
+    long n = 1;
+    for (bool hit = true; hit && n < 200; ++n) {
+        hit = false;
+        // Into an empty folder (ENOSPC), and over outputs of an earlier run (EIO).
+        for (const bool replacing : {false, true}) {
+            SCOPED_TRACE("operation " + std::to_string(n) + (replacing ? " replacing" : " new"));
+            fs::remove_all(root / "Out");
+            fs::create_directory(root / "Out");
+            if (replacing)
+                for (const auto& [name, bytes] : reference)
+                    std::ofstream(root / "Out" / name) << "old\n";
+            XFaultRunResult r =
+                RunWithFault(QUILLMOOR_EXE, args("Out"), root, tz, n, replacing ? "EIO" : "ENOSPC");
+            const auto outputs = Contents(root / "Out");
+            EXPECT_EQ(inputs(), inputsBefore);
+            if (!r.faultHit) {
+                EXPECT_EQ(r.run.status, 0);
+                EXPECT_EQ(outputs.size(), reference.size());
+            } else {
+                hit = true;
+                EXPECT_NE(r.run.out.find("Failure "), std::string::npos) << r.run.out;
+                if (kFailedOutputSetsExitStatus) {
+                    EXPECT_NE(r.run.status, 0) << r.run.out;
+                }
+            }
+            // No temporary stays, and no final name holds part of a file.
+            for (const auto& [name, bytes] : outputs) {
+                SCOPED_TRACE(name);
+                ASSERT_EQ(reference.count(name), 1u);
+                if (replacing && bytes == "old\n") continue;
+                EXPECT_EQ(WithoutRunStamps(bytes), WithoutRunStamps(reference.at(name)));
+            }
+        }
+    }
+    EXPECT_GT(n, 5) << "a conversion makes more than a few writes";
+    EXPECT_LT(n, 200) << "the faults never ran out";
+    fs::remove_all(root);
+}
