@@ -1,9 +1,7 @@
 #include "cFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -651,32 +649,4 @@ TEST(CFile, StreamsAndBorrowersOfOneFileSeeEachOthersBytes) {
     EXPECT_EQ(writer.CloseFile(), kNoErr);
     EXPECT_EQ(reader.CloseFile(), kNoErr);
     EXPECT_EQ(ReadBytes(path), "one\nTWO\nsix\nten");
-}
-
-TEST(CFile, AWriteTheVolumeRefusesLaterStillSpoilsTheClose) {
-    // The file-size limit makes the system refuse bytes past 100,000, after
-    // the writes below have long been taken into the write-behind buffer.
-    TempFolder folder;
-    const std::string path = folder / "out.txt";
-    WriteBytes(path, "previous\n");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    CFile file;
-    ASSERT_EQ(file.OpenCreateFile(&spec, 0, FourCC("TEXT")), kNoErr);
-
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string line(99, 'v');
-    for (int i = 0; i < 2000; ++i) file.WriteTextFormat("%s\n", line.c_str());
-    long closed = file.CloseFile();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_EQ(closed, kErrPlatformBase - 27) << "EFBIG";
-    EXPECT_EQ(ReadBytes(path), "previous\n");
-    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"out.txt"});
 }
