@@ -79,6 +79,7 @@ TEST(FenwrightFaults, EveryFailedOperationKeepsTheWeeksRecords) {
             hit = hit || r.faultHit;
             if (r.faultHit) {
                 EXPECT_NE(r.run.status, 0) << r.run.out;
+                EXPECT_NE(r.run.out.find("Failure "), std::string::npos) << r.run.out;
             } else {
                 EXPECT_EQ(r.run.status, 0) << r.run.out;
             }

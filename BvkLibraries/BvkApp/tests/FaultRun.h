@@ -33,9 +33,3 @@ inline XFaultRunResult RunWithFault(const std::string& program,
     std::filesystem::remove(said);
     return result;
 }
-
-// A failed output's code must be the converter's exit status. Until its run
-// driver gives it (it exits 0 after a failed output today), the converter's
-// fault test checks the failure line and the files only; set this to true
-// when that fix is in.
-constexpr bool kFailedOutputSetsExitStatus = false;
