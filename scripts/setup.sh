@@ -25,7 +25,7 @@ done
 # dpkg-dev and man-db serve the tests of the package and of the man pages.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck
-          dpkg-dev man-db)
+          dpkg-dev man-db libcli11-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
