@@ -10,6 +10,7 @@
 #include "BTFKeyList.h"
 #include "BvkErrors.h"
 #include "QuillmoorGlobals.h"
+#include "QuillmoorQC.h"
 #include "cAppLLUVFile.h"
 #include "cCrossLoopPattBtf.h"
 #include "cFileTool.h"
@@ -411,6 +412,7 @@ void WriteLLUVOutput(XQuillmoorRun* run) {
     NameInFolder(&run->output, run->dstFolder, name);
     if (store->mnSpectraSourceMask != 0) store->mnSpectraSourceMask = 1;
     long result = store->WriteUVFile(&run->output, run->owner);
+    if (result == kNoErr) result = AddConverterQC(run->cfgFolder, run->dstFolder, &run->output);
     if (result == kNoErr) {
         result = StampWithOriginTime(run, &run->output);
         RequestOpen(run);
