@@ -173,7 +173,8 @@ long RadialQCInsert(const std::string& text, const XRadialQCResult& result,
         out->append(added);
         out->append(text, end, next - end);
     }
-    if (state == kBeforeTable) return kQCErrNoVectorTable;
+    // A table that is announced but never started is no table.
+    if (state == kBeforeTable || state == kAnnounced) return kQCErrNoVectorTable;
     if (state != kAfterTable && row != rows) return kQCErrRowCount;
     return kNoErr;
 }

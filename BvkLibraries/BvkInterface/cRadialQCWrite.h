@@ -12,7 +12,7 @@ std::string RadialQCKeywordLines(const XRadialQCResult& result, const XRadialQCO
                                  const char* lineEnd);
 
 // `out` = `text` with the QC added. 0; kQCErrAlreadyChecked when the text
-// carries QC keywords; kQCErrNoVectorTable; kQCErrRowCount when the vector
+// carries QC keywords; kQCErrNoVectorTable when no table starts; kQCErrRowCount when the vector
 // table does not have one row per flag.
 long RadialQCInsert(const std::string& text, const XRadialQCResult& result,
                     const XRadialQCOptions& options, std::string* out);
