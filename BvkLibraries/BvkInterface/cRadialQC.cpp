@@ -228,23 +228,21 @@ void RadialQCSpatialMedian(const CLLUVFile& store, const XRadialQCOptions& optio
         cells[i] = {store.mpSpectraSource[i].mnRangeCell, bearing,
                     VelocityThousandths(store, static_cast<long>(i))};
     }
-    // Rows ordered by range cell, so that each row looks only at its band.
-    std::vector<size_t> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return cells[a].range < cells[b].range; });
+    // The cells ordered by range, so that each row looks only at its band.
+    std::vector<XCell> byRange(cells);
+    std::sort(byRange.begin(), byRange.end(),
+              [](const XCell& a, const XCell& b) { return a.range < b.range; });
 
     std::vector<long long> near;
     for (size_t i = 0; i < n; ++i) {
         const XCell& self = cells[i];
-        auto first = std::lower_bound(order.begin(), order.end(), self.range - rangeWindow,
-                                      [&](size_t k, long r) { return cells[k].range < r; });
+        auto first = std::lower_bound(byRange.begin(), byRange.end(), self.range - rangeWindow,
+                                      [](const XCell& c, long r) { return c.range < r; });
         near.clear();
-        for (auto it = first; it != order.end() && cells[*it].range <= self.range + rangeWindow;
-             ++it) {
-            long gap = std::labs(cells[*it].bearing - self.bearing);
+        for (auto it = first; it != byRange.end() && it->range <= self.range + rangeWindow; ++it) {
+            long gap = std::labs(it->bearing - self.bearing);
             if (cellsAround > 0) gap = std::min(gap, cellsAround - gap);
-            if (gap <= bearingWindow) near.push_back(cells[*it].velocity);
+            if (gap <= bearingWindow) near.push_back(it->velocity);
         }
         // Twice the median, so that the mean of two middle values stays whole.
         const size_t mid = near.size() / 2;

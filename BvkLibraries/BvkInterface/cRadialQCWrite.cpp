@@ -94,6 +94,19 @@ bool IsTableRow(std::string_view line) {
 
 }  // namespace
 
+void RadialQCAppendFlag(std::string& text, int flag) {
+    // Flags are single digits: six blanks and the digit, as the format
+    // writes them, without going through it for every row.
+    if (flag >= 0 && flag <= 9) {
+        text.append(6, ' ');
+        text += static_cast<char>('0' + flag);
+        return;
+    }
+    char value[32];
+    std::snprintf(value, sizeof value, kValueFormat, flag);
+    text += value;
+}
+
 std::string RadialQCKeywordLines(const XRadialQCResult& result, const XRadialQCOptions& options,
                                  const char* lineEnd) {
     std::string lines;
@@ -116,28 +129,29 @@ long RadialQCInsert(const std::string& text, const XRadialQCResult& result,
     const size_t rows = result.rowFlags[kQCPrimary].size();
     size_t row = 0;
     int titleLines = 0;
+    std::string added;
 
     out->clear();
     out->reserve(text.size() + rows * static_cast<size_t>(columnsAdded) * 7 + 1024);
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
+        size_t end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
         size_t next = end;
         if (next < text.size())
             next +=
                 (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
         const std::string_view line(text.data() + pos, end - pos);
-        const std::string lineEnd = next > end ? text.substr(end, next - end) : "\n";
         pos = next;
 
         if (IsQCKeyword(line)) return kQCErrAlreadyChecked;
         if (state == kBeforeTable && (IsAnnouncement(line) || IsTableRow(line))) {
+            const std::string lineEnd = next > end ? text.substr(end, next - end) : "\n";
             out->append(RadialQCKeywordLines(result, options, lineEnd.c_str()));
             state = IsAnnouncement(line) ? kAnnounced : kInTable;
         }
 
-        std::string added;
+        added.clear();
         if (state == kAnnounced && StartsWith(line, "%TableColumns:")) {
             const long columns = std::strtol(std::string(line.substr(14)).c_str(), nullptr, 10);
             out->append(Format("%%TableColumns: %ld", columns + columnsAdded));
@@ -165,7 +179,7 @@ long RadialQCInsert(const std::string& text, const XRadialQCResult& result,
                 if (!result.ran[t]) continue;
                 const int flag =
                     RadialQCIsFileTest(t) ? result.fileFlag[t] : result.rowFlags[t][row];
-                added += Format(kValueFormat, flag);
+                RadialQCAppendFlag(added, flag);
             }
             ++row;
         }

@@ -7,6 +7,9 @@
 
 #include "cRadialQC.h"
 
+// Appends a flag as its column writes it (" %6d").
+void RadialQCAppendFlag(std::string& text, int flag);
+
 // The QC keyword lines, each ended by `lineEnd`.
 std::string RadialQCKeywordLines(const XRadialQCResult& result, const XRadialQCOptions& options,
                                  const char* lineEnd);
