@@ -36,9 +36,21 @@ static_assert(sizeof kTests / sizeof kTests[0] == kQCTestCount);
 constexpr double kDegreesToRadians = 0.017453292519943295;
 constexpr double kRadiansToDegrees = 57.29577951308232;
 
-// Velocities as the file wrote them: thousandths of a cm/s.
+// Velocities as the file wrote them: thousandths of a cm/s. A value that is
+// no number, or beyond any speed, becomes a speed that fails every limit
+// without overflowing the sums and differences made of it.
 long long Thousandths(double centimetresPerSecond) {
-    return std::llround(centimetresPerSecond * 1000.0);
+    constexpr double kBeyond = 1e15;
+    const double thousandths = centimetresPerSecond * 1000.0;
+    if (!(std::fabs(thousandths) < kBeyond))
+        return thousandths < 0 ? -1000000000000000LL : 1000000000000000LL;
+    return std::llround(thousandths);
+}
+
+// A bearing from 0 to just under 360; one that is no number counts as 0.
+double BearingOf(const CLLUVFile& store, long i) {
+    const double bearing = store.mpRBVD[i].mdBearing;
+    return std::isfinite(bearing) ? LimitDegrees(bearing, 0, 359.9999999) : 0;
 }
 long long VelocityThousandths(const CLLUVFile& store, long i) {
     return Thousandths(store.mpRBVD[i].mdVelocity * 100.0);
@@ -195,7 +207,7 @@ double RadialQCAngularResolution(const CLLUVFile& store, const XRadialQCOptions&
     std::vector<long> tenths;
     tenths.reserve(static_cast<size_t>(store.mnVectors));
     for (long i = 0; i < store.mnVectors; ++i)
-        tenths.push_back(std::lround(store.mpRBVD[i].mdBearing * 10.0) % 3600);
+        tenths.push_back(std::lround(BearingOf(store, i) * 10.0) % 3600);
     std::sort(tenths.begin(), tenths.end());
     tenths.erase(std::unique(tenths.begin(), tenths.end()), tenths.end());
     if (tenths.size() < 2) return 0;
@@ -208,11 +220,13 @@ void RadialQCSpatialMedian(const CLLUVFile& store, const XRadialQCOptions& optio
                            double angularResolution, std::vector<uint8_t>& flags) {
     const size_t n = static_cast<size_t>(store.mnVectors);
     flags.assign(n, kQCNotEvaluated);
-    if (!RadialQCHasVelocity(store) || !RadialQCHasRangeCell(store) || !(angularResolution > 0))
+    // Bearings are written to a tenth of a degree: finer cells mean nothing.
+    if (!RadialQCHasVelocity(store) || !RadialQCHasRangeCell(store) ||
+        !(angularResolution >= 0.1 && angularResolution <= 360))
         return;
-    const long rangeWindow = std::lround(options.medianRangeCells);
-    const long bearingWindow =
-        static_cast<long>(std::floor(options.medianAngle / angularResolution));
+    const long rangeWindow = std::lround(std::clamp(options.medianRangeCells, 0.0, 1e6));
+    const long bearingWindow = static_cast<long>(
+        std::floor(std::clamp(options.medianAngle, 0.0, 360.0) / angularResolution));
     const long cellsAround = std::lround(360.0 / angularResolution);
     const long long maxDiff = Thousandths(options.medianMaxDiff);
 
@@ -223,7 +237,7 @@ void RadialQCSpatialMedian(const CLLUVFile& store, const XRadialQCOptions& optio
     };
     std::vector<XCell> cells(n);
     for (size_t i = 0; i < n; ++i) {
-        long bearing = std::lround(store.mpRBVD[i].mdBearing / angularResolution);
+        long bearing = std::lround(BearingOf(store, static_cast<long>(i)) / angularResolution);
         if (cellsAround > 0) bearing = ((bearing % cellsAround) + cellsAround) % cellsAround;
         cells[i] = {store.mpSpectraSource[i].mnRangeCell, bearing,
                     VelocityThousandths(store, static_cast<long>(i))};
@@ -277,8 +291,8 @@ int RadialQCAverageBearing(const CLLUVFile& store, const XRadialQCOptions& optio
     if (!RadialQCHasVelocity(store) || store.mnVectors <= 0) return kQCNotEvaluated;
     double east = 0, north = 0;
     for (long i = 0; i < store.mnVectors; ++i) {
-        east += std::sin(store.mpRBVD[i].mdBearing * kDegreesToRadians);
-        north += std::cos(store.mpRBVD[i].mdBearing * kDegreesToRadians);
+        east += std::sin(BearingOf(store, i) * kDegreesToRadians);
+        north += std::cos(BearingOf(store, i) * kDegreesToRadians);
     }
     // Bearings spread evenly round the circle have no mean.
     if (std::hypot(east, north) < 1e-9 * static_cast<double>(store.mnVectors))

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -273,6 +274,20 @@ TEST(CRadialQC, PrimaryIsTheWorstFlagAndIgnoresNotEvaluated) {
     RunRadialQC(*store, GoodFacts(), nullptr, nullptr, options, result);
     EXPECT_EQ(result.fileFlag[kQCRadialCount], 3);
     EXPECT_EQ(result.rowFlags[kQCPrimary], (std::vector<uint8_t>{3, 3, 4}));
+}
+
+// A file can hold "nan" or huge numbers; they must neither overflow the
+// integer velocities nor pass as valid speeds.
+TEST(CRadialQC, ValuesThatAreNoNumbersFailTheSpeedTestAndOverflowNothing) {
+    auto store = MakeStore({{std::nan(""), 0}, {1e300, 5}, {-1e300, 10}, {10, std::nan("")}});
+    XRadialQCOptions options;
+    options.hasReferenceBearing = true;
+    options.angularResolution = 5;
+    XRadialQCResult result;
+    RunRadialQC(*store, GoodFacts(), store.get(), store.get(), options, result);
+    EXPECT_EQ(result.rowFlags[kQCMaxSpeed], (std::vector<uint8_t>{4, 4, 4, 1}));
+    // The store is its own two earlier hours, so every row is also stuck (Q209 4).
+    EXPECT_EQ(result.rowFlags[kQCPrimary], (std::vector<uint8_t>{4, 4, 4, 4}));
 }
 
 }  // namespace
