@@ -2,6 +2,7 @@
 // JSON array of one object per file.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
@@ -25,6 +26,7 @@ struct XExtent {
     bool known = false;
     double low = 0, high = 0;
     void Add(double value) {
+        if (!std::isfinite(value)) return;  // JSON has no such numbers
         low = known ? std::min(low, value) : value;
         high = known ? std::max(high, value) : value;
         known = true;
