@@ -20,6 +20,12 @@ constexpr uint32_t FourCC(const char* c) {
            (uint32_t(uint8_t(c[2])) << 8) | uint32_t(uint8_t(c[3]));
 }
 
+CFileSpec SpecOf(const std::string& path) {
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    return spec;
+}
+
 // A fresh folder for one test, removed afterwards.
 struct TempFolder {
     TempFolder() {
@@ -71,8 +77,7 @@ struct Line {
 std::vector<Line> ReadAllLines(const std::string& path, long limit) {
     CFile file;
     std::vector<Line> lines;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     if (file.OpenReadOnlyFile(&spec) != kNoErr) return lines;
     std::vector<char> buf(limit + 1, '?');
     for (int guard = 0; guard < 100; ++guard) {
@@ -82,6 +87,18 @@ std::vector<Line> ReadAllLines(const std::string& path, long limit) {
         if (err != kNoErr) break;
     }
     return lines;
+}
+
+// Writes the content to path and expects exactly these lines from it.
+void ExpectLines(const std::string& path, const std::string& content, long limit,
+                 const std::vector<Line>& lines) {
+    WriteBytes(path, content);
+    std::vector<Line> got = ReadAllLines(path, limit);
+    ASSERT_EQ(got.size(), lines.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].result, lines[i].result) << "line " << i;
+        EXPECT_EQ(got[i].text, lines[i].text) << "line " << i;
+    }
 }
 
 }  // namespace
@@ -113,13 +130,7 @@ TEST(CFile, ReadTextLineSplitsEveryLineEndKind) {
     TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(folder / "t.txt", c.content);
-        std::vector<Line> got = ReadAllLines(folder / "t.txt", 1024);
-        ASSERT_EQ(got.size(), c.lines.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].result, c.lines[i].result) << "line " << i;
-            EXPECT_EQ(got[i].text, c.lines[i].text) << "line " << i;
-        }
+        ExpectLines(folder / "t.txt", c.content, 1024, c.lines);
     }
 }
 
@@ -151,13 +162,7 @@ TEST(CFile, ReadTextLineJoinsPairsAcrossBlocksAndCutsAtTheLimit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(folder / "t.txt", c.content);
-        std::vector<Line> got = ReadAllLines(folder / "t.txt", c.limit);
-        ASSERT_EQ(got.size(), c.lines.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].result, c.lines[i].result) << "line " << i;
-            EXPECT_EQ(got[i].text, c.lines[i].text) << "line " << i;
-        }
+        ExpectLines(folder / "t.txt", c.content, c.limit, c.lines);
     }
 }
 
@@ -165,8 +170,7 @@ TEST(CFile, ReadTextLineArgumentRules) {
     TempFolder folder;
     WriteBytes(folder / "t.txt", "hello\nworld\n");
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec((folder / "t.txt").c_str());
+    CFileSpec spec = SpecOf(folder / "t.txt");
     ASSERT_EQ(file.OpenReadOnlyFile(&spec), kNoErr);
     char buf[16];
 
@@ -229,8 +233,7 @@ TEST(CFile, OpenModesGiveTheirResults) {
         const std::string path = folder / "f.dat";
         if (c.existsBefore) WriteBytes(path, "old!");
         CFile file;
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
+        CFileSpec spec = SpecOf(path);
         EXPECT_EQ(file.OpenFile(&spec, c.flags, 0, 0), c.result);
         EXPECT_EQ(file.mnRefNum != 0, c.result == kNoErr);
         EXPECT_EQ(file.mnPosition, c.positionAfter);
@@ -252,8 +255,7 @@ TEST(CFile, ReadOnlyStreamRefusesWritesAndFoldersDoNotOpen) {
     TempFolder folder;
     WriteBytes(folder / "r.txt", "abc");
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec((folder / "r.txt").c_str());
+    CFileSpec spec = SpecOf(folder / "r.txt");
     ASSERT_EQ(file.OpenReadOnlyFile(&spec), kNoErr);
     unsigned long done = 99;
     EXPECT_NE(file.WriteFile("zz", 2, &done), kNoErr);
@@ -271,8 +273,7 @@ TEST(CFile, ReadOnlyStreamRefusesWritesAndFoldersDoNotOpen) {
 TEST(CFile, ReadWriteAndPositioning) {
     TempFolder folder;
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec((folder / "sub/dir/p.bin").c_str());
+    CFileSpec spec = SpecOf(folder / "sub/dir/p.bin");
     ASSERT_EQ(file.OpenFile(&spec, 0x023, 0, 0), kNoErr) << "folders on the way are created";
     unsigned long n = 0;
     EXPECT_EQ(file.WriteFile("0123456789", 10, &n), kNoErr);
@@ -317,8 +318,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
     TempFolder folder;
     const std::string path = folder / "out.txt";
     WriteBytes(path, "previous\n");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
 
     // Success: the old content is there until the close, then the new.
     {
@@ -357,8 +357,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
         EXPECT_EQ(file.AbandonFile(), kNoErr);
         EXPECT_EQ(file.mnRefNum, 0);
         EXPECT_EQ(file.CloseFile(), kNoErr);
-        CFileSpec fresh;
-        fresh.SetFileSpec((folder / "fresh.txt").c_str());
+        CFileSpec fresh = SpecOf(folder / "fresh.txt");
         ASSERT_EQ(file.OpenCreateFile(&fresh, FourCC("Qmzk"), FourCC("TEXT")), kNoErr);
         EXPECT_EQ(file.AbandonFile(), kNoErr);
     }
@@ -387,8 +386,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
 
     // A folder of that name is never replaced.
     CFile file;
-    CFileSpec folderSpec;
-    folderSpec.SetFileSpec(folder.path.string().c_str());
+    CFileSpec folderSpec = SpecOf(folder.path.string());
     EXPECT_EQ(file.OpenCreateFile(&folderSpec, FourCC("Qmzk"), FourCC("TEXT")), kErrNameInUse);
 }
 
@@ -403,8 +401,7 @@ TEST(CFile, TypeAndCreatorAreGivenAtClose) {
     ASSERT_EQ(tool.SetFileCreatorType(FourCC("Olds"), FourCC("OLDT")), kNoErr);
 
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     ASSERT_EQ(file.OpenCreateFile(&spec, FourCC("Qmzk"), FourCC("TEXT")), kNoErr);
     XFCatInfo info;
     ASSERT_EQ(tool.GetFileCatInfo(&info, 0), kNoErr);
@@ -424,8 +421,7 @@ TEST(CFile, TypeAndCreatorAreGivenAtClose) {
     EXPECT_EQ(info.creator, FourCC("Qmzk"));
 
     // OpenFile creating a file gives it the placeholder until the close.
-    CFileSpec other;
-    other.SetFileSpec((folder / "made.dat").c_str());
+    CFileSpec other = SpecOf(folder / "made.dat");
     ASSERT_EQ(file.OpenFile(&other, 0x033, FourCC("Crea"), FourCC("Type")), kNoErr);
     tool.SetFileSpec((folder / "made.dat").c_str());
     ASSERT_EQ(tool.GetFileCatInfo(&info, 0), kNoErr);
@@ -454,8 +450,7 @@ TEST(CFile, WriteTextFormatConvertsLineEndsAndCutsAt1023) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         CFile file;
-        CFileSpec spec;
-        spec.SetFileSpec((folder / "w.txt").c_str());
+        CFileSpec spec = SpecOf(folder / "w.txt");
         ASSERT_EQ(file.OpenCreateFile(&spec, 0, FourCC("TEXT")), kNoErr);
         file.SetLineEnding(c.mode);
         file.mbConvertLineEnds = static_cast<int32_t>(c.convert);
@@ -465,8 +460,7 @@ TEST(CFile, WriteTextFormatConvertsLineEndsAndCutsAt1023) {
     }
 
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec((folder / "long.txt").c_str());
+    CFileSpec spec = SpecOf(folder / "long.txt");
     ASSERT_EQ(file.OpenCreateFile(&spec, 0, FourCC("TEXT")), kNoErr);
     std::string big(2000, 'q');
     EXPECT_EQ(file.WriteTextFormat("%s%s", big.c_str(), "tail"), kNoErr);
@@ -478,8 +472,7 @@ TEST(CFile, WriteTextFormatConvertsLineEndsAndCutsAt1023) {
 TEST(CFile, ABorrowedReferenceWritesAtTheStreamPosition) {
     TempFolder folder;
     CFile owner;
-    CFileSpec spec;
-    spec.SetFileSpec((folder / "shared.txt").c_str());
+    CFileSpec spec = SpecOf(folder / "shared.txt");
     ASSERT_EQ(owner.OpenCreateFile(&spec, 0, FourCC("TEXT")), kNoErr);
     owner.WriteTextFormat("head\n");
     {
@@ -542,13 +535,7 @@ TEST(CFile, ReadTextLineIsTheSameAcrossReadAheadRefills) {
     TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(folder / "t.txt", c.content);
-        std::vector<Line> got = ReadAllLines(folder / "t.txt", 3 * edge);
-        ASSERT_EQ(got.size(), c.lines.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].result, c.lines[i].result) << "line " << i;
-            EXPECT_EQ(got[i].text, c.lines[i].text) << "line " << i;
-        }
+        ExpectLines(folder / "t.txt", c.content, 3 * edge, c.lines);
     }
 }
 
@@ -556,8 +543,7 @@ TEST(CFile, InterleavedReadsWritesAndMovesSeeEachOther) {
     TempFolder folder;
     const std::string path = folder / "rw.txt";
     CFile file;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     ASSERT_EQ(file.OpenFile(&spec, 0x023, 0, 0), kNoErr);
     char buf[64];
     long length = 0;
@@ -615,8 +601,7 @@ TEST(CFile, StreamsAndBorrowersOfOneFileSeeEachOthersBytes) {
     TempFolder folder;
     const std::string path = folder / "two.txt";
     WriteBytes(path, "one\ntwo\nsix\n");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     CFile reader, writer;
     ASSERT_EQ(reader.OpenReadOnlyFile(&spec), kNoErr);
     ASSERT_EQ(writer.OpenFile(&spec, 0x003, 0, 0), kNoErr);
