@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <algorithm>
@@ -79,6 +81,16 @@ class CChunkWriter : public CBigEndianBytes {
     std::vector<size_t> mSizeFields;  // offset of every chunk's size word
 };
 
+// One container of plain chunks, in the order given.
+inline std::vector<uint8_t> Container(
+    const char* key, std::initializer_list<std::pair<const char*, std::vector<uint8_t>>> chunks) {
+    CChunkWriter w;
+    w.Begin(key);
+    for (const auto& [chunkKey, payload] : chunks) w.Chunk(chunkKey, payload);
+    w.End();
+    return w.mBytes;
+}
+
 // Header of a full file, version 5 (100 bytes) unless `length` asks for more.
 struct XHeaderFields {
     int16_t version = 5;
@@ -126,6 +138,13 @@ inline std::vector<uint8_t> FullHeader(const XHeaderFields& f) {
     b.I32(len - 100);
     while (b.Size() < size_t(len)) b.U8(0xEE);  // fields of later versions
     b.mBytes.resize(size_t(len));               // a shorter version ends early
+    return b.mBytes;
+}
+
+// A 'scal' payload: one linear scale of `steps` steps from `min` to `max`.
+inline std::vector<uint8_t> Scale(float min, float max, float steps) {
+    CBigEndianBytes b;
+    b.I32(1), b.F32(min), b.F32(max), b.F32(steps);
     return b.mBytes;
 }
 
@@ -236,12 +255,7 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
     at.headerAt = w.Size() + 8;
     w.Chunk("cs4h", FullHeader(f));
     {
-        CBigEndianBytes scale;
-        scale.I32(1);
-        scale.F32(XTestSpectra::kMin);
-        scale.F32(XTestSpectra::kMax);
-        scale.F32(XTestSpectra::kSteps);
-        w.Chunk("scal", scale.mBytes);
+        w.Chunk("scal", Scale(XTestSpectra::kMin, XTestSpectra::kMax, XTestSpectra::kSteps));
         CBigEndianBytes reference;
         reference.F64(XTestSpectra::kReference);
         w.Chunk("dbrf", reference.mBytes);
@@ -286,15 +300,9 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
         for (int d = 0; d < s.nDoppler; ++d) {
             quality[d] = int32_t(std::lround(s.Quality(r, d) * 1000));
         }
-        CBigEndianBytes qualityScale;
-        qualityScale.I32(1), qualityScale.F32(0.0f), qualityScale.F32(10.0f),
-            qualityScale.F32(10000.0f);
-        w.Chunk("scal", qualityScale.mBytes);
+        w.Chunk("scal", Scale(0.0f, 10.0f, 10000.0f));
         w.Chunk("csqf", Encode(quality));
-        CBigEndianBytes scale;
-        scale.I32(1), scale.F32(XTestSpectra::kMin), scale.F32(XTestSpectra::kMax),
-            scale.F32(XTestSpectra::kSteps);
-        w.Chunk("scal", scale.mBytes);
+        w.Chunk("scal", Scale(XTestSpectra::kMin, XTestSpectra::kMax, XTestSpectra::kSteps));
     }
     w.End();
     at.limitCountField = w.Size() + 8 + 4;

@@ -47,11 +47,7 @@ Bytes SmallHeader(int nRange = 1) {
 }
 
 // The scale 0..100 in 100 steps: the integer i is i decibels (or degrees).
-Bytes UnitScale() {
-    CBigEndianBytes b;
-    b.I32(1), b.F32(0.0f), b.F32(100.0f), b.F32(100.0f);
-    return b.mBytes;
-}
+Bytes UnitScale() { return Scale(0.0f, 100.0f, 100.0f); }
 
 TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
     CCrossSpectraShort spectra;
@@ -181,15 +177,12 @@ TEST(CCrossSpectraShort, RangeCellIndexIsClampedToTheCells) {
                            {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
                            {0x7FFFFFFF, 2}};
     for (const auto& c : cases) {
-        CChunkWriter w;
-        w.Begin("CSSY");
-        w.Chunk("cs4h", SmallHeader(3));
-        w.Chunk("scal", UnitScale());
-        w.Chunk("indx", Word(uint32_t(c.index)));
-        w.Chunk("cs3a", {0x89, 10});
-        w.End();
+        const Bytes bytes = Container("CSSY", {{"cs4h", SmallHeader(3)},
+                                               {"scal", UnitScale()},
+                                               {"indx", Word(uint32_t(c.index))},
+                                               {"cs3a", {0x89, 10}}});
         CCrossSpectraShort spectra;
-        ASSERT_EQ(ReadReduced(spectra, w.mBytes, 0), kNoErr) << c.index;
+        ASSERT_EQ(ReadReduced(spectra, bytes, 0), kNoErr) << c.index;
         for (int r = 0; r < 3; ++r) {
             XCsa4RangeCell* cell = nullptr;
             ASSERT_EQ(spectra.GetRangeCellPtr(r, &cell), kNoErr);
@@ -200,26 +193,12 @@ TEST(CCrossSpectraShort, RangeCellIndexIsClampedToTheCells) {
 
 TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
     const Bytes header = SmallHeader();
-    CChunkWriter indexFirst;
-    indexFirst.Begin("CSSX");
-    indexFirst.Chunk("indx", Word(1));
-    indexFirst.Chunk("cs4h", header);
-    indexFirst.End();
-    CChunkWriter noHeader;
-    noHeader.Begin("CSSY");
-    noHeader.Chunk("scal", UnitScale());
-    noHeader.End();
-    CChunkWriter otherKind;
-    otherKind.Begin("RIFF");
-    otherKind.Chunk("cs4h", header);
-    otherKind.End();
-    CChunkWriter lowerCase;
-    lowerCase.Begin("cssy");
-    lowerCase.End();
-    CChunkWriter shortHeader;
-    shortHeader.Begin("CSSY");
-    shortHeader.Chunk("cs4h", Bytes(header.begin(), header.begin() + 9));
-    shortHeader.End();
+    const Bytes indexFirst = Container("CSSX", {{"indx", Word(1)}, {"cs4h", header}});
+    const Bytes noHeader = Container("CSSY", {{"scal", UnitScale()}});
+    const Bytes otherKind = Container("RIFF", {{"cs4h", header}});
+    const Bytes lowerCase = Container("cssy", {});
+    const Bytes shortHeader =
+        Container("CSSY", {{"cs4h", Bytes(header.begin(), header.begin() + 9)}});
     struct XCase {
         const char* name;
         Bytes bytes;
@@ -227,12 +206,12 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
         long result;
     };
     const XCase cases[] = {
-        {"range data before the header", indexFirst.mBytes, 1, kErrRangeDataInHeaderOnly},
-        {"no header", noHeader.mBytes, 0, kErrEndOfFile},
-        {"no header, header only", noHeader.mBytes, 1, kErrEndOfFile},
-        {"outer chunk RIFF", otherKind.mBytes, 0, kErrNotReducedSpectra},
-        {"outer chunk cssy", lowerCase.mBytes, 1, kErrNotReducedSpectra},
-        {"header of 9 bytes", shortHeader.mBytes, 0, kErrEndOfFile},
+        {"range data before the header", indexFirst, 1, kErrRangeDataInHeaderOnly},
+        {"no header", noHeader, 0, kErrEndOfFile},
+        {"no header, header only", noHeader, 1, kErrEndOfFile},
+        {"outer chunk RIFF", otherKind, 0, kErrNotReducedSpectra},
+        {"outer chunk cssy", lowerCase, 1, kErrNotReducedSpectra},
+        {"header of 9 bytes", shortHeader, 0, kErrEndOfFile},
         {"empty file", {}, 0, kErrEndOfFile},
         {"binary key",
          {0xC3, 0x00, 0xFF, 0x13, 0x00, 0x00, 0x00, 0x01, 0x01},
@@ -263,14 +242,11 @@ TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
         XHeaderFields f;
         f.nDoppler = c.nDoppler;
         f.nRange = c.nRange;
-        CChunkWriter w;
-        w.Begin("CSSY");
-        w.Chunk("cs4h", FullHeader(f));
-        w.End();
+        const Bytes bytes = Container("CSSY", {{"cs4h", FullHeader(f)}});
         CCrossSpectraShort spectra;
-        EXPECT_EQ(ReadReduced(spectra, w.mBytes, 0), c.result) << c.nDoppler << " " << c.nRange;
+        EXPECT_EQ(ReadReduced(spectra, bytes, 0), c.result) << c.nDoppler << " " << c.nRange;
         CCrossSpectraShort headerOnly;  // nothing is allocated for a header alone
-        EXPECT_EQ(ReadReduced(headerOnly, w.mBytes, 1), kNoErr);
+        EXPECT_EQ(ReadReduced(headerOnly, bytes, 1), kNoErr);
     }
 }
 
@@ -290,13 +266,11 @@ TEST(CCrossSpectraShort, ChunksTooShortForTheirContent) {
         {"srcn", Bytes(300, 'n'), kNoErr},           // cut to 255 characters
     };
     for (const auto& c : cases) {
-        CChunkWriter w;
-        w.Begin("CSSY");
-        w.Chunk("cs4h", SmallHeader());
-        w.Chunk(c.key, c.payload);
-        w.End();
         CCrossSpectraShort spectra;
-        EXPECT_EQ(ReadReduced(spectra, w.mBytes, 0), c.result) << c.key << c.payload.size();
+        EXPECT_EQ(ReadReduced(spectra,
+                              Container("CSSY", {{"cs4h", SmallHeader()}, {c.key, c.payload}}), 0),
+                  c.result)
+            << c.key << c.payload.size();
         EXPECT_EQ(spectra.mpAlim, nullptr);
         EXPECT_LE(std::strlen(spectra.mszSourceName), 255u);
     }
@@ -367,16 +341,14 @@ TEST(CCrossSpectraShort, ASecondHeaderIsIgnored) {
     XHeaderFields other;
     other.nDoppler = 4096;
     other.nRange = 60;
-    CChunkWriter w;
-    w.Begin("CSSY");
-    w.Chunk("cs4h", SmallHeader());
-    w.Chunk("scal", UnitScale());
-    w.Chunk("cs4h", FullHeader(other));
-    w.Chunk("indx", Word(1));
-    w.Chunk("cs1a", {0x89, 20, 0x89, 1, 0x89, 1});  // three values for two cells
-    w.End();
+    const Bytes bytes = Container("CSSY", {{"cs4h", SmallHeader()},
+                                           {"scal", UnitScale()},
+                                           {"cs4h", FullHeader(other)},
+                                           {"indx", Word(1)},
+                                           // three values for two cells
+                                           {"cs1a", {0x89, 20, 0x89, 1, 0x89, 1}}});
     CCrossSpectraShort spectra;
-    ASSERT_EQ(ReadReduced(spectra, w.mBytes, 0), kNoErr);
+    ASSERT_EQ(ReadReduced(spectra, bytes, 0), kNoErr);
     EXPECT_EQ(spectra.NumberOfDopplerCells(), 2);
     EXPECT_EQ(spectra.AllocatedRangeCells(), 1);
     XCsa4RangeCell* cell = nullptr;
