@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "BvkErrors.h"
 
@@ -16,26 +17,17 @@ extern "C" const char* __asan_default_options() {
 
 namespace {
 
-struct ArrayPresence {
-    bool lluv, rbvd, dist, quality, contributors, source, wave;
-};
-
-ArrayPresence PresenceOf(const CLLUV& store) {
-    return {store.mpLLUV != nullptr,         store.mpRBVD != nullptr,
-            store.mpDist != nullptr,         store.mpQuality != nullptr,
-            store.mpContributors != nullptr, store.mpSpectraSource != nullptr,
-            store.mpWaveMap != nullptr};
-}
-
-void ExpectPresence(const CLLUV& store, const ArrayPresence& want) {
-    const ArrayPresence got = PresenceOf(store);
-    EXPECT_EQ(got.lluv, want.lluv);
-    EXPECT_EQ(got.rbvd, want.rbvd);
-    EXPECT_EQ(got.dist, want.dist);
-    EXPECT_EQ(got.quality, want.quality);
-    EXPECT_EQ(got.contributors, want.contributors);
-    EXPECT_EQ(got.source, want.source);
-    EXPECT_EQ(got.wave, want.wave);
+// The arrays a store holds, one letter each in the order geographic, polar,
+// x/y distance, quality, contributors, spectra source, wave; '-' for none.
+std::string Arrays(const CLLUV& store) {
+    const bool held[] = {store.mpLLUV != nullptr,         store.mpRBVD != nullptr,
+                         store.mpDist != nullptr,         store.mpQuality != nullptr,
+                         store.mpContributors != nullptr, store.mpSpectraSource != nullptr,
+                         store.mpWaveMap != nullptr};
+    std::string letters = "GPDQCSW";
+    for (size_t i = 0; i < letters.size(); ++i)
+        if (!held[i]) letters[i] = '-';
+    return letters;
 }
 
 // Every optional array switched on.
@@ -54,27 +46,21 @@ TEST(CLLUV, AllocateCreatesTheArraysTheTypeAndFlagsAskFor) {
         const char* name;
         uint32_t vectorType;
         bool everything;
-        ArrayPresence want;
+        const char* arrays;
     };
     const Case cases[] = {
-        {"geographic only",
-         kLLUVVectorGeographic,
-         false,
-         {true, false, false, false, false, false, false}},
-        {"polar only", kLLUVVectorPolar, false, {false, true, false, false, false, false, false}},
-        {"both", kLLUVVectorFull, false, {true, true, false, false, false, false, false}},
-        {"undecided gets both", 0, false, {true, true, false, false, false, false, false}},
-        {"every optional array",
-         kLLUVVectorPolar,
-         true,
-         {false, true, true, true, true, true, true}},
+        {"geographic only", kLLUVVectorGeographic, false, "G------"},
+        {"polar only", kLLUVVectorPolar, false, "-P-----"},
+        {"both", kLLUVVectorFull, false, "GP-----"},
+        {"undecided gets both", 0, false, "GP-----"},
+        {"every optional array", kLLUVVectorPolar, true, "-PDQCSW"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUV store(kLLUVMapRadial, c.vectorType);
         if (c.everything) UseEverything(store);
         EXPECT_EQ(store.Allocate(-1, 0), 0);
-        ExpectPresence(store, c.want);
+        EXPECT_EQ(Arrays(store), c.arrays);
         EXPECT_EQ(store.mnAllocated, 16384);
         EXPECT_EQ(store.mnVectorType, c.vectorType);
     }
@@ -100,7 +86,7 @@ TEST(CLLUV, The16385thVectorGrowsEveryArrayAndKeepsTheFirst16384) {
     ASSERT_EQ(store.AddNewEmptyVector(), 16384);
     EXPECT_EQ(store.mnAllocated, 17408);
     EXPECT_EQ(store.GetNumberOfVectors(), 16385);
-    ExpectPresence(store, {true, true, true, true, true, true, true});
+    EXPECT_EQ(Arrays(store), "GPDQCSW");
 
     long changed = 0;
     for (long i = 0; i < 16384; ++i) {
@@ -147,11 +133,9 @@ TEST(CLLUV, UseQualityAndUseDistanceCreateOnlyInAnAllocatedStore) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
     EXPECT_EQ(store.UseQuality(5), 0);
     EXPECT_EQ(store.UseDistance(1), 0);
-    EXPECT_EQ(store.mpQuality, nullptr);
-    EXPECT_EQ(store.mpDist, nullptr);
+    EXPECT_EQ(Arrays(store), "-------");
     ASSERT_EQ(store.Allocate(-1, 0), 0);  // makes both now
-    ASSERT_NE(store.mpQuality, nullptr);
-    ASSERT_NE(store.mpDist, nullptr);
+    ASSERT_EQ(Arrays(store), "GPDQ---");
 
     EXPECT_EQ(store.UseQuality(0), 5);
     EXPECT_EQ(store.mpQuality, nullptr);
@@ -168,13 +152,13 @@ TEST(CLLUV, ChangeVectorTypeKeepsOnlyTheFormsOfTheType) {
     store.AddNewEmptyVector();
     store.mpRBVD[0].mdRange = 1234.0;
     EXPECT_EQ(store.ChangeVectorType(kLLUVVectorPolar), 0);
-    ExpectPresence(store, {false, true, false, false, false, false, false});
+    EXPECT_EQ(Arrays(store), "-P-----");
     EXPECT_EQ(store.mpRBVD[0].mdRange, 1234.0);
     EXPECT_EQ(store.ChangeVectorType(LLUVCode("XXXX")), 0);
-    ExpectPresence(store, {true, true, false, false, false, false, false});
+    EXPECT_EQ(Arrays(store), "GP-----");
     EXPECT_EQ(store.mpLLUV[0].mdLongitude, 0.0);  // created empty, not derived
     EXPECT_EQ(store.ChangeVectorType(kLLUVVectorGeographic), 0);
-    ExpectPresence(store, {true, false, false, false, false, false, false});
+    EXPECT_EQ(Arrays(store), "G------");
     EXPECT_EQ(store.GetNumberOfVectors(), 1);
 }
 
