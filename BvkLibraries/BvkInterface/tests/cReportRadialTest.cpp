@@ -40,6 +40,12 @@ class TempFolder {
     fs::path path_;
 };
 
+CFileSpec SpecOf(const std::string& path) {
+    CFileSpec spec;
+    spec.SetFileSpec(path.c_str());
+    return spec;
+}
+
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -155,51 +161,33 @@ const char* kExpectedRdt[] = {
     "%End:",
 };
 
-TEST(CReportRadial, WritesTableLinesByteForByte) {
+TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
     TempFolder dir;
-    CReportRadial report;
-    report.mnBtfSiteCode = kSiteABCD;
-    report.SetTimeStamp(kSunday2Mar2008);
-    report.SetBtfUUIDFromString("0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9");
-    XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
-    report.AddNewReport(&tuesday);
-    report.AddNewReport(&unset);  // time 0: no row, so not announced either
-    report.AddNewReport(&saturday);
-
-    CFileSpec target;
-    target.SetFileSpec(dir.File("STAT_ABCD_2008_03_02.rdt").c_str());
-    ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
-
-    std::vector<std::string> lines = Lines(ReadBytes(dir.File("STAT_ABCD_2008_03_02.rdt")));
-    const size_t expectedCount = std::size(kExpectedRdt);
-    ASSERT_EQ(lines.size(), expectedCount);
-    for (size_t i = 0; i < expectedCount; ++i) {
+    const std::string path = dir.File("STAT_ABCD_2008_03_02.rdt");
+    {
+        CReportRadial report;
+        report.mnBtfSiteCode = kSiteABCD;
+        report.SetTimeStamp(kSunday2Mar2008);
+        report.SetBtfUUIDFromString("0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9");
+        XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
+        report.AddNewReport(&tuesday);
+        report.AddNewReport(&unset);  // time 0: no row, so not announced either
+        report.AddNewReport(&saturday);
+        CFileSpec target = SpecOf(path);
+        ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
+    }
+    std::vector<std::string> lines = Lines(ReadBytes(path));
+    ASSERT_EQ(lines.size(), std::size(kExpectedRdt));
+    for (size_t i = 0; i < lines.size(); ++i) {
         std::string expected = kExpectedRdt[i];
         if (expected == "%ProcessedTimeStamp: ")
             EXPECT_EQ(lines[i].substr(0, expected.size()), expected);
         else
             EXPECT_EQ(lines[i], expected) << "line " << i + 1;
     }
-}
 
-TEST(CReportRadial, ReadsWrittenFileBack) {
-    TempFolder dir;
-    std::string path = dir.File("week.rdt");
-    {
-        CReportRadial report;
-        report.mnBtfSiteCode = kSiteABCD;
-        report.SetTimeStamp(kSunday2Mar2008);
-        XReportRadial tuesday = TuesdayRecord(), unset = Record(0, 1), saturday = SaturdayRecord();
-        report.AddNewReport(&tuesday);
-        report.AddNewReport(&unset);
-        report.AddNewReport(&saturday);
-        CFileSpec target;
-        target.SetFileSpec(path.c_str());
-        ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
-    }
     CReportRadial back;
-    CFileSpec source;
-    source.SetFileSpec(path.c_str());
+    CFileSpec source = SpecOf(path);
     ASSERT_EQ(back.ReadReportFile(&source), kNoErr);
     EXPECT_EQ(back.mnBtfSiteCode, kSiteABCD);
     EXPECT_EQ(back.GetTimeStamp(), kSunday2Mar2008);
@@ -221,8 +209,7 @@ TEST(CReportRadial, ReadsWrittenFileBack) {
 
     // Written again, every row comes out as it was: a weekly file is
     // rewritten on every run and its earlier rows must not drift.
-    CFileSpec again;
-    again.SetFileSpec(dir.File("again.rdt").c_str());
+    CFileSpec again = SpecOf(dir.File("again.rdt"));
     ASSERT_EQ(back.WriteReportFile(&again), kNoErr);
     auto rows = [](const std::string& text) {
         std::vector<std::string> out;
@@ -254,8 +241,7 @@ TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
                "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
                "%TableEnd: 2\r\n");
     CReportRadial report;
-    CFileSpec source;
-    source.SetFileSpec(path.c_str());
+    CFileSpec source = SpecOf(path);
     // The receiver row is no record: the file is read only in part.
     ASSERT_EQ(report.ReadReportFile(&source), kReportErrRowsNotRead);
     ASSERT_EQ(report.Points(), 2);
@@ -296,8 +282,7 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
         if (c.tableType != nullptr) text += std::string("%TableType: ") + c.tableType + "\n";
         WriteBytes(dir.File("week.rdt"), text + "%TableStart:\n" + c.rows);
         CReportRadial report;
-        CFileSpec source;
-        source.SetFileSpec(dir.File("week.rdt").c_str());
+        CFileSpec source = SpecOf(dir.File("week.rdt"));
         EXPECT_EQ(report.ReadReportFile(&source), c.result);
         ASSERT_EQ(report.Points(), c.points);
         // Of a cut file, the rows before the cut are whole.
@@ -332,16 +317,14 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
                    "%TableType: rads rad1\n%TableStart:\n" +
                        c.rows + "%TableEnd:\n");
         CReportRadial report;
-        CFileSpec source;
-        source.SetFileSpec(path.c_str());
+        CFileSpec source = SpecOf(path);
         EXPECT_EQ(report.ReadReportFile(&source), kReportErrDamaged) << c.name;
         EXPECT_GE(report.Points(), c.points) << c.name;
     }
     // A long row is cut into pieces by the reader; the first piece's huge
     // seconds clamp to the largest time instead of wrapping.
     CReportRadial report;
-    CFileSpec source;
-    source.SetFileSpec(dir.File("huge.rdt").c_str());
+    CFileSpec source = SpecOf(dir.File("huge.rdt"));
     report.ReadReportFile(&source);
     XReportRadial first{};
     report.GetReport(0, &first);
@@ -442,10 +425,18 @@ TEST(CReportRadial, ConvertsDiagnosticLines) {
     const char* full =
         "1.5, 2.5\t10 20 30 40 -100 -102 -110 -112, -120 -124 15 16 17 3287260800 5 60 12.5";
     ASSERT_EQ(report.ConvertDiagSavLine(full, &r), kNoErr);
-    const std::vector<double> got = {
-        r.mdAmp1,          r.mdAmp2,          r.mdPhase13,       r.mdPhase23,
-        r.mdPhase1,        r.mdPhase2,        r.mdNoiseFloor[0], r.mdNoiseFloor[1],
-        r.mdNoiseFloor[2], r.mdSignalToNoise[0], r.mdSignalToNoise[2], r.mdDualAnglePercent};
+    const std::vector<double> got = {r.mdAmp1,
+                                     r.mdAmp2,
+                                     r.mdPhase13,
+                                     r.mdPhase23,
+                                     r.mdPhase1,
+                                     r.mdPhase2,
+                                     r.mdNoiseFloor[0],
+                                     r.mdNoiseFloor[1],
+                                     r.mdNoiseFloor[2],
+                                     r.mdSignalToNoise[0],
+                                     r.mdSignalToNoise[2],
+                                     r.mdDualAnglePercent};
     EXPECT_EQ(got, (std::vector<double>{1.5, 2.5, 10, 20, 30, 40, -101, -111, -122, 15, 17, 12.5}));
     EXPECT_EQ(r.mnTime, kSunday2Mar2008);
     EXPECT_EQ(r.mnValidDopplerCells, 60);
@@ -505,15 +496,17 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
         {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {100}, {1}},
         // The processing folder's lines start with the first amplitude; a
         // leading number is a word only when the line holds one item more.
-        {"no leading word", DiagLine(100, 1).substr(3) + DiagLine(200, 2).substr(3), {100, 200}, {1, 2}},
+        {"no leading word",
+         DiagLine(100, 1).substr(3) + DiagLine(200, 2).substr(3),
+         {100, 200},
+         {1, 2}},
         {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
     };
     for (const Case& c : cases) {
         std::string path = dir.File("RadialDiagInfo.txt");
         WriteBytes(path, c.text);
         CReportRadial report;
-        CFileSpec source;
-        source.SetFileSpec(path.c_str());
+        CFileSpec source = SpecOf(path);
         ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
         std::vector<XReportRadial> got = Records(report);
         ASSERT_EQ(got.size(), c.times.size()) << c.name;
@@ -534,8 +527,7 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
 TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
     TempFolder dir;
     CReportRadial report;
-    CFileSpec source;
-    source.SetFileSpec(dir.File("missing.txt").c_str());
+    CFileSpec source = SpecOf(dir.File("missing.txt"));
     EXPECT_EQ(report.ImportDiagSavFile(&source), kErrNotFound);
 
     // "DIAG_" in any case gives the site code.
