@@ -1,7 +1,349 @@
 #include "TextFormat.h"
 
-#include <cstdarg>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+// The output of one call: counts every character, stores what fits.
+struct XSink {
+    char* out;
+    size_t room;  // characters that may still be stored (the 0 excluded)
+    size_t length = 0;
+
+    void Put(const char* text, size_t n) {
+        const size_t take = n < room ? n : room;
+        if (take) {
+            std::memcpy(out, text, take);
+            out += take;
+            room -= take;
+        }
+        length += n;
+    }
+    void Fill(char c, size_t n) {
+        const size_t take = n < room ? n : room;
+        if (take) {
+            std::memset(out, c, take);
+            out += take;
+            room -= take;
+        }
+        length += n;
+    }
+};
+
+// One conversion specification as written in the format.
+struct XSpec {
+    bool left = false, plus = false, space = false, zero = false, alternate = false;
+    int width = 0;
+    int precision = -1;  // -1: none given
+    int longs = 0;       // number of 'l' modifiers
+    char conversion = 0;
+};
+
+// Reads one specification after its '%'. With `args` the '*' width and
+// precision are taken from the arguments, without them they read as 0.
+// `usable` is cleared for what only vsnprintf knows how to take.
+const char* ReadSpec(const char* p, XSpec& spec, va_list* args, bool& usable) {
+    for (;; ++p) {
+        if (*p == '-')
+            spec.left = true;
+        else if (*p == '+')
+            spec.plus = true;
+        else if (*p == ' ')
+            spec.space = true;
+        else if (*p == '0')
+            spec.zero = true;
+        else if (*p == '#')
+            spec.alternate = true;
+        else
+            break;
+    }
+    if (*p == '*') {
+        ++p;
+        if (args) {
+            spec.width = va_arg(*args, int);
+            if (spec.width < 0) {
+                spec.left = true;
+                spec.width = -spec.width;
+            }
+        }
+    } else {
+        while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + (*p++ - '0');
+    }
+    if (*p == '.') {
+        ++p;
+        spec.precision = 0;
+        if (*p == '*') {
+            ++p;
+            if (args) {
+                spec.precision = va_arg(*args, int);
+                if (spec.precision < 0) spec.precision = -1;
+            }
+        } else {
+            while (*p >= '0' && *p <= '9') spec.precision = spec.precision * 10 + (*p++ - '0');
+        }
+    }
+    while (*p == 'l') {
+        ++spec.longs;
+        ++p;
+    }
+    spec.conversion = *p;
+    switch (*p) {
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+            usable = usable && spec.longs <= 2;
+            break;
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A':
+        case 's':
+        case 'c':
+        case 'p':
+            usable = usable && spec.longs <= 1;
+            break;
+        case '%':
+            usable = usable && p[-1] == '%';  // only "%%" itself
+            break;
+        default:
+            usable = false;  // h, L, j, z, t, n, positional arguments, a lone '%' ...
+            break;
+    }
+    return *p ? p + 1 : p;
+}
+
+// Everything the fast route does not handle is formatted by snprintf alone,
+// one conversion at a time, from the specification with its width and
+// precision written out.
+template <typename T>
+void PutBySnprintf(XSink& sink, const XSpec& spec, T value) {
+    char format[48];
+    size_t at = 0;
+    format[at++] = '%';
+    if (spec.left) format[at++] = '-';
+    if (spec.plus) format[at++] = '+';
+    if (spec.space) format[at++] = ' ';
+    if (spec.zero) format[at++] = '0';
+    if (spec.alternate) format[at++] = '#';
+    at += static_cast<size_t>(std::snprintf(format + at, sizeof format - at, "%d", spec.width));
+    if (spec.precision >= 0)
+        at += static_cast<size_t>(
+            std::snprintf(format + at, sizeof format - at, ".%d", spec.precision));
+    for (int i = 0; i < spec.longs; ++i) format[at++] = 'l';
+    format[at++] = spec.conversion;
+    format[at] = 0;
+    char small[128];
+    const int n = std::snprintf(small, sizeof small, format, value);
+    if (n < 0) return;
+    if (static_cast<size_t>(n) < sizeof small) {
+        sink.Put(small, static_cast<size_t>(n));
+        return;
+    }
+    std::string big(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(big.data(), big.size(), format, value);
+    sink.Put(big.data(), static_cast<size_t>(n));
+}
+
+// Sign, zero padding and width around digits that carry no sign.
+void PutNumber(XSink& sink, const XSpec& spec, bool negative, const char* digits, size_t n,
+               bool zeroAllowed) {
+    char sign = negative ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
+    const size_t body = n + (sign ? 1 : 0);
+    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t pad = width > body ? width - body : 0;
+    if (spec.left) {
+        if (sign) sink.Put(&sign, 1);
+        sink.Put(digits, n);
+        sink.Fill(' ', pad);
+    } else if (spec.zero && zeroAllowed) {
+        if (sign) sink.Put(&sign, 1);
+        sink.Fill('0', pad);
+        sink.Put(digits, n);
+    } else {
+        sink.Fill(' ', pad);
+        if (sign) sink.Put(&sign, 1);
+        sink.Put(digits, n);
+    }
+}
+
+// Fixed notation is exactly rounded by both to_chars and printf; values that
+// would need many digits, and NaN and infinity, go to snprintf.
+constexpr double kFastFixedLimit = 1e17;
+constexpr int kFastPrecisionLimit = 20;
+
+bool PutFixed(XSink& sink, const XSpec& spec, double value) {
+    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    if (spec.alternate || precision > kFastPrecisionLimit || !(std::fabs(value) < kFastFixedLimit))
+        return false;
+    char digits[64];
+    const bool negative = std::signbit(value);
+    const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                                      std::chars_format::fixed, precision);
+    if (result.ec != std::errc{}) return false;
+    PutNumber(sink, spec, negative, digits, static_cast<size_t>(result.ptr - digits), true);
+    return true;
+}
+
+template <typename T>
+bool PutInteger(XSink& sink, const XSpec& spec, T value) {
+    if (spec.precision >= 0 || spec.alternate) return false;
+    char digits[32];
+    const bool negative = value < 0;
+    using U = std::make_unsigned_t<T>;
+    const U magnitude =
+        negative ? static_cast<U>(U(0) - static_cast<U>(value)) : static_cast<U>(value);
+    const auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
+    PutNumber(sink, spec, negative, digits, static_cast<size_t>(result.ptr - digits), true);
+    return true;
+}
+
+template <typename T>
+bool PutUnsigned(XSink& sink, const XSpec& spec, T value) {
+    if (spec.precision >= 0 || spec.alternate) return false;
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    XSpec noSign = spec;
+    noSign.plus = noSign.space = false;  // no sign is shown for unsigned values
+    PutNumber(sink, noSign, false, digits, static_cast<size_t>(result.ptr - digits), true);
+    return true;
+}
+
+void PutText(XSink& sink, const XSpec& spec, const char* text, size_t n) {
+    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t pad = width > n ? width - n : 0;
+    if (!spec.left) sink.Fill(' ', pad);
+    sink.Put(text, n);
+    if (spec.left) sink.Fill(' ', pad);
+}
+
+bool CanFormatFast(const char* format) {
+    bool usable = true;
+    for (const char* p = std::strchr(format, '%'); p && usable; p = std::strchr(p, '%')) {
+        XSpec spec;
+        p = ReadSpec(p + 1, spec, nullptr, usable);
+    }
+    return usable;
+}
+
+}  // namespace
+
+int FormatIntoV(char* buffer, size_t size, const char* format, va_list args) {
+    if (format == nullptr || !CanFormatFast(format)) {
+        return std::vsnprintf(buffer, size, format, args);
+    }
+    va_list ap;
+    va_copy(ap, args);
+    XSink sink{buffer, size > 0 ? size - 1 : 0};
+    const char* p = format;
+    while (*p) {
+        const char* percent = std::strchr(p, '%');
+        if (percent == nullptr) {
+            sink.Put(p, std::strlen(p));
+            break;
+        }
+        sink.Put(p, static_cast<size_t>(percent - p));
+        XSpec spec;
+        bool usable = true;
+        p = ReadSpec(percent + 1, spec, &ap, usable);
+        switch (spec.conversion) {
+            case '%':
+                sink.Put("%", 1);
+                break;
+            case 'f': {
+                const double value = va_arg(ap, double);
+                if (!PutFixed(sink, spec, value)) PutBySnprintf(sink, spec, value);
+                break;
+            }
+            case 'F':
+            case 'e':
+            case 'E':
+            case 'g':
+            case 'G':
+            case 'a':
+            case 'A':
+                PutBySnprintf(sink, spec, va_arg(ap, double));
+                break;
+            case 'd':
+            case 'i':
+                if (spec.longs == 0) {
+                    const int value = va_arg(ap, int);
+                    if (!PutInteger(sink, spec, value)) PutBySnprintf(sink, spec, value);
+                } else if (spec.longs == 1) {
+                    const long value = va_arg(ap, long);
+                    if (!PutInteger(sink, spec, value)) PutBySnprintf(sink, spec, value);
+                } else {
+                    const long long value = va_arg(ap, long long);
+                    if (!PutInteger(sink, spec, value)) PutBySnprintf(sink, spec, value);
+                }
+                break;
+            case 'u':
+            case 'x':
+            case 'X':
+            case 'o':
+                if (spec.longs == 0) {
+                    const unsigned value = va_arg(ap, unsigned);
+                    if (spec.conversion != 'u' || !PutUnsigned(sink, spec, value))
+                        PutBySnprintf(sink, spec, value);
+                } else if (spec.longs == 1) {
+                    const unsigned long value = va_arg(ap, unsigned long);
+                    if (spec.conversion != 'u' || !PutUnsigned(sink, spec, value))
+                        PutBySnprintf(sink, spec, value);
+                } else {
+                    const unsigned long long value = va_arg(ap, unsigned long long);
+                    if (spec.conversion != 'u' || !PutUnsigned(sink, spec, value))
+                        PutBySnprintf(sink, spec, value);
+                }
+                break;
+            case 's': {
+                const char* text = va_arg(ap, const char*);
+                if (text == nullptr || spec.longs || spec.zero) {
+                    PutBySnprintf(sink, spec, text);
+                } else {
+                    const size_t n = spec.precision >= 0
+                                         ? strnlen(text, static_cast<size_t>(spec.precision))
+                                         : std::strlen(text);
+                    PutText(sink, spec, text, n);
+                }
+                break;
+            }
+            case 'c': {
+                const int value = va_arg(ap, int);
+                if (spec.longs || spec.zero) {
+                    PutBySnprintf(sink, spec, value);
+                } else {
+                    const char c = static_cast<char>(value);
+                    PutText(sink, spec, &c, 1);
+                }
+                break;
+            }
+            default:  // 'p'
+                PutBySnprintf(sink, spec, va_arg(ap, void*));
+                break;
+        }
+    }
+    va_end(ap);
+    if (size > 0) *sink.out = 0;
+    return static_cast<int>(sink.length);
+}
+
+int FormatInto(char* buffer, size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = FormatIntoV(buffer, size, format, args);
+    va_end(args);
+    return n;
+}
 
 void AppendFormat(std::string& text, const char* format, ...) {
     char buffer[256];
@@ -9,14 +351,14 @@ void AppendFormat(std::string& text, const char* format, ...) {
     va_start(args, format);
     va_list again;
     va_copy(again, args);
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    const int n = FormatIntoV(buffer, sizeof buffer, format, args);
     va_end(args);
     if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
         text.append(buffer, static_cast<size_t>(n));
     } else if (n > 0) {
         const size_t at = text.size();
         text.resize(at + static_cast<size_t>(n) + 1);
-        std::vsnprintf(text.data() + at, static_cast<size_t>(n) + 1, format, again);
+        FormatIntoV(text.data() + at, static_cast<size_t>(n) + 1, format, again);
         text.resize(at + static_cast<size_t>(n));
     }
     va_end(again);
