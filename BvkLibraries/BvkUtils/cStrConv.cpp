@@ -1,5 +1,6 @@
 #include "cStrConv.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -44,6 +45,41 @@ long SkipNanOrInf(const char* text) {
         if (close) n = static_cast<long>(close - text) + 1;
     }
     return n;
+}
+
+// atof's value of the text. The plain decimal numbers that files hold are
+// read by from_chars, which rounds exactly as strtod does and is much
+// faster; everything else (hexadecimal, nan, inf, a lone sign, a value out of
+// the double range) is left to atof itself.
+double DecimalValue(const char* text) {
+    const char* start = text;
+    if (*start == '+') {
+        ++start;  // from_chars takes no plus sign, and strtod no second sign
+        if (*start == '-') return atof(text);
+    }
+    const char* p = *start == '-' ? start + 1 : start;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return atof(text);
+    const char* digits = p;
+    while (IsDigit(*p)) ++p;
+    bool any = p != digits;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        while (IsDigit(*p)) ++p;
+        any = any || p != fraction;
+    }
+    if (!any) return atof(text);
+    if (*p == 'e' || *p == 'E') {
+        const char* exponent = p + 1;
+        if (*exponent == '+' || *exponent == '-') ++exponent;
+        if (IsDigit(*exponent)) {
+            p = exponent;
+            while (IsDigit(*p)) ++p;
+        }
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(start, p, value, std::chars_format::general);
+    if (result.ec != std::errc{} || result.ptr != p) return atof(text);
+    return value;
 }
 
 }  // namespace
@@ -179,7 +215,7 @@ long CStrConv::SkipFloat(const char* text) {
 long CStrConv::StringToDouble(const char* text, double* value) {
     if (text == nullptr) return 0;
     long n = SkipWhiteSpace(text);
-    if (value) *value = atof(text + n);
+    if (value) *value = DecimalValue(text + n);
     return n + SkipFloat(text + n);
 }
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -247,6 +250,64 @@ TEST(CStrConv, HostileTextNeverReadsPastTheEnd) {
     unsigned long code = 0;
     EXPECT_EQ(CStrConv::StringToCharCode("\"", &code), 1);
     EXPECT_EQ(CStrConv::FindChoice(binary.c_str(), "a,b", 9, 0), 9);
+}
+
+// The value of every number is atof's, to the last bit, whatever way it is
+// written: numbers as writers print them at every magnitude and precision,
+// the shortest round-trip form, long digit strings, and the forms atof reads
+// differently from a plain decimal (hexadecimal, nan, inf, signs, exponents
+// out of range).
+TEST(CStrConv, StringToDoubleGivesAtofsValueForEveryNumber) {
+    const char* env = std::getenv("BVK_FORMAT_DIFF_VALUES");
+    const long count = env ? std::atol(env) : 1000000;
+    std::mt19937_64 random(4);
+    const char* formats[] = {"%.0f", "%.1f", "%.3f", "%.7f", "%.17g", "%.25e", "%g", "%.40f"};
+    char text[512];
+    for (long i = 0; i < count; ++i) {
+        double d;
+        const uint64_t bits = random();
+        if (i % 4 == 0) {
+            std::memcpy(&d, &bits, sizeof d);  // any double, denormals and huge ones too
+        } else {
+            d = std::ldexp(static_cast<double>(bits >> 11), static_cast<int>(random() % 120) - 100);
+        }
+        if (i % 2) d = -d;
+        std::snprintf(text, sizeof text, formats[random() % std::size(formats)], d);
+        if (i % 8 == 1) text[0] = text[0] == '-' ? '+' : text[0];
+        double got = 0;
+        CStrConv::StringToDouble(text, &got);
+        const double expected = atof(text);
+        ASSERT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
+                    (std::isnan(got) && std::isnan(expected)))
+            << text;
+    }
+    const char* odd[] = {"0x1p3",
+                         "-0X10",
+                         "+-5",
+                         "-+5",
+                         "1e400",
+                         "-1e-400",
+                         "4.9e-324",
+                         "1.e5",
+                         ".e5",
+                         "-.5e",
+                         "nan(1)",
+                         "-InF",
+                         "1e+",
+                         "+.",
+                         "00012.5",
+                         "1_000",
+                         "9007199254740993",
+                         "\r5",
+                         "0e99999"};
+    for (const char* t : odd) {
+        double got = 0;
+        CStrConv::StringToDouble(t, &got);
+        const double expected = atof(t);
+        EXPECT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
+                    (std::isnan(got) && std::isnan(expected)))
+            << t;
+    }
 }
 
 }  // namespace
