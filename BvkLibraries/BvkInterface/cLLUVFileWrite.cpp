@@ -12,6 +12,7 @@
 #include "BvkErrors.h"
 #include "MyMath.h"
 #include "PlatformTime.h"
+#include "TextFormat.h"
 #include "cGeo.h"
 #include "cLLUVFile.h"
 #include "cStrConv.h"
@@ -157,7 +158,7 @@ void AppendFormat(char* buffer, size_t size, const char* format, ...) {
     if (used + 1 >= size) return;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer + used, size - used, format, args);
+    FormatIntoV(buffer + used, size - used, format, args);
     va_end(args);
 }
 
