@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Wall time and peak memory of Quillmoor runs.
+"""Wall time and peak memory of Quillmoor and Fenwright runs.
 
-  scripts/benchmark_quillmoor.py [--runs N]
+  scripts/benchmark_quillmoor.py [--runs N] [--build DIR]
 
-Runs the built converter (build/Quillmoor/Quillmoor) on the bundled example
-station and on a synthetic station whose classic radial file holds 100,800
-vectors (280 range cells of 1 km, a vector every degree), writing the classic
-and LLUV outputs (mode 3) into a temporary folder. Prints the best and median
-wall time of the runs and the largest peak resident memory.
+Runs the built converter (DIR/Quillmoor/Quillmoor, DIR defaults to build) on
+the bundled example station and on a synthetic station whose classic radial
+file holds 100,800 vectors (280 range cells of 1 km, a vector every degree),
+writing the classic and LLUV outputs (mode 3) into a temporary folder; then
+Fenwright on a fresh copy of the example station each time (it appends the
+hour's row to the week's report). Prints the median wall time with the
+quartiles and extremes, and the largest peak resident memory.
 """
 import argparse
 import os
@@ -19,69 +21,72 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import make_synthetic_station  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-PROGRAM = os.path.join(ROOT, "build", "Quillmoor", "Quillmoor")
 EXAMPLE = os.path.join(ROOT, "examples", "station")
 
 
-def write_big_radial_file(path, cells=280, step=1):
-    lines = [b" %-47.47s               %d\n" % (b"14:00:00  Sunday, December 6, 2026 PST", -415556896),
-             b" 36\xa157.072'N,122\xa103.804'W\n",
-             b"  1.000   1.000   90.0   1.000\n",
-             b" %d\n" % cells]
-    angles = [float(a) for a in range(0, 360, step)]
-    for cell in range(1, cells + 1):
-        lines.append(b" %-3d %-3d\n" % (len(angles), cell))
-        speeds = [((cell * 7 + i * 13) % 400 - 200) / 10.0 for i in range(len(angles))]
-        quality = [((cell + i) % 30) / 10.0 for i in range(len(angles))]
-        for values, fmt in ((angles, b"  %9.1f"), (speeds, b"  %9.2f"), (quality, b"  %9.2f")):
-            for i in range(0, len(values), 7):
-                lines.append(b" " + b"".join(fmt % v for v in values[i:i + 7]) + b"\n")
-    lines.append(b"!END\n")
-    with open(path, "wb") as f:
-        f.write(b"".join(lines))
-    return cells * len(angles)
-
-
-def make_station(folder, big):
-    shutil.copytree(os.path.join(EXAMPLE, "Configs"), os.path.join(folder, "Configs"))
-    shutil.copytree(os.path.join(EXAMPLE, "Processing"), os.path.join(folder, "Processing"))
-    os.makedirs(os.path.join(folder, "Diagnostics"), exist_ok=True)
-    if big:
-        return write_big_radial_file(os.path.join(folder, "Processing", "RadialData.txt"))
-    return None
-
-
-def run_once(folder):
-    out = tempfile.mkdtemp(prefix="quillmoor-bench-out.")
-    args = [PROGRAM, "0", "i", "", out + "/", os.path.join(folder, "Processing") + "/", "3", "0",
-            os.path.join(folder, "Configs") + "/", "-1", os.path.join(folder, "Diagnostics") + "/"]
+def timed(args, cwd=None):
     start = time.perf_counter()
-    result = subprocess.run(args, stdout=subprocess.DEVNULL)
+    result = subprocess.run(args, stdout=subprocess.DEVNULL, cwd=cwd)
     elapsed = time.perf_counter() - start
-    shutil.rmtree(out)
     if result.returncode != 0:
-        sys.exit("Quillmoor failed with status %d" % result.returncode)
+        sys.exit("%s failed with status %d" % (os.path.basename(args[0]), result.returncode))
     return elapsed
+
+
+def quillmoor_once(program, folder):
+    out = tempfile.mkdtemp(prefix="quillmoor-bench-out.")
+    args = [program, "0", "i", "", out + "/", os.path.join(folder, "Processing") + "/", "3", "0",
+            os.path.join(folder, "Configs") + "/", "-1", os.path.join(folder, "Diagnostics") + "/"]
+    elapsed = timed(args, cwd=ROOT)
+    shutil.rmtree(out)
+    return elapsed
+
+
+def fenwright_once(program):
+    folder = tempfile.mkdtemp(prefix="fenwright-bench.")
+    station = os.path.join(folder, "station")
+    shutil.copytree(EXAMPLE, station)
+    args = [program, "0", "1", os.path.join(station, "Processing") + "/",
+            os.path.join(station, "Diagnostics") + "/", os.path.join(station, "Configs") + "/"]
+    elapsed = timed(args, cwd=ROOT)
+    shutil.rmtree(folder)
+    return elapsed
+
+
+def report(label, times):
+    times = sorted(times)
+    q = statistics.quantiles(times, n=4) if len(times) >= 2 else [times[0]] * 3
+    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    print("%-36s median %8.2f ms  quartiles %.2f-%.2f  range %.2f-%.2f ms  (%d runs)  peak so far %.1f MiB"
+          % (label, statistics.median(times) * 1e3, q[0] * 1e3, q[2] * 1e3, times[0] * 1e3,
+             times[-1] * 1e3, len(times), peak / 1024.0))
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--runs", type=int, default=5)
-    runs = parser.parse_args().runs
-    if not os.access(PROGRAM, os.X_OK):
-        sys.exit("build the project first (scripts/setup.sh)")
-    for label, big in (("example station (622 vectors)", False), ("synthetic station", True)):
-        folder = tempfile.mkdtemp(prefix="quillmoor-bench.")
-        vectors = make_station(folder, big)
-        if vectors:
-            label = "synthetic station (%d vectors)" % vectors
-        times = [run_once(folder) for _ in range(runs)]
-        shutil.rmtree(folder)
-        # ru_maxrss of the children: the largest of all runs so far, in KiB on Linux.
-        peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
-        print("%-36s best %.3f s  median %.3f s  peak memory so far %.1f MiB"
-              % (label, min(times), statistics.median(times), peak / 1024.0))
+    parser.add_argument("--runs", type=int, default=21)
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    args = parser.parse_args()
+    quillmoor = os.path.join(args.build, "Quillmoor", "Quillmoor")
+    fenwright = os.path.join(args.build, "Fenwright", "Fenwright")
+    for program in (quillmoor, fenwright):
+        if not os.access(program, os.X_OK):
+            sys.exit("build the project first (scripts/setup.sh): %s is missing" % program)
+
+    report("Quillmoor, example (622 vectors)",
+           [quillmoor_once(quillmoor, EXAMPLE) for _ in range(args.runs)])
+    folder = tempfile.mkdtemp(prefix="quillmoor-bench.")
+    vectors = make_synthetic_station.make_station(os.path.join(folder, "station"), 280, 360, 1,
+                                                  diagnostics=False)
+    report("Quillmoor, synthetic (%d vectors)" % vectors,
+           [quillmoor_once(quillmoor, os.path.join(folder, "station"))
+            for _ in range(max(3, args.runs // 3))])
+    shutil.rmtree(folder)
+    report("Fenwright, example (30-row week)", [fenwright_once(fenwright) for _ in range(args.runs)])
 
 
 if __name__ == "__main__":
