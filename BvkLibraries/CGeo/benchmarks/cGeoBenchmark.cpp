@@ -78,8 +78,8 @@ void BM_GeographicLibInverse(benchmark::State& state) {
     size_t i = 0;
     for (auto _ : state) {
         double distance = 0.0, azimuth = 0.0, back = 0.0;
-        wgs84.Inverse(pairs[i].lat1, pairs[i].lon1, pairs[i].lat2, pairs[i].lon2, distance,
-                      azimuth, back);
+        wgs84.Inverse(pairs[i].lat1, pairs[i].lon1, pairs[i].lat2, pairs[i].lon2, distance, azimuth,
+                      back);
         benchmark::DoNotOptimize(distance);
         benchmark::DoNotOptimize(azimuth);
         benchmark::DoNotOptimize(back);
