@@ -48,37 +48,82 @@ long SkipNanOrInf(const char* text) {
 }
 
 // atof's value of the text. The plain decimal numbers that files hold are
-// read by from_chars, which rounds exactly as strtod does and is much
-// faster; everything else (hexadecimal, nan, inf, a lone sign, a value out of
-// the double range) is left to atof itself.
-double DecimalValue(const char* text) {
+// read here: up to 19 digits with a power of ten of at most 22 are exact
+// doubles, so one multiplication or division rounds them exactly as strtod
+// does; longer ones go to from_chars, which rounds the same way. Everything
+// else (hexadecimal, nan, inf, a lone sign, a value out of the double range)
+// is left to atof itself. `end` receives where the decimal number ends, or
+// null when it was not one.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double DecimalValue(const char* text, const char** end) {
+    *end = nullptr;
     const char* start = text;
     if (*start == '+') {
         ++start;  // from_chars takes no plus sign, and strtod no second sign
         if (*start == '-') return atof(text);
     }
-    const char* p = *start == '-' ? start + 1 : start;
+    const bool negative = *start == '-';
+    const char* p = negative ? start + 1 : start;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return atof(text);
-    const char* digits = p;
-    while (IsDigit(*p)) ++p;
-    bool any = p != digits;
+    uint64_t mantissa = 0;
+    int digits = 0;  // significant digits gathered in the mantissa
+    const char* integer = p;
+    while (IsDigit(*p)) {
+        if (digits < 19) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+            if (mantissa) ++digits;
+        } else {
+            digits = 99;  // too many for the exact route
+        }
+        ++p;
+    }
+    bool any = p != integer;
+    int fractionDigits = 0;
     if (*p == '.') {
         const char* fraction = ++p;
-        while (IsDigit(*p)) ++p;
+        while (IsDigit(*p)) {
+            if (digits < 19) {
+                mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+                if (mantissa) ++digits;
+                ++fractionDigits;
+            } else {
+                digits = 99;
+            }
+            ++p;
+        }
         any = any || p != fraction;
     }
     if (!any) return atof(text);
+    long exponent = 0;
     if (*p == 'e' || *p == 'E') {
-        const char* exponent = p + 1;
-        if (*exponent == '+' || *exponent == '-') ++exponent;
-        if (IsDigit(*exponent)) {
-            p = exponent;
-            while (IsDigit(*p)) ++p;
+        const char* e = p + 1;
+        const bool negativeExponent = *e == '-';
+        if (*e == '+' || *e == '-') ++e;
+        if (IsDigit(*e)) {
+            while (IsDigit(*e)) {
+                if (exponent < 100000) exponent = exponent * 10 + (*e - '0');
+                ++e;
+            }
+            if (negativeExponent) exponent = -exponent;
+            p = e;
         }
+    }
+    *end = p;
+    const long scale = exponent - fractionDigits;
+    if (digits <= 19 && mantissa < (uint64_t(1) << 53) && scale >= -22 && scale <= 22) {
+        double value = static_cast<double>(mantissa);
+        value = scale < 0 ? value / kExactPowersOfTen[-scale] : value * kExactPowersOfTen[scale];
+        return negative ? -value : value;
     }
     double value = 0.0;
     const auto result = std::from_chars(start, p, value, std::chars_format::general);
-    if (result.ec != std::errc{} || result.ptr != p) return atof(text);
+    if (result.ec != std::errc{} || result.ptr != p) {
+        *end = nullptr;
+        return atof(text);
+    }
     return value;
 }
 
@@ -215,7 +260,14 @@ long CStrConv::SkipFloat(const char* text) {
 long CStrConv::StringToDouble(const char* text, double* value) {
     if (text == nullptr) return 0;
     long n = SkipWhiteSpace(text);
-    if (value) *value = DecimalValue(text + n);
+    const char* end = nullptr;
+    const double decimal = DecimalValue(text + n, &end);
+    if (value) *value = decimal;
+    // The scan above and SkipFloat agree unless a filler, an exponent letter
+    // strtod does not know (g, G), or a fraction of the exponent follows.
+    if (end && *end != '.' && *end != 'e' && *end != 'E' && *end != 'g' && *end != 'G') {
+        return n + static_cast<long>(end - text - n);
+    }
     return n + SkipFloat(text + n);
 }
 
