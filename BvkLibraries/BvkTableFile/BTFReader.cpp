@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "BvkErrors.h"
 #include "PlatformTime.h"
@@ -24,6 +25,69 @@ bool IsAsciiLetterOrDigit(char c) {
 bool IsBlankOrTab(char c) {
     return c == ' ' || c == '\t';
 }
+
+// Splits a file into lines by the rules of CFile::ReadTextLine (a line ends
+// at CR, LF, CR LF, LF CR or NUL; a line longer than kMaxLineLength arrives
+// in pieces of that length), from large blocks rather than a read for each
+// line.
+class CLineSplitter {
+  public:
+    explicit CLineSplitter(CFile& file) : mFile(file), mBlock(kBlockSize + kMaxLineLength + 1) {}
+
+    // 0 with the next line in `line` (kMaxLineLength + 1 bytes), -39 after
+    // the last line, or the error of a read.
+    long Next(char* line, long* length) {
+        if (mEnd - mStart <= static_cast<size_t>(kMaxLineLength) && !mAtEnd) Fill();
+        const size_t available = mEnd - mStart;
+        *length = 0;
+        line[0] = 0;
+        if (available == 0) return mError != kNoErr ? mError : kErrEndOfFile;
+        const char* text = mBlock.data() + mStart;
+        const size_t limit = std::min(available, static_cast<size_t>(kMaxLineLength));
+        size_t at = 0;
+        while (at < limit && text[at] != 10 && text[at] != 13 && text[at] != 0) ++at;
+        std::memcpy(line, text, at);
+        line[at] = 0;
+        *length = static_cast<long>(at);
+        if (at == limit) {
+            mStart += at;  // no line end within the limit: the rest comes next
+            return kNoErr;
+        }
+        size_t next = at + 1;
+        const char end = text[at];
+        if (end != 0 && next < available) {
+            const char follower = text[next];
+            if ((end == 13 && follower == 10) || (end == 10 && follower == 13)) ++next;
+        }
+        mStart += next;
+        return kNoErr;
+    }
+
+  private:
+    static constexpr size_t kBlockSize = 65536;
+
+    // Reads until more than a whole line's worth is held or the file ends.
+    void Fill() {
+        if (mStart > 0) {
+            std::memmove(mBlock.data(), mBlock.data() + mStart, mEnd - mStart);
+            mEnd -= mStart;
+            mStart = 0;
+        }
+        while (!mAtEnd && mEnd <= static_cast<size_t>(kMaxLineLength)) {
+            unsigned long got = 0;
+            const long err = mFile.ReadFile(mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
+            mEnd += got;
+            if (err != kNoErr && err != kErrEndOfFile) mError = err;
+            if (err != kNoErr || got == 0) mAtEnd = true;
+        }
+    }
+
+    CFile& mFile;
+    std::vector<char> mBlock;
+    size_t mStart = 0, mEnd = 0;
+    bool mAtEnd = false;
+    long mError = kNoErr;
+};
 
 void Bump(int32_t& counter) {
     if (counter < INT32_MAX) ++counter;
@@ -136,10 +200,11 @@ long BTFReader::ProcessBTFile(CFileSpec* file, long skipTableRows, long maxLines
     if (err != kNoErr) return err;
 
     char line[kMaxLineLength + 1];
+    CLineSplitter lines(*this);
     long result = kNoErr;
     for (;;) {
         long length = 0;
-        err = ReadTextLine(line, &length, kMaxLineLength);
+        err = lines.Next(line, &length);
         if (err == kErrEndOfFile) break;
         if (err != kNoErr) {
             result = err;

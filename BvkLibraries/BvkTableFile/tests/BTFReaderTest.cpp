@@ -480,3 +480,31 @@ TEST(BTFReader, HostileInput) {
     EXPECT_EQ(counts.mnTableColumns, -1);  // the 32-bit pattern of the clamped value
     EXPECT_EQ(counts.mnTableRows, -5);
 }
+
+// Line ends are found the same wherever they fall in the file: a CR LF pair
+// split by the reader's block boundary (64 KiB) is one line end, a line of
+// exactly 4,096 characters leaves its line end as an empty line, and every
+// kind of line end is taken.
+TEST(BTFReader, LineEndsAnywhereInALargeFile) {
+    std::string text;
+    const char* ends[] = {"\r\n", "\n", "\r", "\n\r"};
+    int rowCount = 0;
+    // Rows of 7 to 13 characters with their ends, so that some pair
+    // straddles every few kilobytes, the block boundary among them.
+    while (text.size() < 70000) {
+        ++rowCount;
+        text += " r" + std::string(static_cast<size_t>(5 + rowCount % 7), 'a' + rowCount % 26);
+        text += ends[rowCount % 4];
+    }
+    const std::string exact(4096, 'z');
+    text += exact + "\n";
+    RecordingReader r;
+    ReadText(text, r);
+    EXPECT_EQ(r.rows, rowCount + 1);
+    EXPECT_EQ(r.mnLineCount, rowCount + 2);  // the line end after 4,096 characters
+    EXPECT_EQ(r.calls.at(r.calls.size() - 2), "row 1|" + exact);
+    const int last = rowCount;
+    EXPECT_EQ(r.calls.at(r.calls.size() - 3),
+              "row 1| r" + std::string(static_cast<size_t>(5 + last % 7), 'a' + last % 26));
+}
+
