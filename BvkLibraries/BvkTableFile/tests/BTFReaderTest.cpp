@@ -507,4 +507,3 @@ TEST(BTFReader, LineEndsAnywhereInALargeFile) {
     EXPECT_EQ(r.calls.at(r.calls.size() - 3),
               "row 1| r" + std::string(static_cast<size_t>(5 + last % 7), 'a' + last % 26));
 }
-
