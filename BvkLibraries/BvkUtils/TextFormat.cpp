@@ -182,16 +182,59 @@ void PutNumber(XSink& sink, const XSpec& spec, bool negative, const char* digits
 constexpr double kFastFixedLimit = 1e17;
 constexpr int kFastPrecisionLimit = 20;
 
+constexpr double kPowersOfTen[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                   1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+
+// The digits of |value| rounded to `precision` decimals, when the scaled
+// value is an integer-sized double whose rounding cannot be in doubt: the
+// exact product lies within half an ulp of the computed one, so unless that
+// is near a halfway point both round to the same integer. 0 otherwise.
+size_t ShortFixedDigits(double magnitude, int precision, char* digits) {
+    if (precision > 17) return 0;
+    const double scaled = magnitude * kPowersOfTen[precision];
+    if (!(scaled < 4503599627370496.0)) return 0;  // 2^52: whole and half units exact
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact below 2^52
+    const double doubt = 4.0 * std::nextafter(scaled, INFINITY) - 4.0 * scaled;
+    if (std::fabs(fraction - 0.5) <= doubt) return 0;
+    const uint64_t rounded = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, rounded);
+    size_t n = static_cast<size_t>(result.ptr - text);
+    size_t at = 0;
+    if (precision == 0) {
+        std::memcpy(digits, text, n);
+        return n;
+    }
+    const size_t fractionDigits = static_cast<size_t>(precision);
+    if (n <= fractionDigits) {  // "0." and leading zeros of the fraction
+        digits[at++] = '0';
+        digits[at++] = '.';
+        for (size_t i = n; i < fractionDigits; ++i) digits[at++] = '0';
+        std::memcpy(digits + at, text, n);
+        return at + n;
+    }
+    std::memcpy(digits, text, n - fractionDigits);
+    at = n - fractionDigits;
+    digits[at++] = '.';
+    std::memcpy(digits + at, text + n - fractionDigits, fractionDigits);
+    return at + fractionDigits;
+}
+
 bool PutFixed(XSink& sink, const XSpec& spec, double value) {
     const int precision = spec.precision < 0 ? 6 : spec.precision;
     if (spec.alternate || precision > kFastPrecisionLimit || !(std::fabs(value) < kFastFixedLimit))
         return false;
     char digits[64];
     const bool negative = std::signbit(value);
-    const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
-                                      std::chars_format::fixed, precision);
-    if (result.ec != std::errc{}) return false;
-    PutNumber(sink, spec, negative, digits, static_cast<size_t>(result.ptr - digits), true);
+    size_t n = ShortFixedDigits(std::fabs(value), precision, digits);
+    if (n == 0) {
+        const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                                          std::chars_format::fixed, precision);
+        if (result.ec != std::errc{}) return false;
+        n = static_cast<size_t>(result.ptr - digits);
+    }
+    PutNumber(sink, spec, negative, digits, n, true);
     return true;
 }
 
