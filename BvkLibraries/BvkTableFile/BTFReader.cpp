@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BvkErrors.h"
+#include "Platform.h"
 #include "PlatformTime.h"
 #include "PlatformZone.h"
 #include "cStrConv.h"
@@ -29,10 +30,14 @@ bool IsBlankOrTab(char c) {
 // Splits a file into lines by the rules of CFile::ReadTextLine (a line ends
 // at CR, LF, CR LF, LF CR or NUL; a line longer than kMaxLineLength arrives
 // in pieces of that length), from large blocks rather than a read for each
-// line.
+// line. The file's position is kept just after the line handed out, as a
+// line-by-line reader leaves it, since callbacks may look at it (a report
+// asks whether its last row ended with a line end); blocks are read at
+// their own offsets, whatever a callback did with the position.
 class CLineSplitter {
   public:
-    explicit CLineSplitter(CFile& file) : mFile(file), mBlock(kBlockSize + kMaxLineLength + 1) {}
+    explicit CLineSplitter(CFile& file)
+        : mFile(file), mBlock(kBlockSize + kMaxLineLength + 1), mBlockOffset(file.mnPosition) {}
 
     // 0 with the next line in `line` (kMaxLineLength + 1 bytes), -39 after
     // the last line, or the error of a read.
@@ -49,17 +54,17 @@ class CLineSplitter {
         std::memcpy(line, text, at);
         line[at] = 0;
         *length = static_cast<long>(at);
-        if (at == limit) {
-            mStart += at;  // no line end within the limit: the rest comes next
-            return kNoErr;
-        }
-        size_t next = at + 1;
-        const char end = text[at];
-        if (end != 0 && next < available) {
-            const char follower = text[next];
-            if ((end == 13 && follower == 10) || (end == 10 && follower == 13)) ++next;
+        size_t next = at;  // no line end within the limit: the rest comes next
+        if (at < limit) {
+            next = at + 1;
+            const char end = text[at];
+            if (end != 0 && next < available) {
+                const char follower = text[next];
+                if ((end == 13 && follower == 10) || (end == 10 && follower == 13)) ++next;
+            }
         }
         mStart += next;
+        mFile.mnPosition = mBlockOffset + static_cast<int64_t>(mStart);
         return kNoErr;
     }
 
@@ -70,13 +75,16 @@ class CLineSplitter {
     void Fill() {
         if (mStart > 0) {
             std::memmove(mBlock.data(), mBlock.data() + mStart, mEnd - mStart);
+            mBlockOffset += static_cast<int64_t>(mStart);
             mEnd -= mStart;
             mStart = 0;
         }
         while (!mAtEnd && mEnd <= static_cast<size_t>(kMaxLineLength)) {
-            unsigned long got = 0;
-            const long err = mFile.ReadFile(mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
-            mEnd += got;
+            uint64_t got = 0;
+            const long err =
+                PlatformReadStreamAt(mFile.GetFileRefNum(), mBlockOffset + static_cast<int64_t>(mEnd),
+                                     mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
+            mEnd += static_cast<size_t>(got);
             if (err != kNoErr && err != kErrEndOfFile) mError = err;
             if (err != kNoErr || got == 0) mAtEnd = true;
         }
@@ -84,6 +92,7 @@ class CLineSplitter {
 
     CFile& mFile;
     std::vector<char> mBlock;
+    int64_t mBlockOffset;  // where in the file mBlock[0] was read from
     size_t mStart = 0, mEnd = 0;
     bool mAtEnd = false;
     long mError = kNoErr;
