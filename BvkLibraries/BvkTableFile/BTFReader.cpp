@@ -81,9 +81,9 @@ class CLineSplitter {
         }
         while (!mAtEnd && mEnd <= static_cast<size_t>(kMaxLineLength)) {
             uint64_t got = 0;
-            const long err =
-                PlatformReadStreamAt(mFile.GetFileRefNum(), mBlockOffset + static_cast<int64_t>(mEnd),
-                                     mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
+            const long err = PlatformReadStreamAt(mFile.GetFileRefNum(),
+                                                  mBlockOffset + static_cast<int64_t>(mEnd),
+                                                  mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
             mEnd += static_cast<size_t>(got);
             if (err != kNoErr && err != kErrEndOfFile) mError = err;
             if (err != kNoErr || got == 0) mAtEnd = true;
