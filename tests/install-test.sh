@@ -20,7 +20,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # The programs and pages are there, nothing of the tests or benchmarks is, and
 # no installed text file points back into the source or build folders.
-for path in bin/Quillmoor bin/Fenwright bin/quillmoor-archive share/man/man1/Quillmoor.1.gz \
+for path in bin/Quillmoor bin/Fenwright bin/lluv bin/quillmoor-archive share/man/man1/Quillmoor.1.gz share/man/man1/lluv.1.gz \
   share/man/man1/Fenwright.1.gz share/man/man1/quillmoor-archive.1.gz; do
   [ -e "$prefix/$path" ] || fail "not installed: $path"
 done
