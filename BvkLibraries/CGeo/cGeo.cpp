@@ -1,5 +1,7 @@
 #include "cGeo.h"
 
+#include <GeographicLib/Geodesic.hpp>
+
 #include <cmath>
 
 CGeoEarth* CGeo::mcEarth = nullptr;
@@ -37,6 +39,28 @@ constexpr double kOnEquator = 5e-13;
 
 // A sphere has no lift-off; the formulas still need a nonzero flattening.
 constexpr double kTinyFlattening = 1e-38;
+
+// Vincenty's inverse loses its footing as the pair nears the antipodes: the
+// iteration stalls or settles on a wrong geodesic, and the lift-off shortcut is
+// only a first approximation. Beyond this arc (radians on the auxiliary sphere,
+// about 175 degrees) the pair goes to Karney's solution, which converges
+// everywhere; every radar range stays far inside it.
+constexpr double kNearlyAntipodalArc = 3.05;
+
+// Karney's inverse solution for the pairs Vincenty's cannot resolve.
+double KarneyInverse(double lat1, double lon1, double lat2, double lon2, const CGeoEarth& model,
+                     double* azimuth, double* backAzimuth) {
+    const GeographicLib::Geodesic geodesic(model.mdSemiMajorAxis, model.mdFlattening);
+    double s12 = 0.0, azi1 = 0.0, azi2 = 0.0;
+    geodesic.Inverse(lat1, lon1, lat2, lon2, s12, azi1, azi2);
+    // azi2 is the heading on arrival; the back azimuth points the other way.
+    double back = azi2 + 180.0;
+    if (back >= 360.0) back -= 360.0;
+    if (azi1 < 0.0) azi1 += 360.0;
+    if (azimuth) *azimuth = azi1;
+    if (backAzimuth) *backAzimuth = back;
+    return s12;
+}
 
 }  // namespace
 
@@ -157,7 +181,6 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
                                CGeoEarth* earth) const {
     if (!other) return 0.0;
     CGeoEarth* model = EarthOrCommon(earth);
-    const double a = model->mdSemiMajorAxis;
     const double f = model->mdFlattening;
     const double r = model->mdOneMinusFlattening;
     const double b = model->mdSemiMinorAxis;
@@ -195,24 +218,8 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
         const double E = kSameMeridian;
         const double L = kNearEquator;
         if (((E <= p1 && p1 <= L) || p2 <= L) && (p2 >= E || p1 <= L)) {
-            if (p1 > E || p2 > E) {
-                if (azimuth) *azimuth = 0.0;
-                if (backAzimuth) *backAzimuth = 0.0;
-                return a * kPi;
-            }
-            // The lift-off routine gives the heading on arrival at `other`;
-            // the back azimuth points the opposite way, back toward this
-            // point.
-            double landing = 0.0;
-            const double s =
-                std::fabs(folded) * a - GetLiffOffAzimuths(folded * kRadiansToDegrees, azimuth,
-                                                           &landing, nullptr, nullptr, model);
-            if (backAzimuth) {
-                double back = landing + 180.0;
-                if (back >= 360.0) back -= 360.0;
-                *backAzimuth = back;
-            }
-            return s;
+            return KarneyInverse(mdLatitude, mdLongitude, other->mdLatitude, other->mdLongitude,
+                                 *model, azimuth, backAzimuth);
         }
     }
 
@@ -233,7 +240,8 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
     double sinSigma = 0.0, cosSigma = 0.0, sigma = 0.0;
     double sinAlpha = 0.0, C2 = 0.0;
     double cm = 0.0, cm4 = 0.0, cm6 = 0.0, s2sigma = 0.0, s3sigma = 0.0;
-    for (int pass = 0; pass < kInversePasses; ++pass) {
+    bool converged = false;
+    for (int pass = 0; pass < kInversePasses && !converged; ++pass) {
         sinLambda = std::sin(lambda);
         cosLambda = std::cos(lambda);
         cosSigma = cosLambda * c1 * c2 + s1 * s2;
@@ -262,9 +270,12 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
                         sinSigma * cm * (A1 / 4.0 - A2 / 4.0 + 75.0 * f4 * C6 / 256.0) +
                         s2sigma * cm4 * (A2 / 32.0 - 15.0 * f4 * C6 / 256.0) +
                         s3sigma * cm6 * (5.0 * f4 * C6 / 768.0));
-        const bool converged = std::fabs(lambdaNew - lambda) < kInverseTolerance;
+        converged = std::fabs(lambdaNew - lambda) < kInverseTolerance;
         lambda = lambdaNew;
-        if (converged) break;
+    }
+    if (!converged || sigma > kNearlyAntipodalArc) {
+        return KarneyInverse(mdLatitude, mdLongitude, other->mdLatitude, other->mdLongitude, *model,
+                             azimuth, backAzimuth);
     }
 
     const double u2 = C2 * e2 / (1.0 - e2);
