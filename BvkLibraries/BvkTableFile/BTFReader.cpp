@@ -14,8 +14,9 @@
 
 namespace {
 
-// Lines are read in pieces of at most this many characters.
-constexpr long kMaxLineLength = 4096;
+// Lines are read in pieces of at most this many characters, the line end
+// counted: the writer's longest line and its LF are one piece.
+constexpr long kMaxLineLength = kBtfMaxLineLength + 1;
 // Keyword names are cut to this many characters.
 constexpr size_t kMaxKeywordName = 32;
 

@@ -154,8 +154,13 @@ long BTFWriter::WriteLine(const char* prefix, const char* text, long cut) {
 
 long BTFWriter::WriteKeyword(const char* name, const char* value) {
     if (name == nullptr || *name == 0) return kErrBadArgument;
+    // "%", the name and ": " come before the value: a long name leaves the
+    // value less room, and one that leaves none cannot be written readably.
+    const long nameLength = static_cast<long>(std::strlen(name));
+    if (nameLength > kBtfMaxLineLength - 2) return kErrBadArgument;
+    const long room = std::max(0L, kBtfMaxLineLength - 3 - nameLength);
     std::string encoded;
-    long err = EncodeCut(value, kMaxLineText, &encoded);
+    long err = EncodeCut(value, std::min(kMaxLineText, room), &encoded);
     if (err != kNoErr) return err;
     std::string line = "%";
     line += name;

@@ -3,13 +3,18 @@
 // with their announcement lines and rows, the standard metadata lines and the
 // closing lines. Every line goes through the virtual WriteFile, ends in a
 // single LF and holds its value escaped (BTFKeyList::EncodeString) and cut to
-// 4,092 characters.
+// 4,092 characters, or shorter where a keyword's name leaves less room.
 
 #include <cstdint>
 #include <string>
 
 #include "BTFKeyList.h"
 #include "BTFMeta.h"
+
+// The longest line, line end excluded, that the reader takes in one piece.
+// The writer never writes a longer one, so every line it writes reads back
+// whole.
+inline constexpr long kBtfMaxLineLength = 4095;
 
 class BTFWriter : public BTFMeta {
   public:

@@ -444,6 +444,26 @@ TEST(BTFReader, CallbackResultsSteerTheRead) {
     EXPECT_EQ(ReadText("%Site: SITE\n%FileType: ABCD\n", r), -9);
 }
 
+TEST(BTFReader, EveryLineTheWriterWritesReadsBackWhole) {
+    // The longest keyword name that fits, a middling one, a short one, each with
+    // a value far longer than a line; then the longest comment and row.
+    RecordingReader r;
+    const std::string names[] = {std::string(4093, 'K'), std::string(300, 'K'), "K"};
+    for (const std::string& name : names)
+        EXPECT_EQ(r.WriteKeyword(name.c_str(), std::string(9000, 'v').c_str()), kNoErr);
+    EXPECT_EQ(r.WriteKeyword(std::string(4094, 'K').c_str(), "v"), kErrBadArgument);
+    r.WriteComment(std::string(9000, 'c').c_str());
+    r.WriteTableRow(std::string(9000, 'r').c_str());
+    const std::string written = r.written;
+    ReadText(written, r);
+    // One callback per line written; a table opens only for the row.
+    const std::string key(32, 'K');
+    EXPECT_EQ(r.calls,
+              (Calls{"unhandled " + key + "|", "unhandled " + key + "| " + std::string(3792, 'v'),
+                     "unhandled K| " + std::string(4091, 'v'), "comment| " + std::string(4092, 'c'),
+                     "pre 1", "start 1", "row 1| " + std::string(4092, 'r'), "end 1"}));
+}
+
 TEST(BTFReader, HostileInput) {
     RecordingReader r;
     CFileSpec spec = Spec("/nonexistent-folder-for-btf/none.btf");

@@ -194,12 +194,13 @@ TEST(BTFWriter, IdentifierIsMadeOnceAndKept) {
 
 TEST(BTFWriter, LongValuesAreCutAfterEscapingAndNotesBefore) {
     CapturingWriter w;
-    // A tab escapes to four characters; 4,092 escaped characters keep it and
-    // 4,088 of the 7,999 letters.
+    // A tab escapes to four characters; "%Note: " leaves 4,088 of a line's
+    // 4,095 characters, which keep the tab and 4,084 of the 7,999 letters.
+    // A row keeps 4,092.
     w.WriteKeyword("Note", ("\t" + std::string(7999, 'b')).c_str());
     w.WriteTableRow(std::string(8000, 'r').c_str());
     EXPECT_EQ(w.out,
-              "%Note: \\x09" + std::string(4088, 'b') + "\n " + std::string(4092, 'r') + "\n");
+              "%Note: \\x09" + std::string(4084, 'b') + "\n " + std::string(4092, 'r') + "\n");
 
     // Notes are cut to 2,047 characters before escaping; one of an unknown
     // kind is skipped, and the result is that of the last note.
