@@ -29,7 +29,9 @@ uint32_t CPref::PutChoice(const char* key, const char* choices, long index) {
 
 long CPref::GetChoice(const char* key, const char* choices, long defaultIndex) {
     char value[kValueSize];
-    if (GetString(key, value, sizeof(value), nullptr, 0) == kPrefNoLine) {
+    const uint32_t line = GetString(key, value, sizeof(value), nullptr, 0);
+    if (line == kPrefRefused) return defaultIndex;
+    if (line == kPrefNoLine) {
         if (mbCreateMissing && choices != nullptr) PutChoice(key, choices, defaultIndex);
         return defaultIndex;
     }

@@ -18,9 +18,15 @@ constexpr unsigned long kOpenReadWrite = 0x043;  // read, write, must exist
 // Room for every line a store may hold, the final empty line and one spare.
 constexpr uint32_t kLineTableEntries = kPrefMaxLines + 2;
 
-bool IsWhite(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+bool IsWhite(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // One line of text as the store keeps it: cut at the first line end, with
 // the control bytes that a read replaces replaced the same way.
@@ -30,6 +36,65 @@ std::string OneLine(const char* text) {
     for (const char* p = text; *p != 0 && !IsLineEnd(*p); ++p) {
         line += (static_cast<unsigned char>(*p) < 3) ? '_' : *p;
     }
+    return line;
+}
+
+// Types one line of `length` characters and finds its name and value. A line
+// whose positions do not fit the table's 8-bit fields is typed "other";
+// returns false for it.
+bool ClassifyText(const char* text, uint32_t length, XPrefLine* entry) {
+    uint32_t nameStart = 0, nameEnd = 0, valueStart = 0;
+    long type = kPrefLineOther;
+
+    uint32_t i = 0;
+    while (i < length && IsWhite(text[i])) ++i;
+    if (i < length && text[i] == ';') {
+        type = kPrefLineComment;
+    } else if (i < length && text[i] == '[') {
+        type = kPrefLineSection;
+        nameStart = i + 1;
+        while (nameStart < length && IsWhite(text[nameStart])) ++nameStart;
+        nameEnd = nameStart;
+        while (nameEnd < length && text[nameEnd] != ']') ++nameEnd;
+        while (nameEnd > nameStart && IsWhite(text[nameEnd - 1])) --nameEnd;
+        valueStart = nameEnd;
+    } else {
+        const char* equals = static_cast<const char*>(memchr(text + i, '=', length - i));
+        if (equals != nullptr) {
+            type = kPrefLineEntry;
+            nameStart = i;
+            nameEnd = static_cast<uint32_t>(equals - text);
+            while (nameEnd > nameStart && IsWhite(text[nameEnd - 1])) --nameEnd;
+            valueStart = static_cast<uint32_t>(equals - text) + 1;
+            while (valueStart < length && IsWhite(text[valueStart])) ++valueStart;
+        }
+    }
+    const bool fits = nameStart <= 255 && nameEnd <= 255 && valueStart <= 255;
+    if (!fits) {
+        type = kPrefLineOther;
+        nameStart = nameEnd = valueStart = 0;
+    }
+    entry->type = static_cast<uint8_t>(type);
+    entry->nameStart = static_cast<uint8_t>(nameStart);
+    entry->nameEnd = static_cast<uint8_t>(nameEnd);
+    entry->valueStart = static_cast<uint8_t>(valueStart);
+    return fits;
+}
+
+// Whether the line kept for this text could be found again.
+bool LineFits(const std::string& text) {
+    const std::string line = OneLine(text.c_str());
+    XPrefLine entry{};
+    return ClassifyText(line.data(), static_cast<uint32_t>(line.size()), &entry);
+}
+
+// The entry line PutString writes: key, one blank unless the key ends in
+// one, "= " and the value.
+std::string EntryText(const char* key, const char* value) {
+    std::string line = key;
+    if (line.empty() || line.back() != ' ') line += ' ';
+    line += "= ";
+    line += value ? value : "";
     return line;
 }
 
@@ -65,7 +130,9 @@ CPrefBase::CPrefBase()
     ResetText();
 }
 
-CPrefBase::~CPrefBase() { ClosePreference(); }
+CPrefBase::~CPrefBase() {
+    ClosePreference();
+}
 
 // An empty text: no lines but the final empty one.
 void CPrefBase::ResetText() {
@@ -221,42 +288,7 @@ uint32_t CPrefBase::ContentEnd(uint32_t line) const {
 
 void CPrefBase::ClassifyLine(uint32_t line) {
     XPrefLine& entry = mpLines[line];
-    const char* text = mpText.get() + entry.offset;
-    uint32_t length = ContentEnd(line) - entry.offset;
-    uint32_t nameStart = 0, nameEnd = 0, valueStart = 0;
-    long type = kPrefLineOther;
-
-    uint32_t i = 0;
-    while (i < length && IsWhite(text[i])) ++i;
-    if (i < length && text[i] == ';') {
-        type = kPrefLineComment;
-    } else if (i < length && text[i] == '[') {
-        type = kPrefLineSection;
-        nameStart = i + 1;
-        while (nameStart < length && IsWhite(text[nameStart])) ++nameStart;
-        nameEnd = nameStart;
-        while (nameEnd < length && text[nameEnd] != ']') ++nameEnd;
-        while (nameEnd > nameStart && IsWhite(text[nameEnd - 1])) --nameEnd;
-        valueStart = nameEnd;
-    } else {
-        const char* equals = static_cast<const char*>(memchr(text + i, '=', length - i));
-        if (equals != nullptr) {
-            type = kPrefLineEntry;
-            nameStart = i;
-            nameEnd = static_cast<uint32_t>(equals - text);
-            while (nameEnd > nameStart && IsWhite(text[nameEnd - 1])) --nameEnd;
-            valueStart = static_cast<uint32_t>(equals - text) + 1;
-            while (valueStart < length && IsWhite(text[valueStart])) ++valueStart;
-        }
-    }
-    if (nameStart > 255 || nameEnd > 255 || valueStart > 255) {
-        type = kPrefLineOther;
-        nameStart = nameEnd = valueStart = 0;
-    }
-    entry.type = static_cast<uint8_t>(type);
-    entry.nameStart = static_cast<uint8_t>(nameStart);
-    entry.nameEnd = static_cast<uint8_t>(nameEnd);
-    entry.valueStart = static_cast<uint8_t>(valueStart);
+    ClassifyText(mpText.get() + entry.offset, ContentEnd(line) - entry.offset, &entry);
 }
 
 bool CPrefBase::IsBlankLine(uint32_t line) const {
@@ -358,8 +390,10 @@ void CPrefBase::ShiftTrackedLines(uint32_t line, int delta) {
         if (*p == kPrefNoLine) continue;
         if (p == &mnSectionLine && mszSection[0] == 0) continue;
         if (delta > 0 && *p >= line) ++*p;
-        if (delta < 0 && *p == line) *p = kPrefNoLine;
-        else if (delta < 0 && *p > line) --*p;
+        if (delta < 0 && *p == line)
+            *p = kPrefNoLine;
+        else if (delta < 0 && *p > line)
+            --*p;
     }
 }
 
@@ -472,6 +506,7 @@ uint32_t CPrefBase::CreateSection(const char* name) {
 }
 
 uint32_t CPrefBase::SetSection(const char* name) {
+    if (name != nullptr && !LineFits("[" + std::string(name) + "]")) return kPrefRefused;
     if (name != nullptr) CopyCut(mszSection, sizeof(mszSection), name, strlen(name));
     mbSequential = mbSequentialStep = 0;
     mnSequentialLine = kPrefNoLine;
@@ -493,6 +528,8 @@ uint32_t CPrefBase::GetString(const char* key, char* out, unsigned long size,
                               const char* defaultValue, long bRaw) {
     if (out != nullptr && size > 0) out[0] = 0;
     if (key == nullptr) return kPrefNoLine;
+    // The shortest entry line a key can have: "key=".
+    if (!LineFits(std::string(key) + "=")) return kPrefRefused;
     uint32_t first = 0, end = 0;
     if (SectionBody(defaultValue != nullptr, &first, &end)) {
         for (uint32_t i = first; i < end; ++i) {
@@ -510,10 +547,8 @@ uint32_t CPrefBase::GetString(const char* key, char* out, unsigned long size,
 
 uint32_t CPrefBase::PutString(const char* key, const char* value) {
     if (key == nullptr || !Editable()) return kPrefNoLine;
-    std::string line = key;
-    if (line.empty() || line.back() != ' ') line += ' ';
-    line += "= ";
-    line += value ? value : "";
+    const std::string line = EntryText(key, value);
+    if (!LineFits(line)) return kPrefRefused;
 
     uint32_t first = 0, end = 0;
     if (!SectionBody(true, &first, &end)) return kPrefNoLine;

@@ -11,8 +11,10 @@
 // writing the text back changes only what was asked for.
 //
 // Line numbers are unsigned 32-bit; kPrefNoLine (all ones) means "not found"
-// or "refused". Line operations refuse on a read-only store, when the line
-// table is full, when the text would grow beyond what a later read can hold,
+// or "refused". A section name, key or value that would sit past column 255,
+// where the line table cannot describe it and so could never find it again,
+// is refused with kPrefRefused (-50) and changes nothing. Line operations refuse on a read-only
+// store, when the line table is full, when the text would grow beyond what a later read can hold,
 // and after the text buffer has been lost to a failed allocation.
 //
 // A file larger than the store (more than kPrefMaxBytes bytes or
@@ -26,6 +28,7 @@
 #include <memory>
 
 constexpr uint32_t kPrefNoLine = 0xFFFFFFFFu;
+constexpr uint32_t kPrefRefused = static_cast<uint32_t>(-50);  // the bad-argument code
 constexpr uint32_t kPrefMaxBytes = 65536;
 constexpr uint32_t kPrefMaxLines = 65536;
 constexpr uint32_t kPrefBufferStep = 2048;
@@ -49,7 +52,7 @@ struct XPrefLine {
 static_assert(sizeof(XPrefLine) == 8);
 
 class CPrefBase : public CFile {
-public:
+  public:
     CPrefBase();
     virtual ~CPrefBase();
     CPrefBase(const CPrefBase&) = delete;
@@ -58,8 +61,7 @@ public:
     // Closes any open preference, then reads the file (`spec`, or the path
     // the object already names). A missing file gives -43 and an empty store.
     // Non-zero codes replace the creator and type used when writing.
-    long OpenPreference(CFileSpec* spec, unsigned long creator, unsigned long type,
-                        long bReadOnly);
+    long OpenPreference(CFileSpec* spec, unsigned long creator, unsigned long type, long bReadOnly);
     // Writes the whole text back when the store is writable and modified. A
     // file that does not exist is not created (-43).
     long UpdatePreference();
@@ -119,7 +121,7 @@ public:
     // fit, could not be opened or read, or the text was lost.
     long mnWriteBlock;
 
-private:
+  private:
     bool Usable() const { return mpText != nullptr && mpLines != nullptr; }
     bool Editable() const { return !mbReadOnly && Usable(); }
     void ResetText();

@@ -156,6 +156,34 @@ TEST_F(PrefFile, MissingSectionsAndKeysAreCreatedOnlyWhenAllowed) {
     EXPECT_EQ(Read(), "[A]\na = 1\n[New]\nk = v\nk2 = w\n\n[END]\nlast = 1\n");
 }
 
+TEST_F(PrefFile, NamesAndValuesPastColumn255AreRefused) {
+    // The line table holds name and value positions up to column 255: "[" and
+    // 254 characters end there, as do 252 characters and " = ", or "k = " and
+    // 251 blanks before a value. One more and the line could never be found
+    // again, so it is refused and nothing changes.
+    Write("");
+    CPrefBase pref;
+    ASSERT_EQ(Open(pref, 0), kNoErr);
+    const std::string section(254, 'S'), key(252, 'K');
+    const std::string blanks(251, ' ');
+    EXPECT_EQ(pref.SetSection((section + "S").c_str()), kPrefRefused);
+    EXPECT_EQ(pref.mbModified, 0);
+    EXPECT_EQ(pref.SetSection(section.c_str()), 0u);
+    EXPECT_EQ(pref.SetSection((section + "S").c_str()), kPrefRefused);
+    EXPECT_EQ(pref.PutString((key + "K").c_str(), "v"), kPrefRefused);
+    EXPECT_EQ(pref.PutString("k", (blanks + " x").c_str()), kPrefRefused);
+    char out[8] = "?";
+    EXPECT_EQ(pref.GetString(std::string(255, 'K').c_str(), out, sizeof(out), "d", 0),
+              kPrefRefused);
+    EXPECT_EQ(pref.PutString(key.c_str(), "v"), 1u);
+    EXPECT_EQ(pref.PutString("k", (blanks + "x").c_str()), 2u);
+    EXPECT_EQ(Value(pref, key.c_str()), "v");
+    EXPECT_EQ(Value(pref, "k"), "x");
+    EXPECT_EQ(pref.SetSection(section.c_str()), 0u);  // found, not made again
+    EXPECT_EQ(pref.ClosePreference(), kNoErr);
+    EXPECT_EQ(Read(), "[" + section + "]\n" + key + " = v\nk = " + blanks + "x\n\n");
+}
+
 TEST_F(PrefFile, ReadOnlyStoreNeverWrites) {
     const std::string before = "[A]\na = 1\n";
     Write(before);
