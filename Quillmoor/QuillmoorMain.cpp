@@ -25,7 +25,7 @@ void ResetFolders() {
 
 void ReadDiagnosticLevel(int argc, char** argv) {
     gnDiag = 999;
-    if (argc > 1 && argv[1] != nullptr) gnDiag = atol(argv[1]);
+    if (const char* level = GivenArgument(argc, argv, 1)) gnDiag = atol(level);
 }
 
 void PrintRunningLine() {

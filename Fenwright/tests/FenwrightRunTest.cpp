@@ -263,6 +263,14 @@ TEST_F(Station, NoArgumentsPrintsUsage) {
     EXPECT_EQ(AfterRunningLine(six.out).rfind(" Usage: Fenwright <nDiag>", 0), 0u);
 }
 
+TEST_F(Station, EmptyDiagnosticLevelMeansTheDefault) {
+    // The default level is 0: no running line, no usage, failures only.
+    WriteDiagInfo(kSunday2Mar2008 + 60);
+    XProgramResult r = RunStation("", "1");
+    EXPECT_EQ(r.out.rfind("Failure -43: ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.find("Failure", 1), std::string::npos) << r.out;
+}
+
 TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
     ASSERT_EQ(RunStation("0", "1").status, 0);

@@ -72,4 +72,11 @@ TEST(QuillmoorCommandLine, FirstStepsPrintByLevelAndOwnerCodesDefault) {
     }
 }
 
+TEST(QuillmoorCommandLine, EmptyDiagnosticLevelMeansTheDefault) {
+    // An empty argument keeps its default, 999, as a missing one does.
+    XProgramResult r = RunQuillmoorProgram(WithMissingProcessingFolder({""}));
+    const std::string expected = RunningLine() + kUsage + "  Diagnostic output level 999\n";
+    EXPECT_EQ(r.out.substr(0, expected.size()), expected);
+}
+
 }  // namespace
