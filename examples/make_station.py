@@ -297,6 +297,13 @@ def report_tail(tool):
             b'%ProcessingTool: "' + tool + b'" 0.1.0d1', b"%End:"]
 
 
+def table_rows(rows):
+    """Table rows as the table file writer lays them out: one blank, then the
+    row's own text (which starts with blanks of its own), so that the reports'
+    programs write the old rows back byte for byte."""
+    return [b" " + row for row in rows]
+
+
 def write_radial_report(rng, vectors):
     """Fenwright's week so far: one row per hourly radial file and pattern
     (ideal, type 1; measured, type 2), the map's own hour last."""
@@ -334,7 +341,7 @@ def write_radial_report(rng, vectors):
         b"%% FromStart   Amp1    Amp2   Phase13 Phase23 Phase1 Phase2   NF1   NF2   NF3   SN1  SN2  SN3   Range Dopplr Angle Vector  per  Range Range  Max    Aver   Average   Type   Type   Year Mo Dy  Hr Mn  S",
         b"%%  Seconds  (1/v^2) (1/v^2)   (deg)   (deg)   (deg)  (deg)  (dBm) (dBm) (dBm)  (dB) (dB) (dB)  Cell  Cells  Prcnt Count  Range Cells  (km) (cm/s) (cm/s) (deg CWN)",
     ]
-    lines = head + table + headings + rows + report_tail(b"Fenwright")
+    lines = head + table + headings + table_rows(rows) + report_tail(b"Fenwright")
     with open(os.path.join(DIAG, REPORT_NAME + ".rdt"), "wb") as f:
         f.write(b"\n".join(lines) + b"\n")
 
@@ -387,7 +394,7 @@ def write_receiver_report(rng):
     # The reader sees "% " lines inside a table as comments; the writer's
     # WriteComment doubles the mark for them.
     headings = [b"%" + h for h in headings]
-    lines = head + settings + table + headings + rows + report_tail(b"Tesmara")
+    lines = head + settings + table + headings + table_rows(rows) + report_tail(b"Tesmara")
     with open(os.path.join(DIAG, REPORT_NAME + ".hdt"), "wb") as f:
         f.write(b"\n".join(lines) + b"\n")
 

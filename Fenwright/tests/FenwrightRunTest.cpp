@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -269,6 +270,20 @@ TEST_F(Station, EmptyDiagnosticLevelMeansTheDefault) {
     XProgramResult r = RunStation("", "1");
     EXPECT_EQ(r.out.rfind("Failure -43: ", 0), 0u) << r.out;
     EXPECT_EQ(r.out.find("Failure", 1), std::string::npos) << r.out;
+}
+
+TEST_F(Station, FirstRunOnTheExampleKeepsItsRowsByteForByte) {
+    // The bundled example's week report is laid out as the report writer lays
+    // it out, so adding the hour's row rewrites none of the earlier ones.
+    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station", root,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path report = diag / "STAT_BRNK_2026_12_06.rdt";
+    const std::vector<std::string> before = Rows(ReadBytes(report));
+    ASSERT_EQ(before.size(), 30u);
+    EXPECT_EQ(RunStation("0", "1").status, 0);
+    const std::vector<std::string> after = Rows(ReadBytes(report));
+    ASSERT_EQ(after.size(), 31u);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
 }
 
 TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
