@@ -43,6 +43,11 @@ class CReportRadial : public CReportBase {
     CReportRadial();
     ~CReportRadial() override;
 
+    // The typed forms below sit beside the base's (record, size) forms.
+    using CReportBase::AddNewReport;
+    using CReportBase::GetReport;
+    using CReportBase::SetReport;
+
     long AddNewReport(XReportRadial* record) {
         return CReportBase::AddNewReport(record, sizeof(XReportRadial));
     }

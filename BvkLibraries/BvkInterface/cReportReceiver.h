@@ -46,6 +46,10 @@ class CReportReceiver : public CReportBase {
     CReportReceiver();
     ~CReportReceiver() override;
 
+    // The typed forms below sit beside the base's (record, size) forms.
+    using CReportBase::AddNewReport;
+    using CReportBase::GetReport;
+
     long AddNewReport(XReportReceiver* record) {
         return CReportBase::AddNewReport(record, sizeof(XReportReceiver));
     }

@@ -338,6 +338,17 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
     EXPECT_EQ(empty.Points(), 0);
 }
 
+TEST(CReportRadial, BaseRecordAccessBySizeStaysCallable) {
+    CReportRadial report;
+    XReportRadial in{}, out{};
+    in.mnTime = 9;
+    EXPECT_EQ(report.AddNewReport(&in, sizeof in), 1);  // the new count
+    in.mnTime = 11;
+    EXPECT_EQ(report.SetReport(0, &in, sizeof in), kNoErr);
+    EXPECT_EQ(report.GetReport(0, &out, sizeof out), kNoErr);
+    EXPECT_EQ(out.mnTime, 11u);
+}
+
 TEST(CReportRadial, RemovesDuplicatesKeepingLaterContents) {
     const uint32_t t = kSunday2Mar2008 + 600;
     struct Case {

@@ -310,4 +310,13 @@ TEST(CReportReceiver, ZeroTimesAreFiltered) {
     EXPECT_EQ(kept[1].mnTime, 7u);
 }
 
+TEST(CReportReceiver, BaseRecordAccessBySizeStaysCallable) {
+    CReportReceiver report;
+    XReportReceiver in{}, out{};
+    in.mnTime = 9;
+    EXPECT_EQ(report.AddNewReport(&in, sizeof in), 1);  // the new count
+    EXPECT_EQ(report.GetReport(0, &out, sizeof out), kNoErr);
+    EXPECT_EQ(out.mnTime, 9u);
+}
+
 }  // namespace
