@@ -7,8 +7,10 @@
 #include "Platform.h"
 #include "PlatformProcess.h"
 
-// Constant-initialized, so specs built during static initialization find it.
-constinit std::string CFileSpec::mcfDefaultURL;
+// Set on first use, never during static initialization: no spec is built
+// before main. (Not constinit: Clang cannot evaluate libstdc++'s string
+// constructor at compile time.)
+std::string CFileSpec::mcfDefaultURL;
 
 namespace {
 
@@ -70,7 +72,7 @@ void CFileSpec::InitDefaultFolder() {
         }
     } else if (PlatformResolvePath(".", &folder) != kNoErr) {
         // Without PWD the working folder itself, or as a last resort the root.
-        folder = "/";
+        folder.assign(1, '/');
     }
     if (folder.empty() || folder.back() != '/') folder += '/';
     mcfDefaultURL = folder;
