@@ -88,6 +88,15 @@ bool LineFits(const std::string& text) {
     return ClassifyText(line.data(), static_cast<uint32_t>(line.size()), &entry);
 }
 
+// The header line of a section. Built by appending: GCC 12 at -O3 takes
+// "[" + std::string for an overlapping copy (a false -Wrestrict).
+std::string SectionHeader(const char* name) {
+    std::string header = "[";
+    header += name;
+    header += ']';
+    return header;
+}
+
 // The entry line PutString writes: key, one blank unless the key ends in
 // one, "= " and the value.
 std::string EntryText(const char* key, const char* value) {
@@ -496,7 +505,7 @@ uint32_t CPrefBase::CreateSection(const char* name) {
     if (!Editable() || mnLines + 2 > kPrefMaxLines + 1) return kPrefNoLine;
     uint32_t at = FindSectionHeader("End");
     if (at == kPrefNoLine) at = mnLines - 1;
-    std::string header = "[" + std::string(name) + "]";
+    const std::string header = SectionHeader(name);
     if (InsertLine(at, header.c_str()) == kPrefNoLine) return kPrefNoLine;
     if (InsertLine(at + 1, "") == kPrefNoLine) {
         DeleteLine(at);
@@ -506,7 +515,7 @@ uint32_t CPrefBase::CreateSection(const char* name) {
 }
 
 uint32_t CPrefBase::SetSection(const char* name) {
-    if (name != nullptr && !LineFits("[" + std::string(name) + "]")) return kPrefRefused;
+    if (name != nullptr && !LineFits(SectionHeader(name))) return kPrefRefused;
     if (name != nullptr) CopyCut(mszSection, sizeof(mszSection), name, strlen(name));
     mbSequential = mbSequentialStep = 0;
     mnSequentialLine = kPrefNoLine;

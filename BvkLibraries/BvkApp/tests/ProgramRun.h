@@ -23,7 +23,10 @@ inline std::string ShellQuote(const std::string& arg) {
 inline XProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                                  const std::string& prefix) {
     std::string cmd = prefix + ShellQuote(program);
-    for (const auto& a : args) cmd += " " + ShellQuote(a);
+    for (const auto& a : args) {
+        cmd += ' ';
+        cmd += ShellQuote(a);
+    }
     XProgramResult r{"", -1};
     FILE* pipe = popen(cmd.c_str(), "r");
     if (pipe == nullptr) return r;

@@ -451,7 +451,11 @@ TEST(CLLUVFileRead, UnreadableFirstTableStoresNothing) {
 
 TEST(CLLUVFileRead, HostileInputNeverCrashes) {
     std::string unknownColumns;
-    for (int i = 0; i < 128; ++i) unknownColumns += "Z" + std::to_string(100 + i) + " ";
+    for (int i = 0; i < 128; ++i) {
+        unknownColumns += 'Z';
+        unknownColumns += std::to_string(100 + i);
+        unknownColumns += ' ';
+    }
     std::string longRow;
     for (int i = 0; i < 300; ++i) longRow += " 1e308";
     struct Case {

@@ -39,8 +39,9 @@ TEST(CShortener, EveryCodeMovesTheRunningValue) {
         {"unknown bytes are skipped", {0x00, 0x89, 0x03, 0x7E, 0x80, 0x89, 0x01}, {3, 4}},
         {"a count of 255 means 256 items",
          [] {
-             Bytes b = {0x81, 0xFF};
-             b.insert(b.end(), 256, 0x01);
+             Bytes b(2 + 256, 0x01);  // 0x81 0xFF, then 256 items
+             b[0] = 0x81;
+             b[1] = 0xFF;
              return b;
          }(),
          [] {

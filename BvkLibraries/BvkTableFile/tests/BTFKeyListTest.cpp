@@ -150,8 +150,8 @@ TEST(BTFKeyList, EncodeStringEscapesControlBytesOnly) {
         long length = -7;
         ASSERT_EQ(BTFKeyList::EncodeString(c.in.data(), c.length, &encoded, &length), kNoErr);
         // Empty text gives no buffer at all.
-        EXPECT_EQ(encoded != nullptr ? "[" + std::string(encoded) + "]" : "null",
-                  c.out.empty() ? "null" : "[" + c.out + "]");
+        EXPECT_EQ(encoded != nullptr ? std::string("[") + encoded + "]" : "null",
+                  c.out.empty() ? "null" : std::string("[") + c.out + "]");
         EXPECT_EQ(length, static_cast<long>(c.out.size()));
         std::free(encoded);
     }

@@ -1,5 +1,6 @@
 #include "BTFMeta.h"
 
+#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -47,7 +48,11 @@ TEST(BTFMeta, ToolsShareASlotPerNameIgnoringCase) {
     meta.AddMetaToolName(std::string(300, 'n').c_str(), "1");
     EXPECT_EQ(std::string(meta.mszBtfToolNames[2]), std::string(255, 'n'));
 
-    for (int i = 3; i < 64; ++i) meta.AddMetaToolName(("T" + std::to_string(i)).c_str(), "1");
+    for (int i = 3; i < 64; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "T%d", i);
+        meta.AddMetaToolName(name, "1");
+    }
     EXPECT_EQ(meta.AddMetaToolName("OneTooMany", "1"), 1);
     EXPECT_EQ(meta.AddMetaToolName("t63", "9"), kNoErr);
     EXPECT_STREQ(meta.mszBtfToolVersions[63], "9");

@@ -66,8 +66,10 @@ class RecordingReader : public BTFReader {
     long PreTableStart(long index) override { return Call("pre " + std::to_string(index), 0); }
     long TableStarting(long index) override {
         std::string call = "start " + std::to_string(index);
-        for (const uint32_t* type = mnColumnTypes; *type != 0; ++type)
-            call += " " + CodeText(*type);
+        for (const uint32_t* type = mnColumnTypes; *type != 0; ++type) {
+            call += ' ';
+            call += CodeText(*type);
+        }
         return Call(call, startingResult);
     }
     long UnhandledKeyword(char* name, char* value) override {

@@ -39,7 +39,7 @@ std::string WithoutProcessedTime(std::string bytes) {
     const std::string key = "%ProcessedTimeStamp: ";
     size_t at = bytes.find(key);
     if (at != std::string::npos)
-        bytes.replace(at + key.size(), bytes.find('\n', at) - at - key.size(), "*");
+        bytes.replace(at + key.size(), bytes.find('\n', at) - at - key.size(), 1, '*');
     return bytes;
 }
 
@@ -197,7 +197,7 @@ TEST(BTFWriter, LongValuesAreCutAfterEscapingAndNotesBefore) {
     // A tab escapes to four characters; "%Note: " leaves 4,088 of a line's
     // 4,095 characters, which keep the tab and 4,084 of the 7,999 letters.
     // A row keeps 4,092.
-    w.WriteKeyword("Note", ("\t" + std::string(7999, 'b')).c_str());
+    w.WriteKeyword("Note", std::string(1, '\t').append(7999, 'b').c_str());
     w.WriteTableRow(std::string(8000, 'r').c_str());
     EXPECT_EQ(w.out,
               "%Note: \\x09" + std::string(4084, 'b') + "\n " + std::string(4092, 'r') + "\n");

@@ -267,7 +267,11 @@ TEST_F(PrefFile, MissingFileGivesAnEmptyStoreAndIsNotCreated) {
 TEST_F(PrefFile, FileLargerThanTheStoreIsReadButNeverWrittenBack) {
     // 7,000 lines of 10 bytes: 70,000 bytes, more than the store holds.
     std::string text = "[S]\n";
-    for (int i = 0; i < 7000; ++i) text += "k" + std::to_string(1000 + i) + " = 1\n";
+    for (int i = 0; i < 7000; ++i) {
+        text += 'k';
+        text += std::to_string(1000 + i);
+        text += " = 1\n";
+    }
     Write(text);
     {
         CPrefBase pref;
