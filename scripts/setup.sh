@@ -26,6 +26,8 @@ done
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck
           dpkg-dev man-db libcli11-dev)
+# A build with Clang (CXX=clang++) needs the compiler itself.
+case "${CXX:-}" in clang*) packages+=(clang) ;; esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
