@@ -34,5 +34,5 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS parallel)
 # Building against the static libraries needs the development files of what
 # they link.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "uuid-dev, libhowardhinnant-date-dev, pkg-config")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "uuid-dev, libhowardhinnant-date-dev, libgeographiclib-dev, pkg-config")
 include(CPack)
