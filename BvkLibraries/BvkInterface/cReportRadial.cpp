@@ -31,15 +31,17 @@ constexpr uint32_t kRadialColumns[] = {
 constexpr long kRadialColumnCount = sizeof(kRadialColumns) / sizeof(kRadialColumns[0]);
 static_assert(kRadialColumnCount == 31);
 
+// Each heading is one line written in pieces; the parentheses tell Clang the
+// pieces are joined on purpose.
 constexpr const char* kRadialHeadings[] = {
-    "%   Time       Calculated      Calculated     Corrected        Noise Floor     "
-    "SignalToNoise   Diag  Valid  Dual  Radial RadsV Rads   Max   Vel    Vel    Bearing  "
-    "Radial Spectra Time",
-    "% FromStart   Amp1    Amp2   Phase13 Phase23 Phase1 Phase2   NF1   NF2   NF3   SN1  "
-    "SN2  SN3   Range Dopplr Angle Vector  per  Range Range  Max    Aver   Average   Type   "
-    "Type   Year Mo Dy  Hr Mn  S",
-    "%  Seconds  (1/v^2) (1/v^2)   (deg)   (deg)   (deg)  (deg)  (dBm) (dBm) (dBm)  (dB) "
-    "(dB) (dB)  Cell  Cells  Prcnt Count  Range Cells  (km) (cm/s) (cm/s) (deg CWN)",
+    ("%   Time       Calculated      Calculated     Corrected        Noise Floor     "
+     "SignalToNoise   Diag  Valid  Dual  Radial RadsV Rads   Max   Vel    Vel    Bearing  "
+     "Radial Spectra Time"),
+    ("% FromStart   Amp1    Amp2   Phase13 Phase23 Phase1 Phase2   NF1   NF2   NF3   SN1  "
+     "SN2  SN3   Range Dopplr Angle Vector  per  Range Range  Max    Aver   Average   Type   "
+     "Type   Year Mo Dy  Hr Mn  S"),
+    ("%  Seconds  (1/v^2) (1/v^2)   (deg)   (deg)   (deg)  (deg)  (dBm) (dBm) (dBm)  (dB) "
+     "(dB) (dB)  Cell  Cells  Prcnt Count  Range Cells  (km) (cm/s) (cm/s) (deg CWN)"),
 };
 
 // Amplitudes above this mark a failed calculation and are written as 0.
