@@ -329,7 +329,7 @@ TEST_F(StationRun, ACutReceiverReportGivesItsWholeRowsAndStaysAsItIs) {
     // Cut inside the 14:20 log row, after its time: the rows from 13:30 to
     // 14:10 are whole.
     std::string text = ReadAll(hdt);
-    const size_t lastRow = text.rfind("\n" + std::string(8, ' ') + "860 ");
+    const size_t lastRow = text.rfind("\n" + std::string(9, ' ') + "860 ");
     ASSERT_NE(lastRow, std::string::npos);
     text.resize(lastRow + 40);
     WriteAll(hdt, text);
