@@ -25,6 +25,7 @@ struct XLluvCommand {
 std::function<int()> SetUpQcCommand(CLI::App* command);
 std::function<int()> SetUpCheckCommand(CLI::App* command);
 std::function<int()> SetUpInfoCommand(CLI::App* command);
+std::function<int()> SetUpNetcdfCommand(CLI::App* command);
 
 inline const XLluvCommand kLluvCommands[] = {
     {"qc", "Add the network's quality-control flags to radial LLUV files", SetUpQcCommand},
@@ -32,6 +33,8 @@ inline const XLluvCommand kLluvCommands[] = {
      SetUpCheckCommand},
     {"info", "Print what radial LLUV files hold, one line (or JSON object) per file",
      SetUpInfoCommand},
+    {"netcdf", "Write radial LLUV files as CF netCDF files (tabular or gridded)",
+     SetUpNetcdfCommand},
 };
 
 // A person's message about `file` on standard error: "lluv: FILE: text".

@@ -1,0 +1,110 @@
+// Reading an LLUV file whole: keywords as written, tables as numbers.
+
+#include "cLLUVTables.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "BvkErrors.h"
+#include "Platform.h"
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool EqualIgnoringCase(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b) {
+        const char x = (*a >= 'a' && *a <= 'z') ? static_cast<char>(*a - 32) : *a;
+        const char y = (*b >= 'a' && *b <= 'z') ? static_cast<char>(*b - 32) : *b;
+        if (x != y) return false;
+    }
+    return *a == *b;
+}
+
+// Lines that shape tables rather than describe the file.
+bool IsStructureKeyword(const char* name) {
+    static constexpr const char* kStructure[] = {"TableType", "TableColumns", "TableColumnTypes",
+                                                 "TableRows", "TableStart",   "TableEnd",
+                                                 "End"};
+    for (const char* structure : kStructure)
+        if (EqualIgnoringCase(name, structure)) return true;
+    return false;
+}
+
+bool IsVectorTableType(uint32_t type) {
+    return type == LLUVCode("LLUV") || type == LLUVCode("RBVD") || type == LLUVCode("LLWV") ||
+           type == LLUVCode("XYUV");
+}
+
+}  // namespace
+
+long XLLUVTable::Find(uint32_t code) const {
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i] == code) return static_cast<long>(i);
+    return -1;
+}
+
+double LLUVTablesReadNumber(const char* text, const char** end) {
+    const char* start = text;
+    if (*start == '+') ++start;
+    const char* stop = start;
+    while (*stop && !IsBlank(*stop)) ++stop;
+    double value = std::numeric_limits<double>::quiet_NaN();
+    const auto [past, err] = std::from_chars(start, stop, value);
+    if (err != std::errc() || past != stop || !std::isfinite(value))
+        value = std::numeric_limits<double>::quiet_NaN();
+    *end = stop;
+    return value;
+}
+
+long CLLUVTables::ReadTables(CFileSpec* file) {
+    Clear();
+    ClearInfo();
+    mKeywords.clear();
+    mTables.clear();
+    mnLastTableIndex = 0;
+    char path[4096] = {};
+    if (file) file->GetFilePath(path, sizeof path);
+    XPlatformStat stat{};
+    long err = PlatformStat(path, 1, &stat);
+    if (err != kNoErr) return err;
+    if (stat.isFolder) return kErrNotFound;
+    if (stat.size > static_cast<uint64_t>(kLLUVTablesMaxFileBytes)) return kLLUVTablesErrTooLarge;
+    if ((err = ProcessBTFile(file, 0, 0)) != kNoErr) return err;
+    if (mTables.empty() || !IsVectorTableType(mTables.front().type))
+        return kLLUVTablesErrNoVectorTable;
+    return kNoErr;
+}
+
+long CLLUVTables::ProcessNamedKeyword(char* name, char* value) {
+    if (!IsStructureKeyword(name)) mKeywords.push_back({name, value[0] == ' ' ? value + 1 : value});
+    return CLLUVFile::ProcessNamedKeyword(name, value);
+}
+
+long CLLUVTables::ProcessTableRow(char* row) {
+    if (mnTableIndex != mnLastTableIndex || mTables.empty()) {
+        mnLastTableIndex = mnTableIndex;
+        XLLUVTable& table = mTables.emplace_back();
+        table.type = static_cast<uint32_t>(mnTableType);
+        table.subType = static_cast<uint32_t>(mnTableSubType);
+        for (long i = 0; i < 128 && mnColumnTypes[i] != 0; ++i)
+            table.columns.push_back(static_cast<uint32_t>(mnColumnTypes[i]));
+    }
+    XLLUVTable& table = mTables.back();
+    if (table.columns.empty()) return kNoErr;  // untyped rows name no column
+    const char* text = row;
+    for (size_t column = 0; column < table.columns.size(); ++column) {
+        while (IsBlank(*text)) ++text;
+        if (*text == 0) {
+            table.values.push_back(std::numeric_limits<double>::quiet_NaN());
+            continue;
+        }
+        table.values.push_back(LLUVTablesReadNumber(text, &text));
+    }
+    ++table.rows;
+    return kNoErr;
+}
