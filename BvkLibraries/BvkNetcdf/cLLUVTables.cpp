@@ -53,11 +53,38 @@ double LLUVTablesReadNumber(const char* text, const char** end) {
     if (*start == '+') ++start;
     const char* stop = start;
     while (*stop && !IsBlank(*stop)) ++stop;
+    *end = stop;
+
+    // The numbers of a table are short decimals ("-122.0634000"): their
+    // digits as an integer, divided once by a power of ten, round exactly as
+    // a full conversion would (both are exact doubles below 2^53 and 1e22).
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* c = start;
+    const bool negative = *c == '-';
+    if (negative) ++c;
+    uint64_t digits = 0;
+    int count = 0, decimals = -1;
+    for (; c < stop; ++c) {
+        if (*c >= '0' && *c <= '9') {
+            digits = digits * 10 + static_cast<uint64_t>(*c - '0');
+            ++count;
+            if (decimals >= 0) ++decimals;
+        } else if (*c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (c == stop && count > 0 && count <= 15) {
+        const double magnitude = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+        return negative ? -magnitude : magnitude;
+    }
+
     double value = std::numeric_limits<double>::quiet_NaN();
     const auto [past, err] = std::from_chars(start, stop, value);
     if (err != std::errc() || past != stop || !std::isfinite(value))
         value = std::numeric_limits<double>::quiet_NaN();
-    *end = stop;
     return value;
 }
 
