@@ -22,10 +22,11 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-# dpkg-dev and man-db serve the tests of the package and of the man pages.
+# dpkg-dev and man-db serve the tests of the package and of the man pages; netcdf-bin,
+# python3-netcdf4 and python3-xarray those of the netCDF export.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck
-          dpkg-dev man-db libcli11-dev)
+          dpkg-dev man-db libcli11-dev libnetcdf-dev netcdf-bin python3-netcdf4 python3-xarray)
 # A build with Clang (CXX=clang++) needs the compiler itself.
 case "${CXX:-}" in clang*) packages+=(clang) ;; esac
 missing=()
