@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -119,24 +120,31 @@ void PutAs(CNetcdfOut& out, int var, ENetcdfColumnType type, const std::vector<d
     }
 }
 
+// A variable's data, made only when it is put, so that one variable's values
+// at a time are held.
+using XValues = std::function<std::vector<double>()>;
+
 struct XPendingData {
     int var;
     ENetcdfColumnType type;
-    std::vector<double> values;
+    XValues values;
 };
+
+XValues Fixed(std::vector<double> values) {
+    return [values = std::move(values)] { return values; };
+}
 
 // Defines one column's variable with its attributes; the data waits.
 void DefineColumn(CNetcdfOut& out, std::set<std::string>& taken, const XNetcdfColumn& column,
                   const std::string& fallbackName, const std::vector<int>& dims,
-                  const char* coordinates, std::vector<double> values,
-                  std::vector<XPendingData>& pending) {
+                  const char* coordinates, XValues values, std::vector<XPendingData>& pending) {
     const std::string name = UniqueName(taken, column.name ? column.name : fallbackName);
     const nc_type type = TypeOf(column.type);
     const int var = out.Variable(name.c_str(), type, dims);
     std::string longName = column.longName;
     if (column.type == kNetcdfFlag)
         longName = "QC flag of the " + longName + " test (" + fallbackName + ")";
-    else if (!column.name)
+    else if (longName.empty())
         longName = "LLUV column " + fallbackName;
     out.Text(var, "long_name", longName);
     if (*column.standardName) out.Text(var, "standard_name", column.standardName);
@@ -308,11 +316,11 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
         const int rangeVar = out.Variable("range", NC_FLOAT, {rangeDim});
         out.Text(rangeVar, "long_name", "Range from the site");
         out.Text(rangeVar, "units", "km");
-        pending.push_back({rangeVar, kNetcdfFloat, grid.rangeKm});
+        pending.push_back({rangeVar, kNetcdfFloat, Fixed(grid.rangeKm)});
         const int bearingVar = out.Variable("bearing", NC_FLOAT, {bearingDim});
         out.Text(bearingVar, "long_name", "Bearing from the site, clockwise from true north");
         out.Text(bearingVar, "units", "degree");
-        pending.push_back({bearingVar, kNetcdfFloat, grid.bearing});
+        pending.push_back({bearingVar, kNetcdfFloat, Fixed(grid.bearing)});
         dataDims = {timeDim, rangeDim, bearingDim};
         coordinates = "lat lon";
     } else {
@@ -322,7 +330,7 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
         coordinates = "time lat lon";
     }
     DefineTime(out, timeVar, "Map time");
-    pending.push_back({timeVar, kNetcdfDouble, {RadialNetcdfMapTime(file)}});
+    pending.push_back({timeVar, kNetcdfDouble, Fixed({RadialNetcdfMapTime(file)})});
 
     // The site.
     const int codeDim = out.Dimension("site_code_length", 4);
@@ -336,8 +344,8 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
     out.Text(longitudeVar, "long_name", "Longitude of the site");
     out.Text(longitudeVar, "standard_name", "longitude");
     out.Text(longitudeVar, "units", "degree_east");
-    pending.push_back({latitudeVar, kNetcdfDouble, {file.mdOriginLatitude}});
-    pending.push_back({longitudeVar, kNetcdfDouble, {file.mdOriginLongitude}});
+    pending.push_back({latitudeVar, kNetcdfDouble, Fixed({file.mdOriginLatitude})});
+    pending.push_back({longitudeVar, kNetcdfDouble, Fixed({file.mdOriginLongitude})});
 
     // The vector columns.
     const std::vector<long>* slots = gridded ? &grid.rowCell : nullptr;
@@ -348,9 +356,9 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
         GridPositions(file, grid, &lon, &lat);
         const std::vector<int> cellDims = {dataDims[1], dataDims[2]};
         DefineColumn(out, taken, RadialNetcdfColumn(LLUVCode("LOND"), nullptr), "", cellDims,
-                     nullptr, std::move(lon), pending);
+                     nullptr, Fixed(std::move(lon)), pending);
         DefineColumn(out, taken, RadialNetcdfColumn(LLUVCode("LATD"), nullptr), "", cellDims,
-                     nullptr, std::move(lat), pending);
+                     nullptr, Fixed(std::move(lat)), pending);
     }
     for (size_t c = 0; c < vectors.columns.size(); ++c) {
         const uint32_t code = vectors.columns[c];
@@ -362,30 +370,46 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
         const bool position = code == LLUVCode("LOND") || code == LLUVCode("LATD");
         DefineColumn(
             out, taken, column, codeName, dataDims, position ? nullptr : coordinates,
-            ColumnValues(file, vectors, static_cast<long>(c), column.scale, slots, slotCount),
+            [&file, &vectors, c, scale = column.scale, slots, slotCount] {
+                return ColumnValues(file, vectors, static_cast<long>(c), scale, slots, slotCount);
+            },
             pending);
     }
 
     // The diagnostic tables.
+    XDiagAxis axis;
     if (file.mTables.size() > 1) {
-        const XDiagAxis axis = DiagAxis(file);
+        axis = DiagAxis(file);
         const int diagDim = out.Dimension("diag_time", axis.times.size());
         const int diagVar = out.Variable("diag_time", NC_DOUBLE, {diagDim});
         DefineTime(out, diagVar, "Time of the diagnostic rows");
         out.Doubles(diagVar, "_FillValue", NC_DOUBLE, {NC_FILL_DOUBLE});
-        pending.push_back({diagVar, kNetcdfDouble, axis.times});
+        pending.push_back({diagVar, kNetcdfDouble, Fixed(axis.times)});
         for (size_t t = 1; t < file.mTables.size(); ++t) {
             const XLLUVTable& table = file.mTables[t];
             const std::string prefix = TableTypeText(table.type) + "_";
             for (size_t c = 0; c < table.columns.size(); ++c) {
                 std::string codeName;
                 RadialNetcdfColumn(table.columns[c], &codeName);
-                const XNetcdfColumn column = {table.columns[c], nullptr,         "", "", "",
-                                              kNetcdfDouble,    kScaleAsWritten, 0,  0,  ""};
-                DefineColumn(out, taken, column, prefix + codeName, {diagDim}, nullptr,
-                             ColumnValues(file, table, static_cast<long>(c), kScaleAsWritten,
-                                          &axis.rowSlot[t - 1], axis.times.size()),
-                             pending);
+                const std::string longName =
+                    "Column " + codeName + " of the " + TableTypeText(table.type) + " table";
+                const XNetcdfColumn column = {table.columns[c],
+                                              nullptr,
+                                              longName.c_str(),
+                                              "",
+                                              "",
+                                              kNetcdfDouble,
+                                              kScaleAsWritten,
+                                              0,
+                                              0,
+                                              ""};
+                DefineColumn(
+                    out, taken, column, prefix + codeName, {diagDim}, nullptr,
+                    [&file, &table, &axis, c, t] {
+                        return ColumnValues(file, table, static_cast<long>(c), kScaleAsWritten,
+                                            &axis.rowSlot[t - 1], axis.times.size());
+                    },
+                    pending);
             }
         }
     }
@@ -398,7 +422,7 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
         code[i] = c >= 0x20 && c < 0x7F ? c : ' ';
     }
     out.Put(siteVar, code);
-    for (const XPendingData& data : pending) PutAs(out, data.var, data.type, data.values);
+    for (const XPendingData& data : pending) PutAs(out, data.var, data.type, data.values());
     return Finish(out);
 }
 

@@ -14,7 +14,7 @@ constexpr long kNetcdfErrGridClash = 2303;
 constexpr long kNetcdfErrGridTooLarge = 2304;
 
 constexpr long kNetcdfMaxRangeCells = 10000;
-constexpr long kNetcdfMaxGridCells = 4000000;
+constexpr long kNetcdfMaxGridCells = 1L << 20;
 
 struct XRadialGrid {
     long firstCell = 0;

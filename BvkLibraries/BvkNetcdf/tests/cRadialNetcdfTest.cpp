@@ -233,6 +233,11 @@ TEST(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
         const size_t at = text.find("3.0000   185.0");
         return text.replace(at, 14, "3.0000   180.0");
     }();
+    const std::string far = [&] {  // range cells 1 to 99,999
+        std::string text = good;
+        const size_t at = text.find("0.0   2   4");
+        return text.replace(at, 11, "0.0   99999   4");
+    }();
     const struct {
         const char* label;
         std::string text;
@@ -245,6 +250,7 @@ TEST(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
         {"no vector table", good.substr(0, good.find("%TableType")), kNetcdfTabular, 0,
          kLLUVTablesErrNoVectorTable},
         {"two rows in one cell", clash, kNetcdfGridded, 0, kNetcdfErrGridClash},
+        {"range cells beyond any map", far, kNetcdfGridded, 0, kNetcdfErrGridTooLarge},
         {"deflate 10", good, kNetcdfTabular, 10, kNetcdfErrBadOption},
     };
     for (const auto& c : kCases) {
