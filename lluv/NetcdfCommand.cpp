@@ -35,6 +35,8 @@ std::string NetcdfErrorText(long code) {
             return "no vector table";
         case kLLUVTablesErrTooLarge:
             return "too large for a radial file";
+        case kNetcdfErrTooManyNames:
+            return "more keywords or columns than any radial file";
         default:
             return LluvErrorText(code);
     }
@@ -63,6 +65,13 @@ bool ConvertOneFile(const XNetcdfArguments& args, const XRadialNetcdfOptions& op
         output.SetFileSpec(args.outFolder.c_str());
     }
     output.SetFileSpec(outName.c_str());  // inside that folder
+    char inputPath[4096] = {}, outputPath[4096] = {};
+    input.GetFilePath(inputPath, sizeof inputPath);
+    output.GetFilePath(outputPath, sizeof outputPath);
+    if (std::string(inputPath) == outputPath) {
+        LluvComplain(given, "the netCDF file would replace the input; give --out DIR");
+        return false;
+    }
 
     const long err = RadialNetcdfFile(&input, &output, options);
     if (err != kNoErr) {

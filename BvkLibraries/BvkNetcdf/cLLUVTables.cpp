@@ -112,15 +112,19 @@ long CLLUVTables::ProcessNamedKeyword(char* name, char* value) {
     return CLLUVFile::ProcessNamedKeyword(name, value);
 }
 
+long CLLUVTables::TableStarting(long tableIndex) {
+    // A table is kept from its start, so that one without rows is kept too.
+    XLLUVTable& table = mTables.emplace_back();
+    table.type = static_cast<uint32_t>(mnTableType);
+    table.subType = static_cast<uint32_t>(mnTableSubType);
+    for (long i = 0; i < 128 && mnColumnTypes[i] != 0; ++i)
+        table.columns.push_back(static_cast<uint32_t>(mnColumnTypes[i]));
+    mnLastTableIndex = tableIndex;
+    return CLLUVFile::TableStarting(tableIndex);
+}
+
 long CLLUVTables::ProcessTableRow(char* row) {
-    if (mnTableIndex != mnLastTableIndex || mTables.empty()) {
-        mnLastTableIndex = mnTableIndex;
-        XLLUVTable& table = mTables.emplace_back();
-        table.type = static_cast<uint32_t>(mnTableType);
-        table.subType = static_cast<uint32_t>(mnTableSubType);
-        for (long i = 0; i < 128 && mnColumnTypes[i] != 0; ++i)
-            table.columns.push_back(static_cast<uint32_t>(mnColumnTypes[i]));
-    }
+    if (mnTableIndex != mnLastTableIndex || mTables.empty()) TableStarting(mnTableIndex);
     XLLUVTable& table = mTables.back();
     if (table.columns.empty()) return kNoErr;  // untyped rows name no column
     const char* text = row;

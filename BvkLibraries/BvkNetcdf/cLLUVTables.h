@@ -46,6 +46,7 @@ class CLLUVTables : public CLLUVFile {
     long ReadTables(CFileSpec* file);
 
     long ProcessNamedKeyword(char* name, char* value) override;
+    long TableStarting(long tableIndex) override;
     long ProcessTableRow(char* row) override;
 
     // Every keyword but the table structure lines and End, in file order.

@@ -288,6 +288,9 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
     if (options.deflate < 0 || options.deflate > 9) return kNetcdfErrBadOption;
     if (file.mTables.empty()) return kLLUVTablesErrNoVectorTable;
     const XLLUVTable& vectors = file.mTables.front();
+    size_t names = RadialNetcdfKeywordAttributes(file).size();
+    for (const XLLUVTable& table : file.mTables) names += table.columns.size();
+    if (names > kNetcdfMaxNames) return kNetcdfErrTooManyNames;
     const bool gridded = options.layout == kNetcdfGridded;
     XRadialGrid grid;
     if (gridded) {

@@ -29,6 +29,9 @@ struct XRadialNetcdfOptions {
 constexpr long kNetcdfErrLibrary = 2301;
 // A deflate level outside 0 ... 9.
 constexpr long kNetcdfErrBadOption = 2305;
+// More keywords or columns than kNetcdfMaxNames: no radial file has them.
+constexpr long kNetcdfErrTooManyNames = 2306;
+constexpr size_t kNetcdfMaxNames = 4096;
 
 const char* RadialNetcdfLastLibraryError();
 

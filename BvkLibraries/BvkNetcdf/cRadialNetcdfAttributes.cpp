@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "PlatformTime.h"
 #include "cNetcdfOut.h"
@@ -42,23 +43,26 @@ const XLLUVKeyword* FindKeyword(const CLLUVTables& file, const char* name) {
     return nullptr;
 }
 
-// Every keyword under its own name; a name written more than once keeps all
-// its values, one per line.
 void KeywordAttributes(CNetcdfOut& out, const CLLUVTables& file) {
-    std::vector<std::pair<std::string, std::string>> merged;
-    for (const XLLUVKeyword& keyword : file.mKeywords) {
-        auto same = std::find_if(merged.begin(), merged.end(),
-                                 [&](const auto& m) { return m.first == keyword.name; });
-        if (same == merged.end())
-            merged.emplace_back(keyword.name, keyword.value);
-        else
-            same->second += "\n" + keyword.value;
-    }
-    for (const auto& [name, value] : merged)
+    for (const auto& [name, value] : RadialNetcdfKeywordAttributes(file))
         out.Text(NC_GLOBAL, name.c_str(), RadialNetcdfUtf8(value));
 }
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> RadialNetcdfKeywordAttributes(
+    const CLLUVTables& file) {
+    std::vector<std::pair<std::string, std::string>> merged;
+    std::map<std::string, size_t> index;
+    for (const XLLUVKeyword& keyword : file.mKeywords) {
+        const auto [at, added] = index.emplace(keyword.name, merged.size());
+        if (added)
+            merged.emplace_back(keyword.name, keyword.value);
+        else
+            merged[at->second].second += "\n" + keyword.value;
+    }
+    return merged;
+}
 
 double RadialNetcdfMapTime(const CLLUVTables& file) {
     return RadialNetcdfUnixTime(file, file.GetBtfTimeStamp1904());

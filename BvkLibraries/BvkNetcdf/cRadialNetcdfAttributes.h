@@ -3,11 +3,18 @@
 // global attributes, and every header keyword of the LLUV file.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cLLUVTables.h"
 #include "cRadialNetcdf.h"
 
 class CNetcdfOut;
+
+// Every header keyword under its own name, in file order; a name written
+// more than once keeps all its values, one per line.
+std::vector<std::pair<std::string, std::string>> RadialNetcdfKeywordAttributes(
+    const CLLUVTables& file);
 
 // The map time, seconds since 1970 UTC: the stamp minus the zone offset.
 double RadialNetcdfMapTime(const CLLUVTables& file);

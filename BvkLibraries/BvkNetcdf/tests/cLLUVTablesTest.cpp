@@ -97,6 +97,15 @@ TEST(LLUVTables, KeepsKeywordsAsWrittenAndEveryTableAsNumbers) {
     EXPECT_TRUE(std::isnan(vectors.Value(1, 1)));  // "x"
     EXPECT_TRUE(std::isnan(vectors.Value(1, 2)));  // short row
     EXPECT_EQ(file.mTables[1].Value(0, 1), 0.5);
+
+    CLLUVTables empty;  // a map without vectors is still a map
+    ASSERT_EQ(ReadText("%FileType: LLUV rdls\n%TableType: LLUV RDL5\n%TableColumnTypes: LOND LATD"
+                       "\n%TableStart:\n%TableEnd:\n",
+                       &empty),
+              kNoErr);
+    ASSERT_EQ(empty.mTables.size(), 1u);
+    EXPECT_EQ(empty.mTables[0].rows, 0);
+    EXPECT_EQ(empty.mTables[0].columns.size(), 2u);
 }
 
 TEST(LLUVTables, RefusesWhatIsNoRadialFile) {

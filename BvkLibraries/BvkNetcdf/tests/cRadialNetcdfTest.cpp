@@ -238,6 +238,9 @@ TEST(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
         const size_t at = text.find("0.0   2   4");
         return text.replace(at, 11, "0.0   99999   4");
     }();
+    std::string many = good;  // 5000 keywords of different names
+    for (int i = 0; i < 5000; ++i) many.insert(0, "%Key" + std::to_string(i) + ": x\n");
+    many.insert(0, good.substr(0, good.find('\n') + 1));
     const struct {
         const char* label;
         std::string text;
@@ -252,6 +255,7 @@ TEST(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
         {"two rows in one cell", clash, kNetcdfGridded, 0, kNetcdfErrGridClash},
         {"range cells beyond any map", far, kNetcdfGridded, 0, kNetcdfErrGridTooLarge},
         {"deflate 10", good, kNetcdfTabular, 10, kNetcdfErrBadOption},
+        {"keywords beyond any file", many, kNetcdfTabular, 0, kNetcdfErrTooManyNames},
     };
     for (const auto& c : kCases) {
         const fs::path source = folder.path / "in.ruv";
