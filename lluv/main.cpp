@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
     char version[64] = {};
     CVersion::GetShortVersionString(version);
-    CLI::App app{"Quality control and inspection of radial LLUV files", "lluv"};
+    CLI::App app{"Quality control, inspection and netCDF export of radial LLUV files", "lluv"};
     app.set_version_flag("-V,--version", std::string("lluv ") + version);
     app.require_subcommand(1);
     std::vector<std::function<int()>> runs;

@@ -65,7 +65,8 @@ std::vector<std::pair<std::string, std::string>> RadialNetcdfKeywordAttributes(
 }
 
 double RadialNetcdfMapTime(const CLLUVTables& file) {
-    return RadialNetcdfUnixTime(file, file.GetBtfTimeStamp1904());
+    // The reader keeps the stamp as the map's instant (stamp minus offset).
+    return file.GetBtfAbsoluteTime() + static_cast<double>(kSeconds1970To2001);
 }
 
 double RadialNetcdfAngularResolution(const CLLUVTables& file) {
