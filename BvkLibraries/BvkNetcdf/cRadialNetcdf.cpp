@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 
 #include "BvkErrors.h"
@@ -283,8 +284,9 @@ double RadialNetcdfUnixTime(const CLLUVTables& file, double wall1904) {
     return wall1904 - static_cast<double>(kSeconds1904To1970) - file.GetBtfTimeZoneOffsetSeconds();
 }
 
-long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
-                       const XRadialNetcdfOptions& options) {
+namespace {
+
+long WriteFile(const CLLUVTables& file, const char* path, const XRadialNetcdfOptions& options) {
     if (options.deflate < 0 || options.deflate > 9) return kNetcdfErrBadOption;
     if (file.mTables.empty()) return kLLUVTablesErrNoVectorTable;
     const XLLUVTable& vectors = file.mTables.front();
@@ -429,10 +431,27 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
     return Finish(out);
 }
 
+}  // namespace
+
+long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
+                       const XRadialNetcdfOptions& options) {
+    try {
+        return WriteFile(file, path, options);
+    } catch (const std::bad_alloc&) {
+        return kErrOutOfMemory;
+    }
+}
+
 long RadialNetcdfFile(CFileSpec* input, CFileSpec* output, const XRadialNetcdfOptions& options) {
     if (options.deflate < 0 || options.deflate > 9) return kNetcdfErrBadOption;
-    auto file = std::make_unique<CLLUVTables>();
-    long err = file->ReadTables(input);
+    std::unique_ptr<CLLUVTables> file;
+    long err = kNoErr;
+    try {
+        file = std::make_unique<CLLUVTables>();
+        err = file->ReadTables(input);
+    } catch (const std::bad_alloc&) {
+        err = kErrOutOfMemory;
+    }
     if (err != kNoErr) return err;
 
     char path[4096] = {};
