@@ -5,22 +5,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <functional>
-#include <map>
-#include <memory>
 #include <new>
 #include <set>
 
 #include "BvkErrors.h"
-#include "Platform.h"
 #include "PlatformTime.h"
-#include "cFileSpec.h"
 #include "cGeo.h"
 #include "cNetcdfOut.h"
 #include "cRadialNetcdfAttributes.h"
 #include "cRadialNetcdfColumns.h"
+#include "cRadialNetcdfDiagnostics.h"
 
 namespace {
 
@@ -163,74 +158,6 @@ void DefineColumn(CNetcdfOut& out, std::set<std::string>& taken, const XNetcdfCo
     if (*column.comment) out.Text(var, "comment", column.comment);
     if (coordinates) out.Text(var, "coordinates", coordinates);
     pending.push_back({var, column.type, std::move(values)});
-}
-
-// The diagnostic tables along one time axis. A time that occurs k times in
-// some table has k slots; rows without a date go last.
-struct XDiagAxis {
-    std::vector<double> times;               // NaN for rows without a date
-    std::vector<std::vector<long>> rowSlot;  // per table after the first, per row
-};
-
-double DiagRowTime(const CLLUVTables& file, const XLLUVTable& table, long row) {
-    static constexpr uint32_t kDate[] = {LLUVCode("TYRS"), LLUVCode("TMON"), LLUVCode("TDAY"),
-                                         LLUVCode("THRS"), LLUVCode("TMIN"), LLUVCode("TSEC")};
-    double parts[6];
-    for (int i = 0; i < 6; ++i) {
-        const long column = table.Find(kDate[i]);
-        parts[i] = column >= 0 ? table.Value(row, column) : std::nan("");
-        if (!std::isfinite(parts[i]) || std::fabs(parts[i]) > 1e6) return std::nan("");
-    }
-    if (parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31) return std::nan("");
-    XCalendarDate date{static_cast<long>(parts[0]),
-                       static_cast<long>(parts[1]),
-                       static_cast<long>(parts[2]),
-                       static_cast<long>(parts[3]),
-                       static_cast<long>(parts[4]),
-                       0,
-                       0};
-    const double wall = static_cast<double>(PlatformDateToSeconds(date)) + parts[5];
-    return RadialNetcdfUnixTime(file, wall);
-}
-
-XDiagAxis DiagAxis(const CLLUVTables& file) {
-    XDiagAxis axis;
-    const double kNoDate = INFINITY;  // sorts after every date
-    std::map<double, long> slots;     // time -> most rows of one table at it
-    std::vector<std::vector<double>> rowTimes;
-    for (size_t t = 1; t < file.mTables.size(); ++t) {
-        const XLLUVTable& table = file.mTables[t];
-        std::map<double, long> count;
-        rowTimes.emplace_back();
-        for (long row = 0; row < table.rows; ++row) {
-            double time = DiagRowTime(file, table, row);
-            if (std::isnan(time)) time = kNoDate;
-            rowTimes.back().push_back(time);
-            const long n = ++count[time];
-            if (n > slots[time]) slots[time] = n;
-        }
-    }
-    std::map<double, long> firstSlot;
-    for (const auto& [time, n] : slots) {
-        firstSlot[time] = static_cast<long>(axis.times.size());
-        for (long i = 0; i < n; ++i) axis.times.push_back(time == kNoDate ? std::nan("") : time);
-    }
-    for (const std::vector<double>& times : rowTimes) {
-        std::map<double, long> used;
-        axis.rowSlot.emplace_back();
-        for (double time : times) axis.rowSlot.back().push_back(firstSlot[time] + used[time]++);
-    }
-    return axis;
-}
-
-std::string TableTypeText(uint32_t type) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char c = static_cast<char>((type >> shift) & 0xFF);
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) text += c;
-    }
-    return text.empty() ? "table" : text;
 }
 
 void DefineTime(CNetcdfOut& out, int var, const char* longName) {
@@ -382,9 +309,9 @@ long WriteFile(const CLLUVTables& file, const char* path, const XRadialNetcdfOpt
     }
 
     // The diagnostic tables.
-    XDiagAxis axis;
+    XRadialDiagAxis axis;
     if (file.mTables.size() > 1) {
-        axis = DiagAxis(file);
+        axis = RadialNetcdfDiagAxis(file);
         const int diagDim = out.Dimension("diag_time", axis.times.size());
         const int diagVar = out.Variable("diag_time", NC_DOUBLE, {diagDim});
         DefineTime(out, diagVar, "Time of the diagnostic rows");
@@ -392,12 +319,12 @@ long WriteFile(const CLLUVTables& file, const char* path, const XRadialNetcdfOpt
         pending.push_back({diagVar, kNetcdfDouble, Fixed(axis.times)});
         for (size_t t = 1; t < file.mTables.size(); ++t) {
             const XLLUVTable& table = file.mTables[t];
-            const std::string prefix = TableTypeText(table.type) + "_";
+            const std::string prefix = RadialNetcdfTableName(table.type) + "_";
             for (size_t c = 0; c < table.columns.size(); ++c) {
                 std::string codeName;
                 RadialNetcdfColumn(table.columns[c], &codeName);
-                const std::string longName =
-                    "Column " + codeName + " of the " + TableTypeText(table.type) + " table";
+                const std::string longName = "Column " + codeName + " of the " +
+                                             RadialNetcdfTableName(table.type) + " table";
                 const XNetcdfColumn column = {table.columns[c],
                                               nullptr,
                                               longName.c_str(),
@@ -440,33 +367,4 @@ long RadialNetcdfWrite(const CLLUVTables& file, const char* path,
     } catch (const std::bad_alloc&) {
         return kErrOutOfMemory;
     }
-}
-
-long RadialNetcdfFile(CFileSpec* input, CFileSpec* output, const XRadialNetcdfOptions& options) {
-    if (options.deflate < 0 || options.deflate > 9) return kNetcdfErrBadOption;
-    std::unique_ptr<CLLUVTables> file;
-    long err = kNoErr;
-    try {
-        file = std::make_unique<CLLUVTables>();
-        err = file->ReadTables(input);
-    } catch (const std::bad_alloc&) {
-        err = kErrOutOfMemory;
-    }
-    if (err != kNoErr) return err;
-
-    char path[4096] = {};
-    char name[256] = {};
-    output->GetFilePath(path, sizeof path);
-    output->GetFileName(name, sizeof name);
-    std::string folder = path;
-    folder.resize(folder.size() - std::min(folder.size(), std::strlen(name)));
-    std::string temporary;
-    int16_t stream = 0;
-    if ((err = PlatformCreateTempStream(folder.c_str(), name, &temporary, &stream)) != kNoErr)
-        return err;
-    PlatformCloseStream(stream);
-    err = RadialNetcdfWrite(*file, temporary.c_str(), options);
-    if (err == kNoErr) err = PlatformRename(temporary.c_str(), path, 0);
-    if (err != kNoErr) PlatformDeleteObject(temporary.c_str());
-    return err;
 }
