@@ -124,7 +124,7 @@ const char* ReadSpec(const char* p, XSpec& spec, va_list* args, bool& usable) {
 }
 
 // Everything the fast route does not handle is formatted by snprintf alone,
-// one conversion at a time, from the specification with its width and
+// one conversion at a time, from its directive with the width and
 // precision written out.
 template <typename T>
 void PutBySnprintf(XSink& sink, const XSpec& spec, T value) {
