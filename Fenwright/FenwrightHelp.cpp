@@ -2,15 +2,7 @@
 
 #include <cstdio>
 
-namespace {
-
-struct XArgumentHelp {
-    const char* name;
-    const char* meaning;
-    const char* fallback;
-};
-
-}  // namespace
+#include "AppInfoRequest.h"
 
 void PrintFenwrightHelp() {
     // The same usage line a run prints at level 6, so that both read alike.
@@ -28,8 +20,7 @@ void PrintFenwrightHelp() {
         {"<sDiagFolder>", "diagnostics folder", "/Brenvik/Tesmara/Data/Diagnostics/"},
         {"<sCfgFolder>", "configs folder", "/Brenvik/Tesmara/Configs/RadialConfigs/"},
     };
-    for (const XArgumentHelp& a : arguments)
-        printf("  %-14s %s; default %s\n", a.name, a.meaning, a.fallback);
+    PrintArgumentHelp(arguments);
     printf(
         "\nFolder arguments end in '/'; paths may be relative or begin with '~'.\n"
         "Exit status: 0 when the report was written, else the error code (modulo 256).\n"

@@ -2,17 +2,8 @@
 
 #include <cstdio>
 
+#include "AppInfoRequest.h"
 #include "QuillmoorGlobals.h"
-
-namespace {
-
-struct XArgumentHelp {
-    const char* name;
-    const char* meaning;
-    const char* fallback;
-};
-
-}  // namespace
 
 void PrintQuillmoorHelp() {
     // The same usage lines a run prints at level 6, so that both read alike.
@@ -42,8 +33,7 @@ void PrintQuillmoorHelp() {
         {"<nPattern>", "antenna pattern", "-1"},
         {"<sDiagFolder>", "diagnostics folder", kDefaultDiagFolder},
     };
-    for (const XArgumentHelp& a : arguments)
-        printf("  %-14s %s; default %s\n", a.name, a.meaning, a.fallback);
+    PrintArgumentHelp(arguments);
     printf(
         "\nFolder arguments end in '/'; paths may be relative or begin with '~'.\n"
         "Exit status: 0 on success, else the failing step's error code (modulo 256).\n"

@@ -27,3 +27,9 @@ bool AnswerInfoRequest(int argc, char** argv, const char* programName, void (*pr
     fflush(stdout);
     return true;
 }
+
+void PrintArgumentHelp(const XArgumentHelp* arguments, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        printf("  %-14s %s; default %s\n", arguments[i].name, arguments[i].meaning,
+               arguments[i].fallback);
+}
