@@ -68,33 +68,26 @@ double DecimalValue(const char* text, const char** end) {
     const bool negative = *start == '-';
     const char* p = negative ? start + 1 : start;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return atof(text);
+    // Every digit goes into the mantissa; more than 19 of them (leading zeros
+    // included) may have wrapped it, and take the from_chars route instead.
     uint64_t mantissa = 0;
-    int digits = 0;  // significant digits gathered in the mantissa
     const char* integer = p;
     while (IsDigit(*p)) {
-        if (digits < 19) {
-            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-            if (mantissa) ++digits;
-        } else {
-            digits = 99;  // too many for the exact route
-        }
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
         ++p;
     }
-    bool any = p != integer;
-    int fractionDigits = 0;
+    long digits = p - integer;
+    bool any = digits != 0;
+    long fractionDigits = 0;
     if (*p == '.') {
         const char* fraction = ++p;
         while (IsDigit(*p)) {
-            if (digits < 19) {
-                mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-                if (mantissa) ++digits;
-                ++fractionDigits;
-            } else {
-                digits = 99;
-            }
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
             ++p;
         }
-        any = any || p != fraction;
+        fractionDigits = p - fraction;
+        digits += fractionDigits;
+        any = any || fractionDigits != 0;
     }
     if (!any) return atof(text);
     long exponent = 0;
