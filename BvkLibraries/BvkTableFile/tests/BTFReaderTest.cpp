@@ -511,11 +511,12 @@ TEST(BTFReader, LineEndsAnywhereInALargeFile) {
     std::string text;
     const char* ends[] = {"\r\n", "\n", "\r", "\n\r"};
     int rowCount = 0;
-    // Rows of 7 to 13 characters with their ends, so that some pair
-    // straddles every few kilobytes, the block boundary among them.
+    // Rows of 7 to 20 characters with their ends, so that some pair
+    // straddles every few kilobytes, the block boundary among them, and a
+    // line end falls at every place of an eight-byte word.
     while (text.size() < 70000) {
         ++rowCount;
-        text += " r" + std::string(static_cast<size_t>(5 + rowCount % 7), 'a' + rowCount % 26);
+        text += " r" + std::string(static_cast<size_t>(5 + rowCount % 14), 'a' + rowCount % 26);
         text += ends[rowCount % 4];
     }
     const std::string exact(4096, 'z');
@@ -527,5 +528,5 @@ TEST(BTFReader, LineEndsAnywhereInALargeFile) {
     EXPECT_EQ(r.calls.at(r.calls.size() - 2), "row 1|" + exact);
     const int last = rowCount;
     EXPECT_EQ(r.calls.at(r.calls.size() - 3),
-              "row 1| r" + std::string(static_cast<size_t>(5 + last % 7), 'a' + last % 26));
+              "row 1| r" + std::string(static_cast<size_t>(5 + last % 14), 'a' + last % 26));
 }
