@@ -44,6 +44,14 @@ struct XCodeText {
 long EncodeCut(const char* text, long cut, std::string* out) {
     out->clear();
     if (text == nullptr || *text == 0) return kNoErr;
+    // Most text (every table row) has nothing to escape: it is taken as it
+    // is, without the encoder's copy.
+    long plain = 0;
+    while (static_cast<unsigned char>(text[plain]) >= 32 && text[plain] != '\\') ++plain;
+    if (text[plain] == 0) {
+        out->assign(text, static_cast<size_t>(std::min(plain, cut)));
+        return kNoErr;
+    }
     char* encoded = nullptr;
     long length = 0;
     long err = BTFKeyList::EncodeString(text, -1, &encoded, &length);
