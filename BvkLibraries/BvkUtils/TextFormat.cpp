@@ -270,21 +270,10 @@ void PutText(XSink& sink, const XSpec& spec, const char* text, size_t n) {
     if (spec.left) sink.Fill(' ', pad);
 }
 
-bool CanFormatFast(const char* format) {
-    bool usable = true;
-    for (const char* p = std::strchr(format, '%'); p && usable; p = std::strchr(p, '%')) {
-        XSpec spec;
-        p = ReadSpec(p + 1, spec, nullptr, usable);
-    }
-    return usable;
-}
-
 }  // namespace
 
 int FormatIntoV(char* buffer, size_t size, const char* format, va_list args) {
-    if (format == nullptr || !CanFormatFast(format)) {
-        return std::vsnprintf(buffer, size, format, args);
-    }
+    if (format == nullptr || *format == 0) return std::vsnprintf(buffer, size, format, args);
     va_list ap;
     va_copy(ap, args);
     XSink sink{buffer, size > 0 ? size - 1 : 0};
@@ -299,6 +288,13 @@ int FormatIntoV(char* buffer, size_t size, const char* format, va_list args) {
         XSpec spec;
         bool usable = true;
         p = ReadSpec(percent + 1, spec, &ap, usable);
+        if (!usable) {
+            // A conversion only vsnprintf knows: it writes the whole text
+            // again from the untouched arguments. The specifications before
+            // it were all ours, so the copy `ap` has been read correctly.
+            va_end(ap);
+            return std::vsnprintf(buffer, size, format, args);
+        }
         switch (spec.conversion) {
             case '%':
                 sink.Put("%", 1);

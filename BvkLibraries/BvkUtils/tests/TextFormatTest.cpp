@@ -176,6 +176,12 @@ TEST(TextFormat, CutsLikeSnprintfAndReturnsTheWholeLength) {
     // Conversions only vsnprintf knows are handed to it whole.
     EXPECT_EQ(FormatInto(text, sizeof text, "%hd|%e", static_cast<short>(-3), 1.0), 15);
     EXPECT_STREQ(text, "-3|1.00");
+    // ... also when it comes after conversions of ours, a '*' width among them.
+    char mixed[32];
+    EXPECT_EQ(FormatInto(mixed, sizeof mixed, "%*d|%s|%hd|%zu", 3, 7, "ab", static_cast<short>(-3),
+                         static_cast<size_t>(5)),
+              11);
+    EXPECT_STREQ(mixed, "  7|ab|-3|5");
     std::string grown = "a";
     AppendFormat(grown, "%300.1f", 1.25);
     EXPECT_EQ(grown.size(), 301u);
