@@ -1,5 +1,6 @@
 #include "TextFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -195,10 +196,13 @@ size_t ShortFixedDigits(double magnitude, int precision, char* digits) {
     if (!(scaled < 4503599627370496.0)) return 0;  // 2^52: whole and half units exact
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;  // exact below 2^52
-    const double doubt = 4.0 * std::nextafter(scaled, INFINITY) - 4.0 * scaled;
+    // The next double up from a finite non-negative one is the next bit
+    // pattern: nextafter(scaled, INFINITY) without the library call.
+    const double above = std::bit_cast<double>(std::bit_cast<uint64_t>(scaled) + 1);
+    const double doubt = 4.0 * above - 4.0 * scaled;
     if (std::fabs(fraction - 0.5) <= doubt) return 0;
     const uint64_t rounded = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-    char text[24];
+    char text[24] = {};
     const auto result = std::to_chars(text, text + sizeof text, rounded);
     size_t n = static_cast<size_t>(result.ptr - text);
     size_t at = 0;
