@@ -460,7 +460,8 @@ long CFileSpec::RealizePathToObject(long bLookOnly, long bCreateLast, long bCrea
             mParentRef.path = ParentPath();
             mbParentValid = 1;
         }
-        BuildLegacySpec();
+        // The legacy triple costs a stat of the parent and few callers ask
+        // for it: GetFileSpec builds it when it is first wanted.
     };
     auto recordParent = [this]() {
         XPlatformStat parent{};
