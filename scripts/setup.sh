@@ -26,9 +26,11 @@ done
 # python3-netcdf4 and python3-xarray those of the netCDF export.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libhowardhinnant-date-dev tzdata uuid-dev libgeographiclib-dev parallel shellcheck
-          dpkg-dev man-db libcli11-dev libnetcdf-dev netcdf-bin python3-netcdf4 python3-xarray)
-# A build with Clang (CXX=clang++) needs the compiler itself.
-case "${CXX:-}" in clang*) packages+=(clang) ;; esac
+          dpkg-dev man-db libcli11-dev libnetcdf-dev netcdf-bin python3-netcdf4 python3-xarray
+          time)
+# A build with Clang (CXX=clang++) needs the compiler itself, and its fuzzer
+# and sanitizer runtimes for the fuzz build.
+case "${CXX:-}" in clang*) packages+=(clang libclang-rt-14-dev) ;; esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
