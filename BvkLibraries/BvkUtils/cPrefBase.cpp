@@ -467,7 +467,9 @@ uint32_t CPrefBase::FindLine(long type, const char* name, uint32_t fromLine) {
 
 uint32_t CPrefBase::GetLineData(uint32_t line, char* out, unsigned long size, long bRaw) {
     if (out != nullptr && size > 0) out[0] = 0;
-    if (!Usable() || line + 1 >= mnLines) return kPrefNoLine;
+    // Written so that kPrefNoLine, the "not found" of every lookup, is
+    // refused instead of wrapping around to line 0.
+    if (!Usable() || mnLines == 0 || line >= mnLines - 1) return kPrefNoLine;
     CopyValue(line, out, size, bRaw);
     return line;
 }
