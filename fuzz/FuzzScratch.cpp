@@ -21,9 +21,14 @@ class ScratchFolder {
         std::random_device random;
         const unsigned long long tag = (static_cast<unsigned long long>(random()) << 32) ^ random();
         mFolder = std::filesystem::temp_directory_path() / ("bvk-fuzz-" + std::to_string(tag));
-        std::filesystem::create_directories(mFolder);
-        for (int slot = 0; slot < kScratchSlots; ++slot)
-            mPaths[slot] = (mFolder / ("scratch" + std::to_string(slot))).string();
+        // Every slot has the same name in a folder of its own: readers that
+        // take the site or the pattern kind from a file's name find the same
+        // in each (a standard classic radial name).
+        for (int slot = 0; slot < kScratchSlots; ++slot) {
+            const std::filesystem::path folder = mFolder / ("slot" + std::to_string(slot));
+            std::filesystem::create_directories(folder);
+            mPaths[slot] = (folder / "RdlsFUZZ_26_12_06_1400.rv").string();
+        }
     }
     ~ScratchFolder() {
         std::error_code ignored;
