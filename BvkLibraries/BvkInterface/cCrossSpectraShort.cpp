@@ -226,6 +226,14 @@ long CCrossSpectraShort::ReadHeaderChunk(CRiff& riff, unsigned long size, long b
     const long nDoppler = NumberOfDopplerCells();
     const long nRange = NumberOfRangeCells();
     if (nDoppler > kMaxDopplerCells || nRange > kMaxRangeCells) return kErrSpectraHeaderRange;
+    // Every range cell the file fills costs at least a byte per Doppler cell
+    // and array, yet cells it leaves out are made and converted all the
+    // same: a file must hold a byte for every 16 Doppler cells of the cells
+    // its header counts (room for files that fill few of them), or a few
+    // bytes could make the reader fill hundreds of megabytes.
+    if ((unsigned long long)nRange * (unsigned long long)nDoppler / 16 > mnFileLength) {
+        return kErrSpectraTooShort;
+    }
     err = AllocateRangeCells();
     if (err == kNoErr) err = mpShortener->SetCapacity((unsigned long)nDoppler);
     if (err != kNoErr) return err;

@@ -9,8 +9,9 @@
 // Every count and index the file gives is checked against the chunk that
 // carries it and the arrays it fills: results 1002 not a reduced spectra
 // file, 1004 range data met while only the header was asked for, 10 header
-// out of range, 9 chunk shorter than its data, -39 no header or a chunk that
-// reaches past its container, -108 out of memory.
+// out of range, 9 chunk shorter than its data (or a file shorter than a
+// byte per 16 Doppler cells of the cells its header counts), -39 no header
+// or a chunk that reaches past its container, -108 out of memory.
 
 #include <cstdint>
 #include <vector>

@@ -235,14 +235,18 @@ TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
     const XCase cases[] = {
         {0x7FFFFFFF, 3, kErrSpectraHeaderRange},
         {8, 0x7FFFFFFF, kErrSpectraHeaderRange},
-        {kMaxDopplerCells, kMaxRangeCells, kErrOutOfMemory},  // over the byte limit
-        {kMaxDopplerCells, 1, kNoErr},
+        // 512 MB of cells from a file of 32 MB at least: too short first.
+        {kMaxDopplerCells, kMaxRangeCells, kErrSpectraTooShort},
+        {kMaxDopplerCells, 1, kNoErr},  // in a file of 4096 bytes or more
+        {kMaxDopplerCells, 2, kErrSpectraTooShort},
     };
     for (const auto& c : cases) {
         XHeaderFields f;
         f.nDoppler = c.nDoppler;
         f.nRange = c.nRange;
-        const Bytes bytes = Container("CSSY", {{"cs4h", FullHeader(f)}});
+        // 4096 bytes in all.
+        const Bytes bytes = Container(
+            "CSSY", {{"cs4h", FullHeader(f)}, {"fill", std::vector<uint8_t>(4096 - 124)}});
         CCrossSpectraShort spectra;
         EXPECT_EQ(ReadReduced(spectra, bytes, 0), c.result) << c.nDoppler << " " << c.nRange;
         CCrossSpectraShort headerOnly;  // nothing is allocated for a header alone
