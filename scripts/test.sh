@@ -2,7 +2,9 @@
 # The whole test suite, twice: a normal build, then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer. Then two builds that are only
 # compiled: Release with GCC (-O3 inlines enough for warnings of its own) and
-# Clang. Any failure, warning or sanitizer report fails the run.
+# Clang. Last, every fuzz target for a short while (20 s each, about six
+# minutes in all). Any failure, warning, sanitizer report or fuzz finding
+# fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,3 +21,5 @@ ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 # code), benchmarks left out: the first build compiles them.
 scripts/setup.sh build-release -DCMAKE_BUILD_TYPE=Release -DBVK_BENCHMARKS=OFF
 CXX=clang++ scripts/setup.sh build-clang -DBVK_BENCHMARKS=OFF
+
+scripts/fuzz.sh 20
