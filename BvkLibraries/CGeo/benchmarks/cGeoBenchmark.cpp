@@ -56,6 +56,26 @@ void BM_Inverse(benchmark::State& state) {
 }
 BENCHMARK(BM_Inverse);
 
+// The per-vector offset east and north of a site: the inverse problem asked
+// for the distance and the back azimuth only.
+void BM_XYDistance(benchmark::State& state) {
+    const auto& pairs = Pairs();
+    std::vector<CGeo> starts(pairs.size()), ends(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        starts[i].SetLatLon(pairs[i].lat1, pairs[i].lon1);
+        ends[i].SetLatLon(pairs[i].lat2, pairs[i].lon2);
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        double x = 0.0, y = 0.0;
+        ends[i].GetXYDistance(&starts[i], &x, &y);
+        benchmark::DoNotOptimize(x);
+        benchmark::DoNotOptimize(y);
+        i = (i + 1) % pairs.size();
+    }
+}
+BENCHMARK(BM_XYDistance);
+
 void BM_Direct(benchmark::State& state) {
     const auto& pairs = Pairs();
     size_t i = 0;
