@@ -2,7 +2,9 @@
 
 #include <GeographicLib/Geodesic.hpp>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 CGeoEarth* CGeo::mcEarth = nullptr;
 CGeoString* CGeo::mcString = nullptr;
@@ -236,12 +238,14 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
     const double f4 = f3 * f;
 
     double lambda = deltaLambda;
+    double lambdaOfLastPass = lambda;
     double sinLambda = 0.0, cosLambda = 0.0;
     double sinSigma = 0.0, cosSigma = 0.0, sigma = 0.0;
     double sinAlpha = 0.0, C2 = 0.0;
     double cm = 0.0, cm4 = 0.0, cm6 = 0.0, s2sigma = 0.0, s3sigma = 0.0;
     bool converged = false;
     for (int pass = 0; pass < kInversePasses && !converged; ++pass) {
+        lambdaOfLastPass = lambda;
         sinLambda = std::sin(lambda);
         cosLambda = std::cos(lambda);
         cosSigma = cosLambda * c1 * c2 + s1 * s2;
@@ -291,29 +295,39 @@ double CGeo::GetDistanceMeters(const CGeo* other, double* azimuth, double* backA
     // Azimuths. Two points on the equator head due east or west. The others
     // use the converged lambda: the pass's own sine and cosine lag it by up
     // to the stopping tolerance, which for points metres apart is a large
-    // part of the whole longitude difference.
-    sinLambda = std::sin(lambda);
-    cosLambda = std::cos(lambda);
-    double az = 0.0, baz = 0.0;
+    // part of the whole longitude difference. A caller after the distance
+    // alone, or one azimuth, pays for no more than that.
+    if (!azimuth && !backAzimuth) return s;
     if (std::fabs(s1) >= kEquatorSine || std::fabs(s2) >= kEquatorSine) {
-        const double p = sinAlpha / c1;
-        az = std::atan2(p, p * (c1 * s2 - c2 * cosLambda * s1) / (c2 * sinLambda));
-        const double m = -sinAlpha / c2;
-        baz = kPi - std::atan2(m, m * (s1 * c2 - c1 * cosLambda * s2) / (c1 * sinLambda));
-        if (az < 0.0) az += kTwoPi;
-        if (baz < 0.0) baz += kTwoPi;
-    } else {
-        double d = deltaLambda;
-        if (d > kPi) {
-            d -= kTwoPi;
-        } else if (d < -kPi) {
-            d += kTwoPi;
+        // Compared as bit patterns: the sines of 0 and -0 differ in sign.
+        if (std::bit_cast<std::uint64_t>(lambda) !=
+            std::bit_cast<std::uint64_t>(lambdaOfLastPass)) {
+            sinLambda = std::sin(lambda);
+            cosLambda = std::cos(lambda);
         }
-        az = d < 0.0 ? 1.5 * kPi : 0.5 * kPi;
-        baz = d < 0.0 ? 0.5 * kPi : 1.5 * kPi;
+        if (azimuth) {
+            const double p = sinAlpha / c1;
+            double az = std::atan2(p, p * (c1 * s2 - c2 * cosLambda * s1) / (c2 * sinLambda));
+            if (az < 0.0) az += kTwoPi;
+            *azimuth = az * kRadiansToDegrees;
+        }
+        if (backAzimuth) {
+            const double m = -sinAlpha / c2;
+            double baz =
+                kPi - std::atan2(m, m * (s1 * c2 - c1 * cosLambda * s2) / (c1 * sinLambda));
+            if (baz < 0.0) baz += kTwoPi;
+            *backAzimuth = baz * kRadiansToDegrees;
+        }
+        return s;
     }
-    if (azimuth) *azimuth = az * kRadiansToDegrees;
-    if (backAzimuth) *backAzimuth = baz * kRadiansToDegrees;
+    double d = deltaLambda;
+    if (d > kPi) {
+        d -= kTwoPi;
+    } else if (d < -kPi) {
+        d += kTwoPi;
+    }
+    if (azimuth) *azimuth = (d < 0.0 ? 1.5 * kPi : 0.5 * kPi) * kRadiansToDegrees;
+    if (backAzimuth) *backAzimuth = (d < 0.0 ? 0.5 * kPi : 1.5 * kPi) * kRadiansToDegrees;
     return s;
 }
 
