@@ -79,6 +79,24 @@ bool DerivesPolar(uint32_t vectorType) {
     return vectorType == kLLUVVectorFull || vectorType == kLLUVVectorPolar;
 }
 
+// The geographic form of a polar vector whose end point `end` (reached with
+// `backAzimuth` toward the site) is already known.
+void SetLonLatUVFromEnd(const CGeo& end, double backAzimuth, XRBVDVector* in, XLLUVVector* out) {
+    out->mdLatitude = end.GetLatitude();
+    out->mdLongitude = end.GetLongitude();
+    if (in->mdVelocity >= kLLUVVelocityMissing) {
+        out->mdVelocityU = 0.0;
+        out->mdVelocityV = 0.0;
+        return;
+    }
+    if (in->mdDirection >= kLLUVDirectionReplaced) {
+        in->mdDirection = LimitDegrees(backAzimuth, 0.0, kLimitRadialDirection);
+    }
+    const double r = in->mdDirection * kDegreesToRadians;
+    out->mdVelocityU = std::sin(r) * in->mdVelocity;
+    out->mdVelocityV = std::cos(r) * in->mdVelocity;
+}
+
 }  // namespace
 
 template <class A, class B, class Visit>
@@ -523,19 +541,7 @@ long CLLUV::RangeBearingToLonLatUV(XRBVDVector* in, XLLUVVector* out) {
     point.SetLatLon(mdOriginLatitude, mdOriginLongitude);
     double backAzimuth = 0.0;
     point.AddDistanceMeters(in->mdBearing, in->mdRange, &backAzimuth, nullptr);
-    out->mdLatitude = point.GetLatitude();
-    out->mdLongitude = point.GetLongitude();
-    if (in->mdVelocity >= kLLUVVelocityMissing) {
-        out->mdVelocityU = 0.0;
-        out->mdVelocityV = 0.0;
-        return kNoErr;
-    }
-    if (in->mdDirection >= kLLUVDirectionReplaced) {
-        in->mdDirection = LimitDegrees(backAzimuth, 0.0, kLimitRadialDirection);
-    }
-    const double r = in->mdDirection * kDegreesToRadians;
-    out->mdVelocityU = std::sin(r) * in->mdVelocity;
-    out->mdVelocityV = std::cos(r) * in->mdVelocity;
+    SetLonLatUVFromEnd(point, backAzimuth, in, out);
     return kNoErr;
 }
 
@@ -582,10 +588,15 @@ long CLLUV::UpdateFromSpectraRadialSource() {
             static_cast<double>(source.mnRangeCell - mnFirstRangeCell) * mdRangeResolutionMeters;
         polar.mdBearing = source.mdBearing;
         polar.mdVelocity = source.mdVelocity;
-        polar.mdDirection = kLLUVDirectionNotComputed;
+        // One direct problem gives both the direction back to the site and
+        // the position.
+        CGeo point;
+        point.SetLatLon(mdOriginLatitude, mdOriginLongitude);
+        double backAzimuth = 0.0;
+        point.AddDistanceMeters(polar.mdBearing, polar.mdRange, &backAzimuth, nullptr);
+        polar.mdDirection = LimitDegrees(backAzimuth, 0.0, kLimitRadialDirection);
+        SetLonLatUVFromEnd(point, backAzimuth, &polar, &mpLLUV[i]);
     }
-    UpdateDirectionFromRadialBearing();
-    UpdateLonLatUVFromRangeBearing();
     UpdateXYFromLonLat();
     return kNoErr;
 }
