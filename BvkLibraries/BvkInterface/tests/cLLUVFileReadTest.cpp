@@ -428,9 +428,16 @@ TEST(CLLUVFileRead, ReceiverBeforeAnyOriginBecomesTheOrigin) {
 }
 
 TEST(CLLUVFileRead, FileTypesOutsideTheFamilyAreRefused) {
-    const std::pair<const char*, long> cases[] = {
-        {"LLUV", 0}, {"RDIF", 0}, {"ETIF", 0}, {"TOIF", 0}, {"TSIF", 0}, {"TMAP", 0},
-        {"WAVE", 0}, {"WMIF", 0}, {"RDTb", kErrBadArgument}, {"lluv", kErrBadArgument}};
+    const std::pair<const char*, long> cases[] = {{"LLUV", 0},
+                                                  {"RDIF", 0},
+                                                  {"ETIF", 0},
+                                                  {"TOIF", 0},
+                                                  {"TSIF", 0},
+                                                  {"TMAP", 0},
+                                                  {"WAVE", 0},
+                                                  {"WMIF", 0},
+                                                  {"RDTb", kErrBadArgument},
+                                                  {"lluv", kErrBadArgument}};
     for (const auto& [type, expected] : cases) {
         SCOPED_TRACE(type);
         CLLUVFile file;
@@ -495,6 +502,15 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
         }
         EXPECT_LE(file.mnAllocated, 16384);
     }
+}
+
+TEST(CLLUVFileRead, StatedRowCountTheFileCanHoldIsReservedAtOnce) {
+    std::string rows;
+    for (int i = 0; i < 20000; ++i) rows += " 1 2\n";
+    CLLUVFile file;
+    ASSERT_EQ(ReadText(file, TableFile("LLUV RDL5", "LOND LATD", rows, "%TableRows: 20000\n")), 0);
+    EXPECT_EQ(file.GetNumberOfVectors(), 20000);
+    EXPECT_EQ(file.mnAllocated, 20000);
 }
 
 TEST(CLLUVFileRead, TenMillionRowsTakeNoMoreMemoryThanTheVectors) {
