@@ -3,6 +3,7 @@
 // type and the arrays the store keeps, and the closing lines; and the
 // standard name of such a file.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
@@ -150,16 +151,24 @@ struct XRowValues {
     double bistaticAngle = 0;
 };
 
-// Appends formatted text to a fixed buffer, cut at its end.
-void AppendFormat(char* buffer, size_t size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
-void AppendFormat(char* buffer, size_t size, const char* format, ...) {
-    const size_t used = std::strlen(buffer);
-    if (used + 1 >= size) return;
+// A line being built column by column; its length is carried along, so no
+// column has to measure the line so far again.
+struct XLineText {
+    char* text;
+    size_t size;
+    size_t used;
+};
+
+// Appends formatted text to the line, cut at the end of its buffer.
+void AppendFormat(XLineText& line, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void AppendFormat(XLineText& line, const char* format, ...) {
+    if (line.used + 1 >= line.size) return;
     va_list args;
     va_start(args, format);
-    FormatIntoV(buffer + used, size - used, format, args);
+    const int n = FormatIntoV(line.text + line.used, line.size - line.used, format, args);
     va_end(args);
+    // A cut text fills the line up to its terminator.
+    if (n > 0) line.used += std::min(static_cast<size_t>(n), line.size - line.used - 1);
 }
 
 // A rounded value that is 0 is shown without a sign.
@@ -317,18 +326,20 @@ void UnitTitle(const char* unit, long width, char (&title)[32]) {
 
 void WriteTitles(CLLUVFile& store, const CColumnList& list) {
     char lines[2][kTitleSize] = {"% ", "% "};
+    XLineText first{lines[0], kTitleSize, 2};
+    XLineText second{lines[1], kTitleSize, 2};
     for (size_t i = 0; i < list.Count(); ++i) {
         const XColumnFormat* column = FindColumnFormat(list[i]);
         if (!column || column->value == kValueNone) continue;
-        AppendFormat(lines[0], kTitleSize, "%s", column->title1);
+        AppendFormat(first, "%s", column->title1);
         if (column->unitTitle == kTitleFixed) {
-            AppendFormat(lines[1], kTitleSize, "%s", column->title2);
+            AppendFormat(second, "%s", column->title2);
         } else {
             char title[32];
             UnitTitle(column->unitTitle == kTitleVelocityUnit ? store.msVelocityUnits
                                                               : store.msDistanceUnits,
                       column->unitWidth, title);
-            AppendFormat(lines[1], kTitleSize, "%s", title);
+            AppendFormat(second, "%s", title);
         }
     }
     store.WriteComment(lines[0]);
@@ -384,9 +395,9 @@ void GatherRow(const CLLUVFile& store, long i, double scale, XRowValues& row) {
     }
 }
 
-void FormatColumn(const XColumnFormat& column, const XRowValues& row, double scale, char* text,
-                  size_t size) {
-    auto real = [&](double value) { AppendFormat(text, size, column.format, Unsigned0(value)); };
+void FormatColumn(const XColumnFormat& column, const XRowValues& row, double scale,
+                  XLineText& text) {
+    auto real = [&](double value) { AppendFormat(text, column.format, Unsigned0(value)); };
     switch (column.value) {
         case kValueLongitude:
             return real(row.longitude);
@@ -431,15 +442,15 @@ void FormatColumn(const XColumnFormat& column, const XRowValues& row, double sca
         case kValueBistaticAdjustment:
             return real(std::cos(row.bistaticAngle * kDegreesToRadians * 0.5));
         case kValueFlags:
-            return AppendFormat(text, size, column.format, static_cast<long>(row.flags));
+            return AppendFormat(text, column.format, static_cast<long>(row.flags));
         case kValueEditCount:
-            return AppendFormat(text, size, column.format, row.editCount);
+            return AppendFormat(text, column.format, row.editCount);
         case kValueRadialCount:
-            return AppendFormat(text, size, column.format, row.radialCount);
+            return AppendFormat(text, column.format, row.radialCount);
         case kValueRangeCell:
-            return AppendFormat(text, size, column.format, row.rangeCell);
+            return AppendFormat(text, column.format, row.rangeCell);
         case kValueContributors:
-            return AppendFormat(text, size, column.format, row.contributors[0], row.contributors[1],
+            return AppendFormat(text, column.format, row.contributors[0], row.contributors[1],
                                 row.contributors[2], row.contributors[3], row.contributors[4],
                                 row.contributors[5]);
         case kValueNone:
@@ -493,10 +504,11 @@ void WriteRows(CLLUVFile& store, const CColumnList& list, double scale) {
         if (!RowIsFinite(values, scale)) continue;
         char row[kRowSize];
         row[0] = 0;
+        XLineText text{row, kRowSize, 0};
         for (size_t c = 0; c < list.Count(); ++c) {
-            if (formats[c]) FormatColumn(*formats[c], values, scale, row, kRowSize);
+            if (formats[c]) FormatColumn(*formats[c], values, scale, text);
         }
-        size_t length = std::strlen(row);
+        size_t length = text.used;
         while (length > 0 && row[length - 1] == ' ') row[--length] = 0;
         store.WriteTableRow(row);
     }
