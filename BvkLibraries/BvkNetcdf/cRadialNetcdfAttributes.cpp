@@ -136,7 +136,11 @@ void RadialNetcdfGlobalAttributes(CNetcdfOut& out, const CLLUVTables& file,
     const XLLUVKeyword* manufacturer = FindKeyword(file, "Manufacturer");
     std::string institution = manufacturer ? RadialNetcdfUtf8(manufacturer->value) + ", " : "";
     institution += "site " + site;
-    if (file.mszBtfSiteName[0]) institution += " " + RadialNetcdfUtf8(file.mszBtfSiteName);
+    if (file.mszBtfSiteName[0]) {
+        // Appended piece by piece: GCC 12 at -O3 sees a false overlap in " " + std::string.
+        institution += ' ';
+        institution += RadialNetcdfUtf8(file.mszBtfSiteName);
+    }
     out.Text(NC_GLOBAL, "institution", institution);
     out.Text(NC_GLOBAL, "source", "HF radar radial LLUV file " + RadialNetcdfUtf8(name));
     out.Text(NC_GLOBAL, "platform", "HF radar site " + site);

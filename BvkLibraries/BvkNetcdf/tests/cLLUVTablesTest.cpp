@@ -69,10 +69,16 @@ TEST(LLUVTables, NumbersReadAsTheFullConversionReadsThem) {
     for (int i = 0; i < 200000; ++i) {
         const int decimals = static_cast<int>(random() % 9);
         const long long whole = static_cast<long long>(random() % 1000000000000000ULL);
-        std::string token = std::to_string(whole);
-        if (decimals > 0 && static_cast<int>(token.size()) > decimals)
-            token.insert(token.size() - static_cast<size_t>(decimals), ".");
-        if (random() % 2) token = "-" + token;
+        const std::string digits = std::to_string(whole);
+        const size_t point = decimals > 0 && static_cast<int>(digits.size()) > decimals
+                                 ? digits.size() - static_cast<size_t>(decimals)
+                                 : digits.size();
+        std::string token = random() % 2 ? "-" : "";
+        token.append(digits, 0, point);
+        if (point < digits.size()) {
+            token += '.';
+            token.append(digits, point);
+        }
         ASSERT_EQ(Read(token), std::strtod(token.c_str(), nullptr)) << token;
     }
 }
