@@ -38,6 +38,12 @@ while read -r target dict seeds; do
   if [ ${#wanted[@]} -gt 0 ] && [[ " ${wanted[*]} " != *" $target "* ]]; then
     continue
   fi
+  # A target with an open finding would fail every run until it is fixed: it is
+  # run when named, not in the run of all targets.
+  if [ ${#wanted[@]} -eq 0 ] && [ -d "fuzz/findings/$target" ]; then
+    echo "== $target: skipped, open finding in fuzz/findings/$target"
+    continue
+  fi
   corpus="$build/corpus/$target"
   regressions="fuzz/regressions/$target"
   log="$build/logs/$target.log"
