@@ -10,18 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "FaultRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The table rows of a report (the lines that start with a blank) as their
 // values: a rewritten report may align its columns differently.

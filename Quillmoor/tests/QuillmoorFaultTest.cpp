@@ -11,18 +11,12 @@
 #include <sstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "FaultRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The bytes of every file in a folder tree, by path below it.
 std::map<std::string, std::string> Contents(const fs::path& folder) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 #include "cFileSpec.h"
 #include "cLLUVFile.h"
@@ -23,22 +24,12 @@ namespace {
 constexpr int64_t k2008Day = 104 * 365 + 26;
 constexpr double k1904To2001 = 3061152000.0;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class LocalTimeRun : public ::testing::Test {
   protected:
     void SetUp() override {
         char pattern[] = "/tmp/quillmoor-time-XXXXXX";
         root = mkdtemp(pattern);
-        const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
-        fs::copy(example / "Processing", root / "Processing", fs::copy_options::recursive);
-        fs::copy(example / "Configs", root / "Configs", fs::copy_options::recursive);
-        fs::create_directory(root / "Diagnostics");
+        CopyExampleStation(root);
     }
     void TearDown() override { fs::remove_all(root); }
 

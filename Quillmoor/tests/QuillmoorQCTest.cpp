@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 
 namespace fs = std::filesystem;
@@ -19,13 +20,6 @@ namespace {
 const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 // Nine flag columns of seven characters: Q201 to Q207, Q209 and PRIM.
 constexpr size_t kFlagText = 9 * 7;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The lines that differ from run to run (a new identifier, the time of the
 // run) left out.

@@ -14,27 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* kClassicName = "RadiBRNK_26-12-06_1400.rv";   // letter i, separators '_' and '-'
+const char* kClassicName = "RadiBRNK_26-12-06_1400.rv";  // letter i, separators '_' and '-'
 const char* kXYUVName = "RdtiBRNK_26-12-06_1400.rv";
 const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 const char* kXYUVSource = "RdlsXXXX_00_00_00_0000.rv";
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::set<std::string> Names(const fs::path& folder) {
     std::set<std::string> names;
@@ -45,14 +35,11 @@ std::set<std::string> Names(const fs::path& folder) {
 
 // A copy of the example station in a fresh temporary folder.
 class StationRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/quillmoor-run-XXXXXX";
         root = mkdtemp(pattern);
-        const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
-        fs::copy(example / "Processing", root / "Processing", fs::copy_options::recursive);
-        fs::copy(example / "Configs", root / "Configs", fs::copy_options::recursive);
-        fs::create_directory(root / "Diagnostics");
+        CopyExampleStation(root);
     }
     void TearDown() override { fs::remove_all(root); }
 
@@ -60,13 +47,16 @@ protected:
     fs::path Proc() const { return root / "Processing"; }
     fs::path Cfg() const { return root / "Configs"; }
 
-    // <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> <sCfgFolder> <nPattern> <sDiagFolder>
-    XProgramResult Run(const std::string& mode, const std::string& procText = "i", const std::string& level = "10",
-                       const std::string& source = "", const std::string& pattern = "-1") {
+    // <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> <sCfgFolder>
+    // <nPattern> <sDiagFolder>
+    XProgramResult Run(const std::string& mode, const std::string& procText = "i",
+                       const std::string& level = "10", const std::string& source = "",
+                       const std::string& pattern = "-1") {
         std::string procArg = source.empty() ? Proc().string() + "/" : source;
-        return RunQuillmoorProgram({level, procText, "", Out().string() + "/", procArg, mode, "0",
-                                    Cfg().string() + "/", pattern, (root / "Diagnostics").string() + "/"},
-                                   "TZ=America/Los_Angeles ");
+        return RunQuillmoorProgram(
+            {level, procText, "", Out().string() + "/", procArg, mode, "0", Cfg().string() + "/",
+             pattern, (root / "Diagnostics").string() + "/"},
+            "TZ=America/Los_Angeles ");
     }
 
     // The first data row of the LLUV file written by the last run.
@@ -75,8 +65,10 @@ protected:
         std::string line;
         bool inTable = false;
         while (std::getline(lines, line)) {
-            if (line.rfind("%TableStart:", 0) == 0) inTable = true;
-            else if (inTable && line.rfind("%", 0) != 0) return line;
+            if (line.rfind("%TableStart:", 0) == 0)
+                inTable = true;
+            else if (inTable && line.rfind("%", 0) != 0)
+                return line;
         }
         return "";
     }
@@ -98,12 +90,12 @@ TEST_F(StationRun, EachOutputModeWritesItsFiles) {
         std::set<std::string> files;
     };
     const Case cases[] = {
-        {"0", {kClassicName}},               // classic only: the source copied
+        {"0", {kClassicName}},  // classic only: the source copied
         {"1", {kLLUVName}},
         {"2", {kClassicName, kLLUVName}},
         {"3", {kClassicName, kLLUVName}},
-        {"5", {kXYUVName, kLLUVName}},       // bit 4: the xyuv test file instead of the classic one
-        {"8", {kLLUVName}},                  // large values without bit 4: LLUV only
+        {"5", {kXYUVName, kLLUVName}},  // bit 4: the xyuv test file instead of the classic one
+        {"8", {kLLUVName}},             // large values without bit 4: LLUV only
     };
     const std::string source = ReadAll(Proc() / "RadialData.txt");
     for (const auto& c : cases) {
@@ -151,7 +143,9 @@ TEST_F(StationRun, PreferenceChoosesTheModeAndMovesATopLevelEntry) {
     EXPECT_EQ(Names(Out()), (std::set<std::string>{kXYUVName, kLLUVName}));
     const std::string pref = ReadAll(Cfg() / "Quillmoor.pref");
     EXPECT_EQ(pref.find("OutputLLUV = XYUV\n"), std::string::npos) << pref;
-    EXPECT_NE(pref.find("[Conversion]\nOutputLLUV = XYUV  \t;; Off,On,Tandem,XYUV\n"), std::string::npos) << pref;
+    EXPECT_NE(pref.find("[Conversion]\nOutputLLUV = XYUV  \t;; Off,On,Tandem,XYUV\n"),
+              std::string::npos)
+        << pref;
 
     // No preference file at all: LLUV only.
     fs::remove_all(Out());
@@ -169,7 +163,8 @@ TEST_F(StationRun, SourceKindsAreTriedInTheirOrder) {
     fs::remove_all(Out());
     XProgramResult r = Run("1");
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Radial Source File is \"RdlsXXXX_00_00_00_0000.rv\"\n"), std::string::npos);
+    EXPECT_NE(r.out.find(" Radial Source File is \"RdlsXXXX_00_00_00_0000.rv\"\n"),
+              std::string::npos);
     EXPECT_EQ(Names(Out()), (std::set<std::string>{kLLUVName}));
 
     // An xyuv source that cannot be read ends the run.
@@ -183,7 +178,8 @@ TEST_F(StationRun, SourceKindsAreTriedInTheirOrder) {
     fs::remove_all(Out());
     r = Run("1", "i", "10", (Proc() / "RadialData.txt").string());
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Processing Folder is " + Proc().string() + "/\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" Processing Folder is " + Proc().string() + "/\n"), std::string::npos)
+        << r.out;
     EXPECT_EQ(Names(Out()), (std::set<std::string>{kLLUVName}));
 }
 
@@ -195,16 +191,21 @@ TEST_F(StationRun, FailuresEndTheRunWithTheirCode) {
         std::string message;
         int status;
     };
-    const std::string proc = Proc().string() + "/", cfg = Cfg().string() + "/", out = Out().string() + "/";
+    const std::string proc = Proc().string() + "/", cfg = Cfg().string() + "/",
+                      out = Out().string() + "/";
     const Case cases[] = {
         {{"0", "i", "", (root / "plain/out/").string(), proc},
-         "Failure -43: Couldn't set output Folder \"" + (root / "plain/out/").string() + "\"\n", 256 - 43},
+         "Failure -43: Couldn't set output Folder \"" + (root / "plain/out/").string() + "\"\n",
+         256 - 43},
         {{"0", "i", "", out, (root / "nothing/").string()},
-         "Failure -43: Couldn't find Processing Folder \"" + (root / "nothing/").string() + "\"\n", 256 - 43},
+         "Failure -43: Couldn't find Processing Folder \"" + (root / "nothing/").string() + "\"\n",
+         256 - 43},
         {{"0", "i", "", out, proc, "1", "0", (root / "noconfigs/").string()},
-         "Failure -43: Couldn't find Configs Folder \"" + (root / "noconfigs/").string() + "\"\n", 256 - 43},
+         "Failure -43: Couldn't find Configs Folder \"" + (root / "noconfigs/").string() + "\"\n",
+         256 - 43},
         {{"0", "i", "", out, (root / "Processing/none.rv").string(), "1", "0", cfg},
-         "Failure -43: Couldn't find Processing Folder \"" + (root / "Processing/none.rv").string() + "\"\n",
+         "Failure -43: Couldn't find Processing Folder \"" +
+             (root / "Processing/none.rv").string() + "\"\n",
          256 - 43},
     };
     for (const auto& c : cases) {
@@ -365,8 +366,10 @@ TEST_F(StationRun, PatternTypeComesFromTheArgumentOrTheProcessingCharacter) {
     };
     const Case cases[] = {
         {"i", "-1", " Antenna Pattern Type is 0\n", kLLUVName, "%PatternType: Ideal"},
-        {"abcM", "-1", " Antenna Pattern Type is 1\n", "RDLm_BRNK_2026_12_06_1400.ruv", "%PatternType: Measured"},
-        {"X", "-1", " Antenna Pattern Type is 0\n", "RDLx_BRNK_2026_12_06_1400.ruv", "%PatternType: Ideal"},
+        {"abcM", "-1", " Antenna Pattern Type is 1\n", "RDLm_BRNK_2026_12_06_1400.ruv",
+         "%PatternType: Measured"},
+        {"X", "-1", " Antenna Pattern Type is 0\n", "RDLx_BRNK_2026_12_06_1400.ruv",
+         "%PatternType: Ideal"},
         {"", "-1", " Antenna Pattern Type is -1\n", "RDLs_BRNK_2026_12_06_1400.ruv", ""},
         {"i", "1", " Antenna Pattern Type is 1\n", kLLUVName, "%PatternType: Measured"},
     };
@@ -415,10 +418,10 @@ TEST_F(StationRun, TheExampleWeekAddsSpectraAndBothDiagnosticTables) {
     fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
              fs::copy_options::recursive);
     WriteAll(Proc() / "SpectraToProcess.txt", "Processing/CSS_BRNK_26_12_06_1400.cs\n");
-    XProgramResult r = RunQuillmoorProgram(
-        {"0", "i", "", Out().string() + "/", Proc().string() + "/", "1", "0", Cfg().string() + "/", "-1",
-         (root / "Diagnostics").string() + "/"},
-        "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
+    XProgramResult r =
+        RunQuillmoorProgram({"0", "i", "", Out().string() + "/", Proc().string() + "/", "1", "0",
+                             Cfg().string() + "/", "-1", (root / "Diagnostics").string() + "/"},
+                            "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
     ASSERT_EQ(r.status, 0) << r.out;
     const std::string text = ReadAll(Out() / kLLUVName);
     // A downward sweep of 100 kHz at 4 sweeps a second, 31 by 512 cells.
@@ -427,9 +430,11 @@ TEST_F(StationRun, TheExampleWeekAddsSpectraAndBothDiagnosticTables) {
               std::string::npos);
     // The hour 13:30 to 14:30 of an ideal-pattern map: the 14:00 ideal row of
     // the radial week, and the six receiver log rows from 13:30 to 14:20.
-    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n%TableColumns: 31\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n%TableColumns: 31\n"),
+              std::string::npos);
     EXPECT_NE(text.find("%TableRows: 1\n%TableStart: 2\n"), std::string::npos);
-    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n%TableColumns: 30\n"), std::string::npos);
+    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n%TableColumns: 30\n"),
+              std::string::npos);
     EXPECT_NE(text.find("%TableRows: 6\n%TableStart: 3\n"), std::string::npos);
     EXPECT_NE(text.find("\n%         0   0.8532  1.1274"), std::string::npos);
     EXPECT_NE(text.find("\n%        -30   "), std::string::npos);
@@ -448,8 +453,8 @@ TEST_F(StationRun, QuietAndVerboseOutput) {
          {" Output Folder is " + out + "\n", " Processing Folder is " + Proc().string() + "/\n",
           " Configs Folder is " + Cfg().string() + "/\n", std::string(" Make LLUV is 3\n"),
           std::string(" Radial Source File is \"RadialData.txt\"\n"),
-          "  Writing classic " + std::string(kClassicName) + "\n", "  Writing LLUV " + std::string(kLLUVName) + "\n",
-          std::string(" Finished. 0\n")}) {
+          "  Writing classic " + std::string(kClassicName) + "\n",
+          "  Writing LLUV " + std::string(kLLUVName) + "\n", std::string(" Finished. 0\n")}) {
         EXPECT_NE(verbose.out.find(line), std::string::npos) << line;
     }
 }

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 #include "cLLUVFile.h"
 
@@ -25,13 +26,6 @@ const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 // The example's radial file holds 622 vectors; its first speed is -20.74.
 constexpr long kExampleVectors = 622;
 const std::string kFirstSpeed = "      -20.74";
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 long TableRows(const fs::path& lluv) {
     std::smatch match;
@@ -63,10 +57,7 @@ class SourceDefects : public ::testing::Test {
     void SetUp() override {
         char pattern[] = "/tmp/quillmoor-defects-XXXXXX";
         root = mkdtemp(pattern);
-        const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
-        fs::copy(example / "Processing", root / "Processing", fs::copy_options::recursive);
-        fs::copy(example / "Configs", root / "Configs", fs::copy_options::recursive);
-        fs::create_directory(root / "Diagnostics");
+        CopyExampleStation(root);
     }
     void TearDown() override { fs::remove_all(root); }
 

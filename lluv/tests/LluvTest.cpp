@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "ProgramRun.h"
 
 namespace fs = std::filesystem;
@@ -20,17 +21,6 @@ namespace {
 const char* kHour14 = "RDLi_BRNK_2026_12_06_1400.ruv";
 const char* kHour13 = "RDLi_BRNK_2026_12_06_1300.ruv";
 const char* kHour12 = "RDLi_BRNK_2026_12_06_1200.ruv";
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
