@@ -1,5 +1,6 @@
 #include "cCrossLoopPattBtf.h"
 
+#include "BTFSiteCode.h"
 #include "BvkErrors.h"
 #include "MyMath.h"
 #include "PlatformTime.h"
@@ -314,9 +315,9 @@ long CCrossLoopPattBtf::ProcessKeyword(unsigned long code, char* value) {
         case BtfCode("ares"): CStrConv::StringToDouble(p, &mdAngularResolution); return kNoErr;
         case BtfCode("asmo"): CStrConv::StringToDouble(p, &mdAngularSmoothing); return kNoErr;
         case BtfCode("site"): {
-            unsigned long site = 0;
-            CStrConv::StringToCharCode(p, &site);
-            mnSiteCode = static_cast<uint32_t>(site);
+            uint32_t site = 0;
+            BtfReadSiteCode(p, &site);
+            mnSiteCode = site;
             return kNoErr;
         }
         case BtfCode("orig"):

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "BTFSiteCode.h"
 #include "BvkErrors.h"
 #include "MyMath.h"
 #include "PlatformTime.h"
@@ -131,13 +132,8 @@ long CLLUVFile::ProcessKeyword(unsigned long code, char* value) {
             mdLLUVSpec = ReadDouble(text);
             break;
         case C("site"): {
-            // The first four characters after the blanks, as a code.
-            const char* site = text + CStrConv::SkipWhiteSpace(text);
             uint32_t siteCode = 0;
-            for (int i = 0; i < 4; ++i) {
-                const unsigned char c = site[0] ? static_cast<unsigned char>(*site++) : 0;
-                siteCode = (siteCode << 8) | c;
-            }
+            BtfReadSiteCode(text, &siteCode);
             mnSiteCode = siteCode;
             break;
         }

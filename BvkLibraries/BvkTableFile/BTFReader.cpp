@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "BTFSiteCode.h"
 #include "BvkErrors.h"
 #include "Platform.h"
 #include "PlatformTime.h"
@@ -393,11 +394,8 @@ long BTFReader::ProcessBtfKeyword(unsigned long code, char* value) {
             return kNoErr;
         }
         case BtfCode("site"): {
-            unsigned long site = 0;
-            mnBtfSiteCode = BtfCode("XXXX");
             mszBtfSiteName[0] = 0;
-            p += CStrConv::StringToCharCode(p, &site);
-            mnBtfSiteCode = static_cast<uint32_t>(site);
+            p += BtfReadSiteCode(p, &mnBtfSiteCode);
             CStrConv::FindSubString(p, mszBtfSiteName, sizeof(mszBtfSiteName) - 1);
             return kNoErr;
         }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "BTFSiteCode.h"
 #include "BvkErrors.h"
 #include "PlatformTime.h"
 #include "PlatformZone.h"
@@ -288,7 +289,8 @@ long BTFWriter::WriteOwner(const char* text) {
 }
 
 long BTFWriter::WriteSiteName(unsigned long code, const char* name) {
-    return WriteKeywordf(BtfCode("site"), "%4.4s \"%s\"", XCodeText(code).text,
+    return WriteKeywordf(BtfCode("site"), "%s \"%s\"",
+                         BtfSiteCodeToText(static_cast<uint32_t>(code)).text,
                          name == nullptr ? "" : name);
 }
 
