@@ -24,9 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_VERSION ${bvk_deb_version})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brenvik radar processing")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The shared libraries the programs load (libuuid1, the date/tz library, the
-# C and C++ runtimes) come from dpkg-shlibdeps; the time zone database is
-# read as files.
+# The shared libraries the programs load (the C library; lluv also netCDF and
+# the C++ runtime) come from dpkg-shlibdeps; the time zone database is read as
+# files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata)
 # quillmoor-archive runs its conversions through GNU parallel; the programs

@@ -32,6 +32,14 @@ function(bvk_install_library name)
   set_property(GLOBAL APPEND PROPERTY BVK_INSTALLED_LIBRARIES ${name})
 endfunction()
 
+# A program run once per file carries the C++ runtime inside (see
+# BVK_STATIC_RUNTIME); the C library stays shared.
+function(bvk_static_runtime target)
+  if(BVK_STATIC_RUNTIME)
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+  endif()
+endfunction()
+
 # A program (a target, or a script of the folder) and its manual page
 # <name>.1 beside it.
 function(bvk_install_program name)

@@ -34,7 +34,7 @@ for path in \
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libuuid1 libnetcdf tzdata; do
+for package in libc6 libnetcdf tzdata; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
