@@ -187,7 +187,9 @@ long CountRowValues(const char* row) {
 long CReportBase::ReadReportFile(CFileSpec* file) {
     mnRowsNotTaken = 0;
     mbLastRowCut = false;
+    mnSizeBeingRead = -1;
     long err = ProcessBTFile(file, 0, 0);
+    mnSizeBeingRead = -1;
     if (err != kNoErr) return err;
     if (mbLastRowCut) {
         // A file cut while it was written: what the cut row still holds is
@@ -214,7 +216,9 @@ void CReportBase::NoteRowTaken(const char* row, long columns) {
 // Whether the line just read ended with a line end. Only the file's last
 // line can lack one.
 bool CReportBase::LineEndFollows() {
-    const long long size = GetFileSize();
+    // Asked for every row: one status call per read, not one per row.
+    if (mnSizeBeingRead < 0) mnSizeBeingRead = GetFileSize();
+    const long long size = mnSizeBeingRead;
     if (mnRefNum == 0 || size < 1 || mnPosition < size) return true;
     const int64_t after = mnPosition;
     char last = 0;

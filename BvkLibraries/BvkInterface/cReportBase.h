@@ -118,6 +118,8 @@ class CReportBase : public BTFReader {
     // What the last ReadReportFile met besides its records.
     long mnRowsNotTaken = 0;
     bool mbLastRowCut = false;
+    // The size of the file being read, asked once per read (-1: not yet).
+    long long mnSizeBeingRead = -1;
 };
 
 // The values (blank- or tab-separated items) of a table row.
