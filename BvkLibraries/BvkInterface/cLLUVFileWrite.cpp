@@ -171,6 +171,16 @@ void AppendFormat(XLineText& line, const char* format, ...) {
     if (n > 0) line.used += std::min(static_cast<size_t>(n), line.size - line.used - 1);
 }
 
+// Appends one value by a format compiled once for the column; a format that
+// did not compile goes through the general formatter.
+template <typename T>
+void AppendValue(XLineText& line, const CFormatOne& compiled, const char* format, T value) {
+    if (line.used + 1 >= line.size) return;
+    int n = compiled.Format(line.text + line.used, line.size - line.used, value);
+    if (n < 0) return AppendFormat(line, format, value);
+    line.used += std::min(static_cast<size_t>(n), line.size - line.used - 1);
+}
+
 // A rounded value that is 0 is shown without a sign.
 double Unsigned0(double value) {
     return value + 0.0;
@@ -395,9 +405,12 @@ void GatherRow(const CLLUVFile& store, long i, double scale, XRowValues& row) {
     }
 }
 
-void FormatColumn(const XColumnFormat& column, const XRowValues& row, double scale,
-                  XLineText& text) {
-    auto real = [&](double value) { AppendFormat(text, column.format, Unsigned0(value)); };
+void FormatColumn(const XColumnFormat& column, const CFormatOne& compiled, const XRowValues& row,
+                  double scale, XLineText& text) {
+    auto real = [&](double value) {
+        AppendValue(text, compiled, column.format, Unsigned0(value));
+    };
+    auto whole = [&](long value) { AppendValue(text, compiled, column.format, value); };
     switch (column.value) {
         case kValueLongitude:
             return real(row.longitude);
@@ -442,13 +455,13 @@ void FormatColumn(const XColumnFormat& column, const XRowValues& row, double sca
         case kValueBistaticAdjustment:
             return real(std::cos(row.bistaticAngle * kDegreesToRadians * 0.5));
         case kValueFlags:
-            return AppendFormat(text, column.format, static_cast<long>(row.flags));
+            return whole(static_cast<long>(row.flags));
         case kValueEditCount:
-            return AppendFormat(text, column.format, row.editCount);
+            return whole(row.editCount);
         case kValueRadialCount:
-            return AppendFormat(text, column.format, row.radialCount);
+            return whole(row.radialCount);
         case kValueRangeCell:
-            return AppendFormat(text, column.format, row.rangeCell);
+            return whole(row.rangeCell);
         case kValueContributors:
             return AppendFormat(text, column.format, row.contributors[0], row.contributors[1],
                                 row.contributors[2], row.contributors[3], row.contributors[4],
@@ -497,7 +510,11 @@ long CountFiniteRows(const CLLUVFile& store, double scale) {
 
 void WriteRows(CLLUVFile& store, const CColumnList& list, double scale) {
     const XColumnFormat* formats[kMaxColumns] = {};
-    for (size_t c = 0; c < list.Count(); ++c) formats[c] = FindColumnFormat(list[c]);
+    CFormatOne compiled[kMaxColumns];
+    for (size_t c = 0; c < list.Count(); ++c) {
+        formats[c] = FindColumnFormat(list[c]);
+        if (formats[c]) compiled[c].Compile(formats[c]->format);
+    }
     XRowValues values;
     for (long i = 0; i < store.mnVectors; ++i) {
         GatherRow(store, i, scale, values);
@@ -506,7 +523,7 @@ void WriteRows(CLLUVFile& store, const CColumnList& list, double scale) {
         row[0] = 0;
         XLineText text{row, kRowSize, 0};
         for (size_t c = 0; c < list.Count(); ++c) {
-            if (formats[c]) FormatColumn(*formats[c], values, scale, text);
+            if (formats[c]) FormatColumn(*formats[c], compiled[c], values, scale, text);
         }
         size_t length = text.used;
         while (length > 0 && row[length - 1] == ' ') row[--length] = 0;

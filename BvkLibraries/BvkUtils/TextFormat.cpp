@@ -35,14 +35,7 @@ struct XSink {
     }
 };
 
-// One conversion specification as written in the format.
-struct XSpec {
-    bool left = false, plus = false, space = false, zero = false, alternate = false;
-    int width = 0;
-    int precision = -1;  // -1: none given
-    int longs = 0;       // number of 'l' modifiers
-    char conversion = 0;
-};
+using XSpec = XFormatSpec;
 
 // Reads one specification after its '%'. With `args` the '*' width and
 // precision are taken from the arguments, without them they read as 0.
@@ -194,14 +187,16 @@ size_t ShortFixedDigits(double magnitude, int precision, char* digits) {
     if (precision > 17) return 0;
     const double scaled = magnitude * kPowersOfTen[precision];
     if (!(scaled < 4503599627370496.0)) return 0;  // 2^52: whole and half units exact
-    const double whole = std::floor(scaled);
+    // Truncation is the floor of a non-negative value, without a library call.
+    const uint64_t wholeUnits = static_cast<uint64_t>(scaled);
+    const double whole = static_cast<double>(wholeUnits);
     const double fraction = scaled - whole;  // exact below 2^52
     // The next double up from a finite non-negative one is the next bit
     // pattern: nextafter(scaled, INFINITY) without the library call.
     const double above = std::bit_cast<double>(std::bit_cast<uint64_t>(scaled) + 1);
     const double doubt = 4.0 * above - 4.0 * scaled;
     if (std::fabs(fraction - 0.5) <= doubt) return 0;
-    const uint64_t rounded = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    const uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
     char text[24] = {};
     const auto result = std::to_chars(text, text + sizeof text, rounded);
     size_t n = static_cast<size_t>(result.ptr - text);
@@ -405,6 +400,56 @@ void AppendFormat(std::string& text, const char* format, ...) {
         text.resize(at + static_cast<size_t>(n));
     }
     va_end(again);
+}
+
+bool CFormatOne::Compile(const char* format) {
+    mKind = XKind::kNone;
+    const char* percent = format ? std::strchr(format, '%') : nullptr;
+    if (percent == nullptr) return false;
+    XSpec spec;
+    bool usable = true;
+    const char* after = ReadSpec(percent + 1, spec, nullptr, usable);
+    // A '*' reads its width from the arguments, which a compiled format has not.
+    if (!usable || std::memchr(percent, '*', static_cast<size_t>(after - percent)) ||
+        std::strchr(after, '%'))
+        return false;
+    const size_t prefix = static_cast<size_t>(percent - format);
+    const size_t suffix = std::strlen(after);
+    if (prefix > kMaxLiteral || suffix > kMaxLiteral) return false;
+    XKind kind = XKind::kNone;
+    if (spec.conversion == 'f' && spec.longs <= 1)
+        kind = XKind::kDouble;
+    else if ((spec.conversion == 'd' || spec.conversion == 'i') && spec.longs == 1)
+        kind = XKind::kLong;
+    else
+        return false;
+    std::memcpy(mPrefix, format, prefix);
+    std::memcpy(mSuffix, after, suffix);
+    mPrefixLength = prefix;
+    mSuffixLength = suffix;
+    mSpec = spec;
+    mKind = kind;
+    return true;
+}
+
+int CFormatOne::Format(char* buffer, size_t size, double value) const {
+    if (mKind != XKind::kDouble) return -1;
+    XSink sink{buffer, size > 0 ? size - 1 : 0};
+    sink.Put(mPrefix, mPrefixLength);
+    if (!PutFixed(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
+    sink.Put(mSuffix, mSuffixLength);
+    if (size > 0) *sink.out = 0;
+    return static_cast<int>(sink.length);
+}
+
+int CFormatOne::Format(char* buffer, size_t size, long value) const {
+    if (mKind != XKind::kLong) return -1;
+    XSink sink{buffer, size > 0 ? size - 1 : 0};
+    sink.Put(mPrefix, mPrefixLength);
+    if (!PutInteger(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
+    sink.Put(mSuffix, mSuffixLength);
+    if (size > 0) *sink.out = 0;
+    return static_cast<int>(sink.length);
 }
 
 uint32_t ClampToUInt32(double value) {

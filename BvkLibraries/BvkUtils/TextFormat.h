@@ -19,6 +19,37 @@ int FormatInto(char* buffer, size_t size, const char* format, ...)
 // Appends to a growing text, so that nothing is cut by a fixed buffer.
 void AppendFormat(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// One conversion specification as written in a format.
+struct XFormatSpec {
+    bool left = false, plus = false, space = false, zero = false, alternate = false;
+    int width = 0;
+    int precision = -1;  // -1: none given
+    int longs = 0;       // number of 'l' modifiers
+    char conversion = 0;
+};
+
+// A format of one "%f" or "%ld" conversion between literal texts, read once
+// for values formatted many times (a table column's). Format gives the bytes
+// FormatInto gives for the same format and value.
+class CFormatOne {
+  public:
+    // False for any other format (the caller formats with FormatInto).
+    bool Compile(const char* format);
+    // -1, and nothing written, for a value of the other kind.
+    int Format(char* buffer, size_t size, double value) const;
+    int Format(char* buffer, size_t size, long value) const;
+
+  private:
+    static constexpr size_t kMaxLiteral = 15;
+    enum class XKind : char { kNone, kDouble, kLong };
+    XKind mKind = XKind::kNone;
+    XFormatSpec mSpec;
+    char mPrefix[kMaxLiteral + 1] = {};
+    char mSuffix[kMaxLiteral + 1] = {};
+    size_t mPrefixLength = 0;
+    size_t mSuffixLength = 0;
+};
+
 // A double as an unsigned 32-bit count: NaN and negatives give 0, values
 // beyond the range the largest count.
 uint32_t ClampToUInt32(double value);

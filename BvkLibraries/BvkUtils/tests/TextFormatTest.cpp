@@ -93,7 +93,8 @@ std::string Fast(const char* format, double value) {
     return text;
 }
 
-// Every fixed-notation format the writers use, and the grid around them.
+// Every fixed-notation format the writers use, and the grid around them,
+// through FormatInto and through the format compiled once.
 TEST(TextFormat, FixedNotationMatchesSnprintfForEveryValue) {
     std::vector<std::string> formats = {
         "%12.7f", "%11.7f", "%8.3f",  " %10.3f ", "%10.4f",   "%8.4f",  "%7.1f", "%7.2f",
@@ -113,14 +114,19 @@ TEST(TextFormat, FixedNotationMatchesSnprintfForEveryValue) {
             }
         }
     }
+    std::vector<CFormatOne> compiled(formats.size());
+    for (size_t f = 0; f < formats.size(); ++f) ASSERT_TRUE(compiled[f].Compile(formats[f].c_str()));
     XDoubleSource source(18);
     const long count = DifferentialCount(1500000);
     long failures = 0;
     for (long i = 0; i < count && failures < 10; ++i) {
         const double value = source.Next();
-        const char* format = formats[source.Bits() % formats.size()].c_str();
+        const size_t f = source.Bits() % formats.size();
+        const char* format = formats[f].c_str();
         const std::string expected = Reference(format, value);
-        const std::string got = Fast(format, value);
+        char once[512];
+        compiled[f].Format(once, sizeof once, value);
+        const std::string got = (i & 1) ? Fast(format, value) : std::string(once);
         if (got != expected) {
             ++failures;
             ADD_FAILURE() << format << " of " << std::hexfloat << value << ": \"" << got
@@ -146,6 +152,11 @@ TEST(TextFormat, IntegersAndTextMatchSnprintf) {
         std::snprintf(expected, sizeof expected, lf, value);
         FormatInto(got, sizeof got, lf, value);
         ASSERT_STREQ(got, expected) << lf << " of " << value;
+        CFormatOne once;
+        if (once.Compile(lf)) {
+            once.Format(got, sizeof got, value);
+            ASSERT_STREQ(got, expected) << lf << " compiled, of " << value;
+        }
         const int small = static_cast<int>(value);
         const char* f = intFormats[random() % std::size(intFormats)];
         std::snprintf(expected, sizeof expected, f, small);
@@ -186,6 +197,16 @@ TEST(TextFormat, CutsLikeSnprintfAndReturnsTheWholeLength) {
     AppendFormat(grown, "%300.1f", 1.25);
     EXPECT_EQ(grown.size(), 301u);
     EXPECT_EQ(grown.substr(297), " 1.2");  // a tie rounds to even
+
+    // A compiled format cuts the same way, and takes only what it can hold.
+    CFormatOne once;
+    ASSERT_TRUE(once.Compile(" %8.3f|"));
+    std::memset(text, 'x', sizeof text);
+    EXPECT_EQ(once.Format(text, 5, -2.5), 10);
+    EXPECT_STREQ(text, "   -");  // " " and the first three of "  -2.500"
+    EXPECT_EQ(once.Format(text, sizeof text, 3L), -1);  // a long for a double
+    for (const char* other : {"%d", "%s", "%*ld", "%f%f", "%e", "x%", "%f 100%%", ""})
+        EXPECT_FALSE(once.Compile(other)) << other;
 }
 
 }  // namespace
