@@ -122,6 +122,11 @@ long PlatformRemoveStaleTemps(const char* folder, int64_t ageSeconds);
 long PlatformCloseStream(int16_t ref);
 // Pushes what was written through the stream to the volume.
 long PlatformSyncStream(int16_t ref);
+// With BVK_DEFER_SYNC=1 in the environment an output takes its name without
+// waiting for the volume (its bytes are written and checked, not synced): a
+// batch run that syncs the file system once, and checks it, before trusting
+// a batch's outputs saves a disk round trip per file.
+bool PlatformSyncDeferred();
 // Reads up to `count` bytes; -39 when fewer were there.
 long PlatformReadStream(int16_t ref, void* data, uint64_t count, uint64_t* got);
 // Reads at an absolute offset without moving the stream.

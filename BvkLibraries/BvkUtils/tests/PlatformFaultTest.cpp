@@ -65,6 +65,22 @@ TEST(PlatformFault, TheNthOperationOfItsKindFailsAndTheOldOutputStays) {
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "no temporary stays";
     }
 
+    // A batch that syncs its volume itself: no fsync per output.
+    setenv("BVK_DEFER_SYNC", "1", 1);
+    {
+        CFileSpec spec;
+        spec.SetFileSpec(out.string().c_str());
+        CFile file;
+        ASSERT_EQ(file.OpenCreateFile(&spec, 0, kTextFileType), kNoErr);
+        file.WriteTextFormat("deferred\n");
+        PlatformSetFault(kFaultSync, 1, EIO);
+        EXPECT_EQ(file.CloseFile(), kNoErr);
+        EXPECT_FALSE(PlatformFaultFired());
+        PlatformSetFault(0, 0, 0);
+        EXPECT_EQ(ReadBytes(out), "deferred\n");
+    }
+    unsetenv("BVK_DEFER_SYNC");
+
     // An exchange that fails leaves both files as they were.
     std::ofstream(out) << "old\n";
     std::ofstream(folder / "other.txt") << "other\n";
