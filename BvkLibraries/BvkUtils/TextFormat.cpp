@@ -179,74 +179,117 @@ constexpr int kFastPrecisionLimit = 20;
 constexpr double kPowersOfTen[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
-// The digits of |value| rounded to `precision` decimals, when the scaled
-// value is an integer-sized double whose rounding cannot be in doubt: the
-// exact product lies within half an ulp of the computed one, so unless that
-// is near a halfway point both round to the same integer. 0 otherwise.
-size_t ShortFixedDigits(double magnitude, int precision, char* digits) {
-    if (precision > 17) return 0;
+// "00" to "99": digits are written two at a time.
+constexpr char kDigitPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546"
+    "4748495051525354555657585960616263646566676869707172737475767778798081828384858687888990919293"
+    "949596979899";
+
+// Writes the decimal digits of `value` (at least one) so that they end just
+// before `end`; returns where they start.
+char* DigitsBackward(uint64_t value, char* end) {
+    while (value >= 100) {
+        const size_t pair = static_cast<size_t>(value % 100) * 2;
+        value /= 100;
+        end -= 2;
+        std::memcpy(end, kDigitPairs + pair, 2);
+    }
+    if (value >= 10) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + value * 2, 2);
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
+    return end;
+}
+
+// The digits of |value| rounded to `precision` decimals, written backward
+// from `end`, when the scaled value is an integer-sized double whose rounding
+// cannot be in doubt: the exact product lies within half an ulp of the
+// computed one, so unless that is near a halfway point both round to the same
+// integer. Null otherwise.
+char* ShortFixedDigits(double magnitude, int precision, char* end) {
+    if (precision > 17) return nullptr;
     const double scaled = magnitude * kPowersOfTen[precision];
-    if (!(scaled < 4503599627370496.0)) return 0;  // 2^52: whole and half units exact
+    if (!(scaled < 4503599627370496.0)) return nullptr;  // 2^52: whole and half units exact
     // Truncation is the floor of a non-negative value, without a library call.
     const uint64_t wholeUnits = static_cast<uint64_t>(scaled);
-    const double whole = static_cast<double>(wholeUnits);
-    const double fraction = scaled - whole;  // exact below 2^52
+    const double fraction = scaled - static_cast<double>(wholeUnits);  // exact below 2^52
     // The next double up from a finite non-negative one is the next bit
     // pattern: nextafter(scaled, INFINITY) without the library call.
     const double above = std::bit_cast<double>(std::bit_cast<uint64_t>(scaled) + 1);
     const double doubt = 4.0 * above - 4.0 * scaled;
-    if (std::fabs(fraction - 0.5) <= doubt) return 0;
-    const uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
-    char text[24] = {};
-    const auto result = std::to_chars(text, text + sizeof text, rounded);
-    size_t n = static_cast<size_t>(result.ptr - text);
-    size_t at = 0;
-    if (precision == 0) {
-        std::memcpy(digits, text, n);
-        return n;
+    if (std::fabs(fraction - 0.5) <= doubt) return nullptr;
+    uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
+    char* p = end;
+    if (precision > 0) {
+        // Exactly `precision` fraction digits, leading zeros included.
+        int left = precision;
+        for (; left >= 2; left -= 2) {
+            const size_t pair = static_cast<size_t>(rounded % 100) * 2;
+            rounded /= 100;
+            p -= 2;
+            std::memcpy(p, kDigitPairs + pair, 2);
+        }
+        if (left == 1) {
+            *--p = static_cast<char>('0' + rounded % 10);
+            rounded /= 10;
+        }
+        *--p = '.';
     }
-    const size_t fractionDigits = static_cast<size_t>(precision);
-    if (n <= fractionDigits) {  // "0." and leading zeros of the fraction
-        digits[at++] = '0';
-        digits[at++] = '.';
-        for (size_t i = n; i < fractionDigits; ++i) digits[at++] = '0';
-        std::memcpy(digits + at, text, n);
-        return at + n;
-    }
-    std::memcpy(digits, text, n - fractionDigits);
-    at = n - fractionDigits;
-    digits[at++] = '.';
-    std::memcpy(digits + at, text + n - fractionDigits, fractionDigits);
-    return at + fractionDigits;
+    return DigitsBackward(rounded, p);
+}
+
+// Sign and blank padding put in front of digits that were written backward
+// into a buffer with room before them; false (nothing written) when the
+// field needs more room or another layout than a right-aligned blank-padded one.
+bool PutRightAligned(XSink& sink, const XSpec& spec, bool negative, char* start, char* end,
+                     const char* bufferStart) {
+    if (spec.left || spec.zero) return false;
+    const char sign = negative ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
+    const size_t body = static_cast<size_t>(end - start) + (sign ? 1 : 0);
+    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t pad = width > body ? width - body : 0;
+    if (static_cast<size_t>(start - bufferStart) < pad + 1) return false;
+    if (sign) *--start = sign;
+    start -= pad;
+    std::memset(start, ' ', pad);
+    sink.Put(start, static_cast<size_t>(end - start));
+    return true;
 }
 
 bool PutFixed(XSink& sink, const XSpec& spec, double value) {
     const int precision = spec.precision < 0 ? 6 : spec.precision;
     if (spec.alternate || precision > kFastPrecisionLimit || !(std::fabs(value) < kFastFixedLimit))
         return false;
-    char digits[64];
+    char buffer[96];
+    char* const end = buffer + sizeof buffer;
     const bool negative = std::signbit(value);
-    size_t n = ShortFixedDigits(std::fabs(value), precision, digits);
-    if (n == 0) {
-        const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
-                                          std::chars_format::fixed, precision);
-        if (result.ec != std::errc{}) return false;
-        n = static_cast<size_t>(result.ptr - digits);
+    if (char* start = ShortFixedDigits(std::fabs(value), precision, end)) {
+        if (!PutRightAligned(sink, spec, negative, start, end, buffer))
+            PutNumber(sink, spec, negative, start, static_cast<size_t>(end - start), true);
+        return true;
     }
-    PutNumber(sink, spec, negative, digits, n, true);
+    char digits[64];
+    const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                                      std::chars_format::fixed, precision);
+    if (result.ec != std::errc{}) return false;
+    PutNumber(sink, spec, negative, digits, static_cast<size_t>(result.ptr - digits), true);
     return true;
 }
 
 template <typename T>
 bool PutInteger(XSink& sink, const XSpec& spec, T value) {
     if (spec.precision >= 0 || spec.alternate) return false;
-    char digits[32];
+    char buffer[64];
+    char* const end = buffer + sizeof buffer;
     const bool negative = value < 0;
     using U = std::make_unsigned_t<T>;
     const U magnitude =
         negative ? static_cast<U>(U(0) - static_cast<U>(value)) : static_cast<U>(value);
-    const auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
-    PutNumber(sink, spec, negative, digits, static_cast<size_t>(result.ptr - digits), true);
+    char* start = DigitsBackward(static_cast<uint64_t>(magnitude), end);
+    if (!PutRightAligned(sink, spec, negative, start, end, buffer))
+        PutNumber(sink, spec, negative, start, static_cast<size_t>(end - start), true);
     return true;
 }
 
