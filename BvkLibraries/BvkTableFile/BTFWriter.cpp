@@ -40,6 +40,19 @@ struct XCodeText {
     explicit XCodeText(unsigned long code) { CStrConv::CharCodeToString(text, code); }
 };
 
+// The longest prefix WriteLine puts together without the encoder (a table
+// row's comment mark and blank).
+constexpr size_t kMaxLinePrefix = 8;
+
+// Characters before the first one the encoder would change (a control
+// character or a backslash), or before the end.
+size_t PlainLength(const char* text) {
+    static constexpr char kEscaped[] =
+        "\\\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10"
+        "\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f";
+    return std::strcspn(text, kEscaped);
+}
+
 // Escaped text, cut to `cut` characters; empty for null or empty text.
 // Returns 0 or the allocation error.
 long EncodeCut(const char* text, long cut, std::string* out) {
@@ -47,8 +60,7 @@ long EncodeCut(const char* text, long cut, std::string* out) {
     if (text == nullptr || *text == 0) return kNoErr;
     // Most text (every table row) has nothing to escape: it is taken as it
     // is, without the encoder's copy.
-    long plain = 0;
-    while (static_cast<unsigned char>(text[plain]) >= 32 && text[plain] != '\\') ++plain;
+    const long plain = static_cast<long>(PlainLength(text));
     if (text[plain] == 0) {
         out->assign(text, static_cast<size_t>(std::min(plain, cut)));
         return kNoErr;
@@ -132,7 +144,11 @@ long BTFWriter::WriteFile(const char* text, long length) {
 }
 
 long BTFWriter::PutLine(const std::string& line) {
-    long err = WriteFile(line.data(), static_cast<long>(line.size()));
+    return PutLine(line.data(), static_cast<long>(line.size()));
+}
+
+long BTFWriter::PutLine(const char* line, long length) {
+    long err = WriteFile(line, length);
     if (err != kNoErr && mnFirstWriteError == kNoErr) mnFirstWriteError = err;
     return err;
 }
@@ -152,6 +168,18 @@ long BTFWriter::Finishing() {
 }
 
 long BTFWriter::WriteLine(const char* prefix, const char* text, long cut) {
+    // A line with nothing to escape (every table row) is put together once,
+    // on the stack.
+    const size_t prefixLength = std::strlen(prefix);
+    const size_t plain = text ? PlainLength(text) : 0;
+    if (text && text[plain] == 0 && prefixLength <= kMaxLinePrefix) {
+        char line[kMaxLinePrefix + kMaxLineText + 1];
+        const size_t take = std::min(plain, static_cast<size_t>(std::max(0L, cut)));
+        std::memcpy(line, prefix, prefixLength);
+        std::memcpy(line + prefixLength, text, take);
+        line[prefixLength + take] = '\n';
+        return PutLine(line, static_cast<long>(prefixLength + take + 1));
+    }
     std::string encoded;
     long err = EncodeCut(text, cut, &encoded);
     if (err != kNoErr) return err;

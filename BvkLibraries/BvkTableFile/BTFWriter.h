@@ -95,6 +95,7 @@ class BTFWriter : public BTFMeta {
     // Every line goes out here, through the virtual WriteFile; the first
     // failure is remembered for CloseFile.
     long PutLine(const std::string& line);
+    long PutLine(const char* line, long length);
     long WriteLine(const char* prefix, const char* text, long cut);
     long WriteLocation(const char* name, double latitude, double longitude);
 };
