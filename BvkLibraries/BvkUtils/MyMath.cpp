@@ -1,6 +1,7 @@
 #include "MyMath.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -12,12 +13,19 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 // value is first brought near the range in one exact step.
 constexpr double kMaxLoopDegrees = 360.0 * 64.0;
 
+// floor without a library call where truncation gives it (writers round
+// every value of every row).
+double FastFloor(double value) {
+    if (value >= 0.0 && value < 9.0e18) return static_cast<double>(static_cast<uint64_t>(value));
+    return std::floor(value);
+}
+
 }  // namespace
 
 double RoundTo(double value, double step) {
     if (std::fabs(value) < step / 2.0) return 0.0;
-    if (value < 0.0) return -(step * std::floor(-value / step + 0.5));
-    return step * std::floor(value / step + 0.5);
+    if (value < 0.0) return -(step * FastFloor(-value / step + 0.5));
+    return step * FastFloor(value / step + 0.5);
 }
 
 double LimitDegrees(double value, double low, double high) {

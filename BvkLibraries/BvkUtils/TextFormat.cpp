@@ -240,21 +240,29 @@ char* ShortFixedDigits(double magnitude, int precision, char* end) {
     return DigitsBackward(rounded, p);
 }
 
-// Sign and blank padding put in front of digits that were written backward
-// into a buffer with room before them; false (nothing written) when the
-// field needs more room or another layout than a right-aligned blank-padded one.
-bool PutRightAligned(XSink& sink, const XSpec& spec, bool negative, char* start, char* end,
-                     const char* bufferStart) {
-    if (spec.left || spec.zero) return false;
+// Puts the sign and blank padding in front of digits that were written
+// backward into a buffer with room before them, and returns the field's
+// start; null (nothing written) when the field needs more room or another
+// layout than a right-aligned blank-padded one.
+char* AlignRight(const XSpec& spec, bool negative, char* start, const char* end,
+                 const char* bufferStart) {
+    if (spec.left || spec.zero) return nullptr;
     const char sign = negative ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
     const size_t body = static_cast<size_t>(end - start) + (sign ? 1 : 0);
     const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
     const size_t pad = width > body ? width - body : 0;
-    if (static_cast<size_t>(start - bufferStart) < pad + 1) return false;
+    if (static_cast<size_t>(start - bufferStart) < pad + 1) return nullptr;
     if (sign) *--start = sign;
     start -= pad;
     std::memset(start, ' ', pad);
-    sink.Put(start, static_cast<size_t>(end - start));
+    return start;
+}
+
+bool PutRightAligned(XSink& sink, const XSpec& spec, bool negative, char* start, char* end,
+                     const char* bufferStart) {
+    char* field = AlignRight(spec, negative, start, end, bufferStart);
+    if (field == nullptr) return false;
+    sink.Put(field, static_cast<size_t>(end - field));
     return true;
 }
 
@@ -478,6 +486,23 @@ bool CFormatOne::Compile(const char* format) {
 int CFormatOne::Format(char* buffer, size_t size, double value) const {
     if (mKind != XKind::kDouble) return -1;
     XSink sink{buffer, size > 0 ? size - 1 : 0};
+    // The common field (exact digits, right-aligned) is put together with
+    // the literal texts around it and goes out in one piece.
+    const int precision = mSpec.precision < 0 ? 6 : mSpec.precision;
+    if (!mSpec.alternate && std::fabs(value) < kFastFixedLimit) {
+        char field[128];
+        char* const end = field + sizeof field - kMaxLiteral - 1;
+        char* start = ShortFixedDigits(std::fabs(value), precision, end);
+        if (start != nullptr &&
+            (start = AlignRight(mSpec, std::signbit(value), start, end, field + kMaxLiteral))) {
+            start -= mPrefixLength;
+            std::memcpy(start, mPrefix, mPrefixLength);
+            std::memcpy(end, mSuffix, mSuffixLength);
+            sink.Put(start, static_cast<size_t>(end - start) + mSuffixLength);
+            if (size > 0) *sink.out = 0;
+            return static_cast<int>(sink.length);
+        }
+    }
     sink.Put(mPrefix, mPrefixLength);
     if (!PutFixed(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
     sink.Put(mSuffix, mSuffixLength);
