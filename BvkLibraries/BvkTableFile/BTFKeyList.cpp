@@ -206,6 +206,28 @@ void BTFKeyList::AddKey(const char* name, unsigned long code) {
 
 void BTFKeyList::AddKeyList(const XBtfKeyList* list) {
     if (list == nullptr) return;
+    if (IsValidClass() && mpKeys == nullptr && mnKeyCount == 0) {
+        // Every reader and writer starts with the standard vocabulary in an
+        // empty list: it has no free slots to look for, so the records are
+        // taken in one pass, as AddKey would store them.
+        int32_t count = 0;
+        while (count < std::numeric_limits<int32_t>::max() - kKeyGrowth &&
+               list[count].mnCode != 0 && list[count].mszName[0] != 0)
+            ++count;
+        const int32_t capacity = (count + kKeyGrowth - 1) / kKeyGrowth * kKeyGrowth;
+        if (capacity == 0) return;
+        auto* keys = static_cast<XBtfKeyList*>(std::calloc(capacity, sizeof(XBtfKeyList)));
+        if (keys == nullptr) return;
+        for (int32_t i = 0; i < count; ++i) {
+            keys[i].mnCode = list[i].mnCode;
+            std::memcpy(keys[i].mszName, list[i].mszName,
+                        strnlen(list[i].mszName, kNameStoreLength));
+        }
+        mpKeys = keys;
+        mnKeyCount = count;
+        mnKeyCapacity = capacity;
+        return;
+    }
     for (; list->mnCode != 0 && list->mszName[0] != 0; ++list) AddKey(list->mszName, list->mnCode);
 }
 
