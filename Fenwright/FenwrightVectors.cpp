@@ -26,6 +26,9 @@ long ReadRadialVectors(const char* procFolder, std::vector<XVectorSample>* vecto
     long err = store.ImportClassicXYUV(&source, 0, 1);
     if (err != kNoErr) {
         NameInFolder(&source, procFolder, kRadialSourceName);
+        // The statistics take range, bearing and speed: the positions and
+        // components a full import derives for every vector go unused.
+        store.mnVectorType = kLLUVVectorPolar;
         err = store.ImportClassicRadial(&source);
     }
     if (err != kNoErr) return err;
