@@ -51,6 +51,21 @@ void BM_FormatIntoFixed(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatIntoFixed);
 
+// A table column's format, read once.
+void BM_CompiledFixed(benchmark::State& state) {
+    const auto& values = Values();
+    CFormatOne formats[std::size(kFormats)];
+    for (size_t f = 0; f < std::size(kFormats); ++f) formats[f].Compile(kFormats[f]);
+    char text[64];
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            formats[i % std::size(kFormats)].Format(text, sizeof text, values[i % 4096]));
+        ++i;
+    }
+}
+BENCHMARK(BM_CompiledFixed);
+
 void BM_SnprintfLong(benchmark::State& state) {
     char text[64];
     long i = 0;
