@@ -439,8 +439,19 @@ long CGeoString::GetLongitude(const char* text, double* degrees, long* hemispher
 }
 
 long CGeoString::GetLatLon(const char* text, double* latitude, double* longitude) const {
-    if (latitude) *latitude = 0.0;
-    if (longitude) *longitude = 0.0;
+    double lat = 0.0;
+    double lon = 0.0;
+    const long consumed = ReadLatLon(text, &lat, &lon);
+    // A pair off the earth (a latitude beyond a pole, a longitude beyond a
+    // whole turn, as the digits of a misread packed number give) is no
+    // position: written back in decimal degrees it would read as another.
+    if (!(std::fabs(lat) <= 90.0) || !(std::fabs(lon) <= 360.0)) lat = lon = 0.0;
+    if (latitude) *latitude = lat;
+    if (longitude) *longitude = lon;
+    return consumed;
+}
+
+long CGeoString::ReadLatLon(const char* text, double* latitude, double* longitude) const {
     if (!text) return 0;
     // With few items each item is a whole coordinate; with more, blanks
     // separate degree, minute and second fields.

@@ -45,7 +45,8 @@ class CGeoString {
                       long blankEndsValue) const;
     // Reads a latitude and a longitude in either order (hemisphere letters
     // decide; without them the latitude comes first). Result: characters
-    // consumed, 0 when the text does not start with a coordinate.
+    // consumed, 0 when the text does not start with a coordinate. A pair off
+    // the earth (|latitude| > 90, |longitude| > 360) gives 0 and 0.
     long GetLatLon(const char* text, double* latitude, double* longitude) const;
 
     static long GetParameterCount(const char* text);
@@ -58,6 +59,7 @@ class CGeoString {
     char mszSymbols[4];
 
   private:
+    long ReadLatLon(const char* text, double* latitude, double* longitude) const;
     long FormatCoordinate(double value, char* text, long format, long degreeDigits, char positive,
                           char negative) const;
 };

@@ -210,6 +210,9 @@ TEST(CGeoString, ReadsPairsInEitherOrder) {
         {"36" DEG "30.000'N,122" DEG "15.000'W", 36.5, -122.25, 24},
         {"36" DEG "30'N 122" DEG "15'W", 36.5, -122.25, 16},
         {"hello world", 0.0, 0.0, 0},
+        // Off the earth: a packed number's digits give 12200 degrees.
+        {"36.9 -122000000.0", 0.0, 0.0, 17},
+        {"95.5 10.0", 0.0, 0.0, 9},
     };
     CGeoString geo;
     for (const auto& c : cases) {
