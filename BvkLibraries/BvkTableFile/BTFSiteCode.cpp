@@ -15,6 +15,8 @@ bool IsQuote(char c) { return c == '"' || c == '\''; }
 BtfSiteCodeText BtfSiteCodeToText(uint32_t code) {
     char plain[8];
     CStrConv::CharCodeToString(plain, code);
+    for (char* c = plain; *c; ++c)
+        if (*c == '\\') *c = '_';
     BtfSiteCodeText out{};
     const size_t length = std::strlen(plain);
     if (length == kCodeLength && plain[0] != ' ' && !IsQuote(plain[0])) {

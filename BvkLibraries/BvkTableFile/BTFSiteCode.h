@@ -8,7 +8,9 @@
 // A code of four characters that does not start with a blank or a quote is
 // written as it is (every station's code). Any other code is written between
 // quotes: a shorter code ("ab"), one that starts with a blank or a quote, the
-// empty code (""). Bytes 1 to 31 are written as '_'.
+// empty code (""). Bytes 1 to 31 are written as '_', and so is a backslash:
+// the writer escapes it in every value and readers take values literally, so
+// it would come back doubled.
 //
 // The reader skips the blanks in front; a quote followed by at most four
 // characters and the same quote is a quoted code, anything else gives its

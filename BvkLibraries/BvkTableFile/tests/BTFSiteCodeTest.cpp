@@ -32,6 +32,7 @@ TEST(BTFSiteCode, WrittenCodesReadBack) {
         {Code('"', 'T', 'E', 'S'), "'\"TES'", Code('"', 'T', 'E', 'S')},
         {Code('"', '\'', 'a', 'b'), "'\"_ab'", Code('"', '_', 'a', 'b')},
         {Code('a', '\t', 'b', 'c'), "a_bc", Code('a', '_', 'b', 'c')},
+        {Code('\\', 'E', 'S', 'T'), "_EST", Code('_', 'E', 'S', 'T')},
         {0, "\"\"", 0},
     };
     for (const auto& c : cases) {
