@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
 # Files per second of quillmoor-archive on a synthetic archive of hourly files
-# made from the example station (LLUV output, all cores):
+# made from the example station (LLUV output, all cores), and beside it the
+# ceiling: the same conversions by bare Quillmoor runs, as many at a time.
 #   scripts/benchmark_archive.sh [files] [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 files=${1:-2000}
-build=${2:-build}
+build=$(readlink -f -- "${2:-build}")
+quillmoor=$build/Quillmoor/Quillmoor
+configs=$PWD/examples/station/Configs
+jobs=$(nproc)
 tmp=$(mktemp -d)
 trap 'rm -rf -- "$tmp"' EXIT
 
+# timed WHAT COMMAND...: runs the command, its output dropped, and prints the files per second.
+timed() {
+  local what=$1 start end
+  shift
+  start=$EPOCHREALTIME
+  "$@" >/dev/null
+  end=$EPOCHREALTIME
+  awk -v what="$what" -v n="$files" -v s="$start" -v e="$end" -v jobs="$jobs" \
+    'BEGIN { printf "%s: %d files in %.2f s, %d at a time: %.0f files/s\n", what, n, e - s, jobs, n / (e - s) }'
+}
+
 bash QuillmoorArchive/tests/make_synthetic_archive.sh examples/station "$tmp/archive" BRNK \
   '2025-06-01 00:00' "$files"
-start=$(date +%s.%N)
-"$build/QuillmoorArchive/quillmoor-archive" --quillmoor "$build/Quillmoor/Quillmoor" \
-  --configs examples/station/Configs "$tmp/archive" "$tmp/out"
-end=$(date +%s.%N)
-awk -v n="$files" -v s="$start" -v e="$end" -v cores="$(nproc)" \
-  'BEGIN { printf "%d files in %.2f s on %d cores: %.0f files/s\n", n, e - s, cores, n / (e - s) }'
+timed quillmoor-archive "$build/QuillmoorArchive/quillmoor-archive" --quillmoor "$quillmoor" \
+  --configs "$configs" "$tmp/archive" "$tmp/out"
+mkdir "$tmp/bare"
+find "$tmp/archive" -type f -print0 >"$tmp/list"
+timed "Quillmoor alone" xargs -0 -P "$jobs" -I{} -a "$tmp/list" \
+  "$quillmoor" -1 "" "" "$tmp/bare/" {} 1 0 "$configs/" -1 ""

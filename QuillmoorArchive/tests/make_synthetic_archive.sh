@@ -5,6 +5,8 @@
 # The map time is the number at the end of the first line: local seconds since
 # 1904 as a signed 32-bit value.
 set -euo pipefail
+# Names and times in UTC and in English, formatted by bash itself (no process a file).
+export TZ=UTC0 LC_ALL=C
 
 station=$1
 archive=$2
@@ -17,13 +19,15 @@ body=$(tail -n +2 "$station/Processing/RadialData.txt")
 for site in "${sites[@]}"; do
   for hour in $(seq 0 $((hours - 1))); do
     t=$((start + hour * 3600))
-    read -r year name_date text < <(date -u -d "@$t" +'%Y %y-%m-%d_%H%M %H:%M:%S__%A,_%B_%-d,_%Y_PST')
+    printf -v year '%(%Y)T' "$t"
+    printf -v name_date '%(%y-%m-%d_%H%M)T' "$t"
+    printf -v text '%(%H:%M:%S  %A, %B %-d, %Y PST)T' "$t"
     folder=$archive/$site/$year
-    mkdir -p "$folder"
+    [ -d "$folder" ] || mkdir -p "$folder"
     stamp=$((t + unix_to_1904))
     [ "$stamp" -lt 2147483648 ] || stamp=$((stamp - 4294967296))
     {
-      printf ' %-47.47s               %d\n' "${text//_/ }" "$stamp"
+      printf ' %-47.47s               %d\n' "$text" "$stamp"
       printf '%s\n' "$body"
     } >"$folder/Radi${site}_$name_date.rv"
   done
