@@ -42,6 +42,9 @@ printf 'garbage\x01\x02 not a radial file\n' >"$tmp/archive/TSMR/2026/RadiTSMR_2
 printf '%s\n' "$radial_body" >"$tmp/archive/BRNK/2026/RadiBRNK_26-01-03_0030.rv"
 broken=(BRNK/2025/RadiBRNK_25-12-31_0030.rv TSMR/2026/RadiTSMR_26-01-02_0030.rv
   BRNK/2026/RadiBRNK_26-01-03_0030.rv)
+# A twin under the station's other name: the same output name from two sources of
+# one batch, both converted (the later output stays, equal to the earlier here).
+cp "${good[53]}" "$tmp/archive/BRNK/2025/RdlsBRNK_2025_12_31_2300.rv"
 
 run_archive() {
   local status=0
@@ -54,23 +57,30 @@ run_archive() {
 status=0
 run_archive || status=$?
 check "exit status 1 when files failed" [ "$status" -eq 1 ]
-check "summary counts" grep -qx 'quillmoor-archive: 302 converted, 0 skipped, 3 failed' "$tmp/summary"
+check "summary counts" grep -qx 'quillmoor-archive: 303 converted, 0 skipped, 3 failed' "$tmp/summary"
 for b in "${broken[@]}"; do
   check "failure listed with its code: $b" \
     grep -qE "^  failed $tmp/archive/$b: Failure -?[0-9]+: .* \(exit [0-9]+\)$" "$tmp/summary"
 done
-check "job log has a line per file" [ "$(tail -n +2 "$tmp/out/archive-joblog.tsv" | wc -l)" -eq 305 ]
+# The job log: every file once, the broken ones with their failure code modulo 256.
+job_log_right() {
+  awk -F '\t' 'NR == 1 { ok = $0 == "source\texit_status\tseconds\thost\tmessage"; next }
+    $2 != 0 { split($5, code, /[ :]/); ok = ok && $2 == (code[2] + 256) % 256; print $1 }
+    END { exit !(ok && NR == 307) }' "$tmp/out/archive-joblog.tsv" >"$tmp/failed.txt" &&
+    cmp -s <(sort "$tmp/failed.txt") <(printf "$tmp/archive/%s\n" "${broken[@]}" | sort)
+}
+check "job log gives every file's exit status" job_log_right
 
 # Resume: nothing converted again, the failed ones retried; a touched source converted again.
 status=0
 run_archive --resume || status=$?
 check "resume skips every converted file" \
-  grep -qx 'quillmoor-archive: 0 converted, 302 skipped, 3 failed' "$tmp/summary"
+  grep -qx 'quillmoor-archive: 0 converted, 303 skipped, 3 failed' "$tmp/summary"
 check "resume still reports the failures" [ "$status" -eq 1 ]
 touch -d '+1 minute' "${good[7]}"
 run_archive --resume >/dev/null || true
 check "a touched source is converted again" \
-  grep -qx 'quillmoor-archive: 1 converted, 301 skipped, 3 failed' "$tmp/summary"
+  grep -qx 'quillmoor-archive: 1 converted, 302 skipped, 3 failed' "$tmp/summary"
 
 # Every good file once, under its site and year, as a run of Quillmoor alone writes it
 # (the UUID and the processing time differ between any two runs).
@@ -84,14 +94,35 @@ for g in "${good[@]}"; do
 done
 find "$tmp/single" "$tmp/out" -name '*.ruv' -exec sed -i -E '/^%(UUID|ProcessedTimeStamp):/d' {} +
 check "archive outputs equal single runs, in SITE/YEAR folders" \
-  diff -r -x .quillmoor-archive -x archive-joblog.tsv "$tmp/single" "$tmp/out"
+  diff -r -x .quillmoor-archive -x 'archive-joblog*' "$tmp/single" "$tmp/out"
 
 # Dry run: one command per file, nothing written.
 "$archive_script" --quillmoor "$quillmoor" --configs "$tmp/configs/BRNK" --dry-run \
   "$tmp/archive/BRNK" "$tmp/dry" >"$tmp/dry.txt" 2>/dev/null
 dry_run_wrote_nothing() { [ -z "$(find "$tmp/dry" -type f 2>/dev/null)" ]; }
-check "dry run prints a command per file" [ "$(wc -l <"$tmp/dry.txt")" -eq 153 ]
+check "dry run prints a command per file" [ "$(wc -l <"$tmp/dry.txt")" -eq 154 ]
 check "dry run writes nothing" dry_run_wrote_nothing
+
+# A batch that dies (a lost machine, a killed run) takes its unfinished files with it:
+# they count as failed, and a resumed run converts exactly them. Twenty files on one
+# job slot go in four batches of five; the third dies at its third file.
+cat >"$tmp/dying-quillmoor" <<EOF
+#!/usr/bin/env bash
+[ "\$5" != "${good[20 + 12]}" ] || { kill -KILL "\$PPID"; exit 1; }
+exec "$quillmoor" "\$@"
+EOF
+chmod +x "$tmp/dying-quillmoor"
+printf '%s\n' "${good[@]:20:20}" >"$tmp/twenty.txt"
+"$archive_script" --quillmoor "$tmp/dying-quillmoor" --jobs 1 --configs-pattern "$tmp/configs/{site}" \
+  --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary" 2>/dev/null || true
+check "a dead batch's files count as failed" \
+  grep -qx 'quillmoor-archive: 15 converted, 0 skipped, 5 failed' "$tmp/summary"
+check "the job log shows them without a result" \
+  [ "$(grep -c $'\t-\t-\t-\tended without a result$' "$tmp/died/archive-joblog.tsv")" -eq 5 ]
+"$archive_script" --quillmoor "$quillmoor" --jobs 1 --configs-pattern "$tmp/configs/{site}" --resume \
+  --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary"
+check "resume converts exactly them" \
+  grep -qx 'quillmoor-archive: 5 converted, 15 skipped, 0 failed' "$tmp/summary"
 
 # The Slurm script's shares cover every file exactly once, whatever the task count.
 "$archive_script" --list "$tmp/archive" "$tmp/out" >"$tmp/all.txt"
