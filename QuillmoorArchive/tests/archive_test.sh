@@ -43,8 +43,8 @@ printf '%s\n' "$radial_body" >"$tmp/archive/BRNK/2026/RadiBRNK_26-01-03_0030.rv"
 broken=(BRNK/2025/RadiBRNK_25-12-31_0030.rv TSMR/2026/RadiTSMR_26-01-02_0030.rv
   BRNK/2026/RadiBRNK_26-01-03_0030.rv)
 # A twin under the station's other name: the same output name from two sources of
-# one batch, both converted (the later output stays, equal to the earlier here).
-cp "${good[53]}" "$tmp/archive/BRNK/2025/RdlsBRNK_2025_12_31_2300.rv"
+# one batch (of 39), both converted; the later output stays, equal to the earlier.
+cp "$tmp/archive/BRNK/2025/RadiBRNK_25-12-31_2300.rv" "$tmp/archive/BRNK/2025/RdlsBRNK_2025_12_31_2300.rv"
 
 run_archive() {
   local status=0
