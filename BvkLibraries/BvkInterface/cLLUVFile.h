@@ -158,4 +158,9 @@ class CLLUVFile : public CLLUV, public BTFReader {
     double VelocityScale() const;
 
     bool mbTableReady = false;  // the first row of the current file set the store up
+
+  protected:
+    // A reader whose output is the file's own rows with something added (the
+    // QC) keeps every row, finite or not, so that its results line up with them.
+    bool mbKeepEveryRow = false;
 };

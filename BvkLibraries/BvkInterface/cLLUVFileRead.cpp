@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 #include "BTFSiteCode.h"
@@ -109,6 +110,32 @@ void ReadUnits(const char* text, char (&name)[256], double* metres, double fallb
     double size = 0.0;
     CStrConv::StringToDouble(text + used, &size);
     *metres = (size == 0.0 || std::isnan(size)) ? fallback : size;
+}
+
+
+bool RecordIsFinite(const CLLUV& s, long i) {
+    auto finite = [](std::initializer_list<double> values) {
+        for (double v : values)
+            if (!std::isfinite(v)) return false;
+        return true;
+    };
+    if (s.mpLLUV && !finite({s.mpLLUV[i].mdLongitude, s.mpLLUV[i].mdLatitude,
+                             s.mpLLUV[i].mdVelocityU, s.mpLLUV[i].mdVelocityV}))
+        return false;
+    if (s.mpRBVD && !finite({s.mpRBVD[i].mdRange, s.mpRBVD[i].mdBearing, s.mpRBVD[i].mdVelocity,
+                             s.mpRBVD[i].mdDirection}))
+        return false;
+    if (s.mpDist && !finite({s.mpDist[i].mdX, s.mpDist[i].mdY})) return false;
+    if (s.mpQuality) {
+        for (float q : s.mpQuality[i].mfQuality)
+            if (!std::isfinite(q)) return false;
+    }
+    if (s.mpSpectraSource &&
+        !finite({s.mpSpectraSource[i].mdBearing, s.mpSpectraSource[i].mdVelocity}))
+        return false;
+    if (s.mpWaveMap && !finite({s.mpWaveMap[i].mdWaveHeight, s.mpWaveMap[i].mdWind}))
+        return false;
+    return true;
 }
 
 }  // namespace
@@ -539,11 +566,16 @@ long CLLUVFile::ProcessTableRow(char* row) {
                !Contains(kReadableTables, std::size(kReadableTables), mnTableType)) {
         return kLLUVErrUnreadableTable;
     }
+    const long before = mnVectors;
     if (mnColumnTypes[0] != 0) {
         StoreTypedRow(row);
     } else {
         StoreUntypedRow(row);
     }
+    // A row with a value that is not finite (as read, or once scaled) is no
+    // measurement: no writer gives it a row, so it is not kept either.
+    if (!mbKeepEveryRow && mnVectors > before && !RecordIsFinite(*this, mnVectors - 1))
+        --mnVectors;
     return kNoErr;
 }
 

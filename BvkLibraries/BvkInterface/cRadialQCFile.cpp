@@ -75,6 +75,7 @@ long CRadialQCFile::ReadForQC(CFileSpec* file) {
     ClearInfo();
     // The position forms follow the columns the file has.
     mnVectorType = 0;
+    mbKeepEveryRow = true;
     mFacts = XRadialQCFileFacts{};
     mnQCTestLines = 0;
     std::memset(mnPrimaryFlagCount, 0, sizeof mnPrimaryFlagCount);

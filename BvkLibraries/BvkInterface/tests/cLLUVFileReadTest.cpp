@@ -349,6 +349,8 @@ TEST(CLLUVFileRead, OnlyTheFirstTableGivesVectorsAndRowsFitTheColumns) {
                   " 1 2 3 4\n"
                   " 5 6\n"                   // short: the rest stays 0
                   " 7 8 9 10 11 12 13 14\n"  // long: the extra numbers are ignored
+                  " 1 2 nan 4\n"             // not finite: no measurement, not kept
+                  " 1 2 3 1e400\n"           // beyond a double
                   "\n") +
         "%TableType: LLUV RDL5\n%TableColumnTypes: LOND LATD\n%TableStart:\n 90 91\n%TableEnd:\n";
     ASSERT_EQ(ReadText(file, text), 0);
@@ -491,7 +493,8 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
          TableFile("LLUV RDL5", "LOND LATD", " 1 2\n",
                    "%TableRows: -5\n%TableColumns: 99999999999\n"),
          0, 1},
-        {"untyped long row", Untyped("LLUV CUV3", 2000000000, longRow + "\n"), 0, 1},
+        // 1e308 km is no finite distance in metres: no measurement.
+        {"untyped long row", Untyped("LLUV CUV3", 2000000000, longRow + "\n"), 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
