@@ -8,6 +8,7 @@
 
 #include "BvkErrors.h"
 #include "MyMath.h"
+#include "PlatformMemory.h"
 #include "PlatformTime.h"
 #include "cGeo.h"
 
@@ -28,21 +29,22 @@ constexpr double kLimitAdded = 359.999999999;        // values handed to the add
 // degrees of noise on such flows, which must not decide the sign.
 constexpr double kPerpendicularSlack = 1e-9;
 
-// The arrays are flat blocks of trivially copyable records, so plain C
-// allocation gives zero-filled creation and growth that can move pages
-// instead of copying them.
+// The arrays are flat blocks of trivially copyable records, so raw blocks
+// give zero-filled creation and growth that can move pages instead of
+// copying them.
 template <class T>
 long CreateArray(T*& array, long count) {
-    std::free(array);
+    PlatformBlockFree(array);
     array = nullptr;
     if (count <= 0) return 0;
-    array = static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+    if (static_cast<unsigned long>(count) > SIZE_MAX / sizeof(T)) return kErrOutOfMemory;
+    array = static_cast<T*>(PlatformBlockAllocate(static_cast<size_t>(count) * sizeof(T)));
     return array ? kNoErr : kErrOutOfMemory;
 }
 
 template <class T>
 void ReleaseArray(T*& array) {
-    std::free(array);
+    PlatformBlockFree(array);
     array = nullptr;
 }
 
@@ -52,7 +54,7 @@ template <class T>
 long ReserveArray(T*& array, long count) {
     if (!array) return kNoErr;
     if (static_cast<unsigned long>(count) > SIZE_MAX / sizeof(T)) return kErrOutOfMemory;
-    T* grown = static_cast<T*>(std::realloc(array, static_cast<size_t>(count) * sizeof(T)));
+    T* grown = static_cast<T*>(PlatformBlockResize(array, static_cast<size_t>(count) * sizeof(T)));
     if (!grown) return kErrOutOfMemory;
     array = grown;
     return kNoErr;
