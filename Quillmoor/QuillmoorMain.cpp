@@ -28,9 +28,22 @@ void ReadDiagnosticLevel(int argc, char** argv) {
     if (const char* level = GivenArgument(argc, argv, 1)) gnDiag = atol(level);
 }
 
-void PrintRunningLine() {
+// The name the outputs give as their processing tool is the one the program
+// was started by. A conversion run inside another program (a batch of them in
+// one process) hands that name over as argv[0], which for a program of its own
+// is where the process's name comes from too.
+void TakeApplicationName(int argc, char** argv) {
+    if (argc < 1 || argv[0] == nullptr || argv[0][0] == 0) {
+        CVersion::GetApplicationName(szAppName);
+        return;
+    }
+    const char* slash = strrchr(argv[0], '/');
+    CopyCut(szAppName, kAppNameSize, slash != nullptr ? slash + 1 : argv[0]);
+}
+
+void PrintRunningLine(int argc, char** argv) {
     CVersion::GetShortVersionString(szAppVers);
-    CVersion::GetApplicationName(szAppName);
+    TakeApplicationName(argc, argv);
     if (gnDiag >= 0) printf(" Running %s %s\n", szAppName, szAppVers);
 }
 
@@ -72,7 +85,7 @@ long QuillmoorMain(int argc, char** argv) {
     if (AnswerInfoRequest(argc, argv, "Quillmoor", PrintQuillmoorHelp)) return 0;
     ResetFolders();
     ReadDiagnosticLevel(argc, argv);
-    PrintRunningLine();
+    PrintRunningLine(argc, argv);
     PrintUsage(argc);
     char procText[kProcTextSize];
     ReadProcessingText(argc, argv, procText);
