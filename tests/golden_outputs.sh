@@ -5,11 +5,15 @@
 # lines that differ from run to run by design are left out: the file's UUID
 # and the time it was processed.
 #
-#   tests/golden_outputs.sh QUILLMOOR            compare
+# With QUILLMOOR_BATCH, the same conversions once more in one quillmoor-batch
+# process each mode, a failing source between the two stations.
+#
+#   tests/golden_outputs.sh QUILLMOOR [QUILLMOOR_BATCH]   compare
 #   BVK_GOLDEN_UPDATE=1 tests/golden_outputs.sh QUILLMOOR   remake the references
 set -euo pipefail
 
 quillmoor=$(realpath "$1")
+batch=${2:+$(realpath "$2")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 reference=$root/tests/data/golden
 work=$(mktemp -d "${TMPDIR:-/tmp}/golden-outputs.XXXXXX")
@@ -71,6 +75,35 @@ for station in example synthetic; do
         fi
     done
 done
+
+# A run in a process that ran others before must not differ from a run of its own:
+# every output as the reference, the failure as Quillmoor gives it (-50, exit status
+# 206), and the station after it unharmed. The synthetic station's diagnostics are
+# the example's.
+if [ -n "$batch" ] && [ "${BVK_GOLDEN_UPDATE:-0}" != 1 ]; then
+    tail -n +2 "$work/example/Processing/RadialData.txt" >"$work/no-time.rv"
+    for mode in 3 5; do
+        mkdir "$work/batch-work-$mode"
+        printf '%s\t%s\t%s\n' \
+            "$work/example/Processing/" "$work/batch-example-$mode" "$work/example/Configs" \
+            "$work/no-time.rv" "$work/batch-none-$mode" "$work/example/Configs" \
+            "$work/synthetic/Processing/" "$work/batch-synthetic-$mode" "$work/synthetic/Configs" |
+            "$batch" --mode "$mode" --proc-char i --diag "$work/example/Diagnostics" \
+                --work-folder "$work/batch-work-$mode" >"$work/results" || true
+        if ! awk -F '\t' -v none="$work/no-time.rv" '
+            NR == 2 { ok[2] = $1 == 206 && $4 == none && NF == 4 &&
+                              $3 == "Failure -50: No time in the source file \"no-time.rv\""; next }
+            { ok[NR] = $1 == 0 && $3 == "-" && NF == 6 }
+            END { exit !(NR == 3 && ok[1] && ok[2] && ok[3]) }' "$work/results"; then
+            echo "FAIL: quillmoor-batch mode $mode results:"
+            cat "$work/results"
+            failures=$((failures + 1))
+        fi
+        for station in example synthetic; do
+            for made in "$work/batch-$station-$mode"/*; do compare "$station" "$made"; done
+        done
+    done
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures golden output failures"

@@ -21,7 +21,7 @@ deb=${debs[0]}
 arch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in \
-  ./usr/bin/Quillmoor ./usr/bin/Fenwright ./usr/bin/lluv \
+  ./usr/bin/Quillmoor ./usr/bin/Fenwright ./usr/bin/lluv ./usr/libexec/quillmoor/quillmoor-batch \
   ./usr/share/man/man1/Quillmoor.1.gz ./usr/share/man/man1/Fenwright.1.gz ./usr/share/man/man1/quillmoor-archive.1.gz ./usr/share/man/man1/lluv.1.gz \
   "./usr/lib/$arch/libBvkUtils.a" "./usr/lib/$arch/libBvkTableFile.a" \
   "./usr/lib/$arch/libCGeo.a" "./usr/lib/$arch/libBvkInterface.a" \

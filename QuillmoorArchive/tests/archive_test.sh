@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # quillmoor-archive on a synthetic archive: two sites, hourly files across a
 # year boundary, three broken files among them.
-#   archive_test.sh ARCHIVE_SCRIPT QUILLMOOR SOURCE_DIR
+#   archive_test.sh ARCHIVE_SCRIPT QUILLMOOR SOURCE_DIR QUILLMOOR_BATCH
+# The route finds its programs in the build folder by itself.
 set -euo pipefail
 
 archive_script=$1
 quillmoor=$2
 source_dir=$3
+batch=$4
 sbatch=$source_dir/examples/slurm/quillmoor-archive.sbatch
 station=$source_dir/examples/station
 
@@ -48,7 +50,7 @@ cp "$tmp/archive/BRNK/2025/RadiBRNK_25-12-31_2300.rv" "$tmp/archive/BRNK/2025/Rd
 
 run_archive() {
   local status=0
-  "$archive_script" --quillmoor "$quillmoor" --jobs 2 --configs-pattern "$tmp/configs/{site}" \
+  "$archive_script" --jobs 2 --configs-pattern "$tmp/configs/{site}" \
     "$@" "$tmp/archive" "$tmp/out" >"$tmp/summary" 2>&1 || status=$?
   cat "$tmp/summary"
   return "$status"
@@ -97,32 +99,59 @@ check "archive outputs equal single runs, in SITE/YEAR folders" \
   diff -r -x .quillmoor-archive -x 'archive-joblog*' "$tmp/single" "$tmp/out"
 
 # Dry run: one command per file, nothing written.
-"$archive_script" --quillmoor "$quillmoor" --configs "$tmp/configs/BRNK" --dry-run \
+"$archive_script" --configs "$tmp/configs/BRNK" --dry-run \
   "$tmp/archive/BRNK" "$tmp/dry" >"$tmp/dry.txt" 2>/dev/null
 dry_run_wrote_nothing() { [ -z "$(find "$tmp/dry" -type f 2>/dev/null)" ]; }
-check "dry run prints a command per file" [ "$(wc -l <"$tmp/dry.txt")" -eq 154 ]
+check "dry run prints a Quillmoor command per file" \
+  [ "$(grep -c "^$(printf '%q' "$quillmoor") -1 " "$tmp/dry.txt")" -eq 154 ]
 check "dry run writes nothing" dry_run_wrote_nothing
+
+# quillmoor-batch that converts the files of its list up to one, and there kills
+# its batch's shell (shell) or itself (self).
+#   dying_batch NAME shell|self
+dying_batch() {
+  local victim=PPID
+  [ "$2" = shell ] || victim=BASHPID
+  cat >"$tmp/$1" <<EOF
+#!/usr/bin/env bash
+list=\${!#}
+[ "\$list" != - ] || list=/dev/stdin
+mapfile -t jobs <"\$list"
+for ((i = 0; i < \${#jobs[@]}; i++)); do
+  [ "\${jobs[i]%%\$'\t'*}" != "${good[20 + 12]}" ] || break
+done
+printf '%s\n' "\${jobs[@]:0:i}" >"$tmp/$1.jobs"
+"$batch" "\${@:1:\$#-1}" "$tmp/$1.jobs"
+[ "\$i" -eq "\${#jobs[@]}" ] || kill -KILL "\$$victim"
+EOF
+  chmod +x "$tmp/$1"
+}
 
 # A batch that dies (a lost machine, a killed run) takes its unfinished files with it:
 # they count as failed, and a resumed run converts exactly them. Twenty files on one
 # job slot go in four batches of five; the third dies at its third file.
-cat >"$tmp/dying-quillmoor" <<EOF
-#!/usr/bin/env bash
-[ "\$5" != "${good[20 + 12]}" ] || { kill -KILL "\$PPID"; exit 1; }
-exec "$quillmoor" "\$@"
-EOF
-chmod +x "$tmp/dying-quillmoor"
+dying_batch dying-batch shell
 printf '%s\n' "${good[@]:20:20}" >"$tmp/twenty.txt"
-"$archive_script" --quillmoor "$tmp/dying-quillmoor" --jobs 1 --configs-pattern "$tmp/configs/{site}" \
+"$archive_script" --quillmoor-batch "$tmp/dying-batch" --jobs 1 --configs-pattern "$tmp/configs/{site}" \
   --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary" 2>/dev/null || true
 check "a dead batch's files count as failed" \
   grep -qx 'quillmoor-archive: 15 converted, 0 skipped, 5 failed' "$tmp/summary"
 check "the job log shows them without a result" \
   [ "$(grep -c $'\t-\t-\t-\tended without a result$' "$tmp/died/archive-joblog.tsv")" -eq 5 ]
-"$archive_script" --quillmoor "$quillmoor" --jobs 1 --configs-pattern "$tmp/configs/{site}" --resume \
+"$archive_script" --jobs 1 --configs-pattern "$tmp/configs/{site}" --resume \
   --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary"
 check "resume converts exactly them" \
   grep -qx 'quillmoor-archive: 5 converted, 15 skipped, 0 failed' "$tmp/summary"
+
+# A conversion that crashes its process fails alone, with the status of its crash
+# (SIGKILL: 137); the rest of its batch is converted.
+dying_batch crashing-batch self
+"$archive_script" --quillmoor-batch "$tmp/crashing-batch" --jobs 1 --configs-pattern "$tmp/configs/{site}" \
+  --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/crashed" >"$tmp/summary" 2>/dev/null || true
+check "a crash fails only its own file" \
+  grep -qx 'quillmoor-archive: 19 converted, 0 skipped, 1 failed' "$tmp/summary"
+check "the job log gives the crash's status" \
+  grep -q "^${good[20 + 12]}"$'\t137\t' "$tmp/crashed/archive-joblog.tsv"
 
 # The Slurm script's shares cover every file exactly once, whatever the task count.
 "$archive_script" --list "$tmp/archive" "$tmp/out" >"$tmp/all.txt"
