@@ -12,6 +12,7 @@
 
 #include "Platform.h"
 #include "PlatformCapture.h"
+#include "PlatformProcess.h"
 #include "QuillmoorBatch.h"
 #include "cVersion.h"
 
@@ -34,6 +35,7 @@ bool IsEmptyFolder(const std::string& folder) {
 }
 
 int RunJobs(const XBatchSettings& settings, std::istream& list) {
+    PlatformKeepFreedMemory();
     XPlatformCapture capture;
     if (PlatformCaptureOpen(&capture) != 0) {
         fprintf(stderr, "quillmoor-batch: cannot catch the conversions' messages\n");

@@ -1,6 +1,7 @@
 #include "PlatformProcess.h"
 
 #include <errno.h>
+#include <malloc.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -32,4 +33,14 @@ bool PlatformGetUserHome(std::string* home) {
         return false;
     *home = found->pw_dir;
     return true;
+}
+
+void PlatformKeepFreedMemory() {
+    // Blocks up to the C library's largest threshold come from the heap (and
+    // setting it stops the library from moving it), and the heap is never
+    // trimmed below its peak; only larger blocks are mapped and unmapped.
+    constexpr int kLargestHeapBlock = 32 * 1024 * 1024;
+    constexpr int kNeverTrim = 1 << 30;
+    mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
+    mallopt(M_TRIM_THRESHOLD, kNeverTrim);
 }
