@@ -50,11 +50,12 @@ int RunJobs(const XBatchSettings& settings, std::istream& list) {
         if (ParseBatchJob(line, &job)) {
             RunBatchJob(settings, job, &capture, &result);
         } else {
+            job.source = line;
             result.status = 1;
             result.message = "not a job line: SOURCE, DESTINATION and CONFIGS between tabs";
         }
         if (result.status != 0) status = kSomeFailed;
-        PrintBatchResult(ParseBatchJob(line, &job) ? job.source : line, result);
+        PrintBatchResult(job.source, result);
     }
     PlatformCaptureClose(&capture);
     return status;
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     std::string listPath = "-";
     app.add_option("--mode", settings.mode, "Quillmoor output mode")->capture_default_str();
     app.add_option("--proc-char", settings.procText, "processing text handed to Quillmoor");
-    app.add_option("--pattern", settings.pattern, "antenna pattern: -1 unknown, 0 ideal, 1 measured")
+    app.add_option("--pattern", settings.pattern,
+                   "antenna pattern: -1 unknown, 0 ideal, 1 measured")
         ->capture_default_str();
     app.add_option("--diag", settings.diagFolder, "diagnostics folder");
     app.add_option("--work-folder", settings.workFolder,

@@ -51,8 +51,8 @@ long PlatformCaptureStart(XPlatformCapture* capture) {
         return LastError();
     capture->savedOut = Keep(STDOUT_FILENO);
     capture->savedErr = Keep(STDERR_FILENO);
-    if (capture->savedOut < 0 || capture->savedErr < 0 ||
-        !Redirect(capture->file, STDOUT_FILENO) || !Redirect(capture->file, STDERR_FILENO)) {
+    if (capture->savedOut < 0 || capture->savedErr < 0 || !Redirect(capture->file, STDOUT_FILENO) ||
+        !Redirect(capture->file, STDERR_FILENO)) {
         long err = LastError();
         if (capture->savedOut >= 0) Redirect(capture->savedOut, STDOUT_FILENO);
         if (capture->savedErr >= 0) Redirect(capture->savedErr, STDERR_FILENO);

@@ -8,8 +8,8 @@
 #include <string>
 
 struct XPlatformCapture {
-    int file = -1;       // where the caught text goes, emptied at each start
-    int savedOut = -1;   // the process's standard output and error while caught
+    int file = -1;      // where the caught text goes, emptied at each start
+    int savedOut = -1;  // the process's standard output and error while caught
     int savedErr = -1;
 };
 
