@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Files per second of quillmoor-archive on a synthetic archive of hourly files
 # made from the example station (LLUV output, all cores), and beside it the
-# ceiling: the same conversions by bare Quillmoor runs, as many at a time and
-# without syncs.
+# same conversions by bare Quillmoor runs, a process a file, as many at a time
+# and without syncs: the most a route that starts Quillmoor for every file
+# could do.
 #   scripts/benchmark_archive.sh [files] [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
