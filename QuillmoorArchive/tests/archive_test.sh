@@ -129,19 +129,19 @@ EOF
 
 # A batch that dies (a lost machine, a killed run) takes its unfinished files with it:
 # they count as failed, and a resumed run converts exactly them. Twenty files on one
-# job slot go in four batches of five; the third dies at its third file.
+# job slot go in two batches of ten; the second dies at its third file.
 dying_batch dying-batch shell
 printf '%s\n' "${good[@]:20:20}" >"$tmp/twenty.txt"
 "$archive_script" --quillmoor-batch "$tmp/dying-batch" --jobs 1 --configs-pattern "$tmp/configs/{site}" \
   --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary" 2>/dev/null || true
 check "a dead batch's files count as failed" \
-  grep -qx 'quillmoor-archive: 15 converted, 0 skipped, 5 failed' "$tmp/summary"
+  grep -qx 'quillmoor-archive: 10 converted, 0 skipped, 10 failed' "$tmp/summary"
 check "the job log shows them without a result" \
-  [ "$(grep -c $'\t-\t-\t-\tended without a result$' "$tmp/died/archive-joblog.tsv")" -eq 5 ]
+  [ "$(grep -c $'\t-\t-\t-\tended without a result$' "$tmp/died/archive-joblog.tsv")" -eq 10 ]
 "$archive_script" --jobs 1 --configs-pattern "$tmp/configs/{site}" --resume \
   --files-from "$tmp/twenty.txt" "$tmp/archive" "$tmp/died" >"$tmp/summary"
 check "resume converts exactly them" \
-  grep -qx 'quillmoor-archive: 5 converted, 15 skipped, 0 failed' "$tmp/summary"
+  grep -qx 'quillmoor-archive: 10 converted, 10 skipped, 0 failed' "$tmp/summary"
 
 # A conversion that crashes its process fails alone, with the status of its crash
 # (SIGKILL: 137); the rest of its batch is converted.
