@@ -265,3 +265,29 @@ TEST(BTFWriter, AGoodFileIsNeverReplacedByAnIncompleteOne) {
     EXPECT_EQ(bytes.substr(0, 14), "%BTF: 1.00\n%%\n");
     EXPECT_EQ(bytes.substr(bytes.size() - 6), "%End:\n");
 }
+
+// Rows are looked at eight bytes at a time for characters to escape: one at
+// every place of the first words, each kind of byte, is still found.
+TEST(BTFWriter, CommentEscapesACharacterAtAnyPlace) {
+    struct {
+        char byte;
+        const char* escaped;
+    } const kinds[] = {
+        {'\x01', "\\x01"}, {'\t', "\\x09"}, {'\n', "\\n"}, {'\r', "\\r"},
+        {'\x1f', "\\x1F"}, {'\\', "\\\\"},  {' ', " "},    {'\x7f', "\x7f"},
+        {'\x80', "\x80"},  {'\xff', "\xff"}, {']', "]"},   {'[', "["},
+    };
+    for (const auto& kind : kinds) {
+        for (size_t length = 1; length <= 20; ++length) {
+            for (size_t at = 0; at < length; ++at) {
+                std::string text(length, 'a');
+                text[at] = kind.byte;
+                CapturingWriter w;
+                ASSERT_EQ(w.WriteComment(text.c_str()), kNoErr);
+                const std::string expected = "%% " + std::string(at, 'a') + kind.escaped +
+                                             std::string(length - at - 1, 'a') + "\n";
+                EXPECT_EQ(w.out, expected) << "byte " << int(kind.byte) << " at " << at;
+            }
+        }
+    }
+}
