@@ -3,70 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
 // 2008-03-02 00:00, a Sunday: 104 years from 1904 with 26 leap days, then
 // 31 + 29 + 1 days of 2008, is 38,047 days of 86,400 seconds.
 constexpr uint32_t kSunday2Mar2008 = 3287260800U;
 constexpr uint32_t kSiteABCD = 0x41424344;
-
-class TempFolder {
-  public:
-    TempFolder() {
-        static const unsigned run = std::random_device{}();
-        static int serial = 0;
-        path_ = fs::temp_directory_path() /
-                ("report-radial-" + std::to_string(run) + "-" + std::to_string(++serial));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-CFileSpec SpecOf(const std::string& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return spec;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 XReportRadial Record(uint32_t time, uint32_t type) {
     XReportRadial r{};
@@ -162,7 +113,7 @@ const char* kExpectedRdt[] = {
 };
 
 TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string path = dir.File("STAT_ABCD_2008_03_02.rdt");
     {
         CReportRadial report;
@@ -176,7 +127,7 @@ TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
         CFileSpec target = SpecOf(path);
         ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
     }
-    std::vector<std::string> lines = Lines(ReadBytes(path));
+    std::vector<std::string> lines = Lines(ReadAll(path));
     ASSERT_EQ(lines.size(), std::size(kExpectedRdt));
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string expected = kExpectedRdt[i];
@@ -217,29 +168,29 @@ TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
             if (!line.empty() && line[0] == ' ') out.push_back(line);
         return out;
     };
-    std::vector<std::string> firstRows = rows(ReadBytes(path));
+    std::vector<std::string> firstRows = rows(ReadAll(path));
     ASSERT_EQ(firstRows.size(), 2u);
-    EXPECT_EQ(rows(ReadBytes(dir.File("again.rdt"))), firstRows);
+    EXPECT_EQ(rows(ReadAll(dir.File("again.rdt"))), firstRows);
 }
 
 TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
-    TempFolder dir;
-    std::string path = dir.File("mixed.rdt");
+    CTestFolder dir;
     // A receiver table first, then a radial one whose rows are commented out
     // as in an LLUV file, and a row written before the table's time stamp.
-    WriteBytes(path,
-               "%FileType: DIAG rads\r\n"
-               "%TimeStamp: 2008 03 02  00 00 00\r\n"
-               "%TableType: rcvr rcv2\r\n"
-               "%TableStart:\r\n"
-               " 60 20 30\r\n"
-               "%TableEnd:\r\n"
-               "%TableType: rads rad1\r\n"
-               "%TableStart: 2\r\n"
-               "%    -60  0 0\r\n"
-               "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
-               "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
-               "%TableEnd: 2\r\n");
+    const std::string path =
+        dir.Write("mixed.rdt",
+                  "%FileType: DIAG rads\r\n"
+                  "%TimeStamp: 2008 03 02  00 00 00\r\n"
+                  "%TableType: rcvr rcv2\r\n"
+                  "%TableStart:\r\n"
+                  " 60 20 30\r\n"
+                  "%TableEnd:\r\n"
+                  "%TableType: rads rad1\r\n"
+                  "%TableStart: 2\r\n"
+                  "%    -60  0 0\r\n"
+                  "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
+                  "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
+                  "%TableEnd: 2\r\n");
     CReportRadial report;
     CFileSpec source = SpecOf(path);
     // The receiver row is no record: the file is read only in part.
@@ -255,7 +206,7 @@ TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
 }
 
 TEST(CReportRadial, AFileReadInPartSaysSo) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string whole = std::string(kExpectedRdt[14]) + "\n";
     const std::string last = kExpectedRdt[15];
     struct Case {
@@ -280,9 +231,8 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
         SCOPED_TRACE(c.name);
         std::string text = "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n";
         if (c.tableType != nullptr) text += std::string("%TableType: ") + c.tableType + "\n";
-        WriteBytes(dir.File("week.rdt"), text + "%TableStart:\n" + c.rows);
         CReportRadial report;
-        CFileSpec source = SpecOf(dir.File("week.rdt"));
+        CFileSpec source = SpecOf(dir.Write("week.rdt", text + "%TableStart:\n" + c.rows));
         EXPECT_EQ(report.ReadReportFile(&source), c.result);
         ASSERT_EQ(report.Points(), c.points);
         // Of a cut file, the rows before the cut are whole.
@@ -293,7 +243,7 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
 }
 
 TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
-    TempFolder dir;
+    CTestFolder dir;
     struct Case {
         const char* name;
         std::string rows;
@@ -311,11 +261,11 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
         {"huge", " 1e300 1e308 -1e308 99999999999999999999 " + std::string(5000, '9') + "\n", 1},
     };
     for (const Case& c : cases) {
-        std::string path = dir.File(std::string(c.name) + ".rdt");
-        WriteBytes(path,
-                   "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n"
-                   "%TableType: rads rad1\n%TableStart:\n" +
-                       c.rows + "%TableEnd:\n");
+        const std::string path =
+            dir.Write(std::string(c.name) + ".rdt",
+                      "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n"
+                      "%TableType: rads rad1\n%TableStart:\n" +
+                          c.rows + "%TableEnd:\n");
         CReportRadial report;
         CFileSpec source = SpecOf(path);
         EXPECT_EQ(report.ReadReportFile(&source), kReportErrDamaged) << c.name;
@@ -331,9 +281,8 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
     EXPECT_EQ(first.mnTime, 4294967295u);
 
     // Nothing at all, and a file of other kind.
-    WriteBytes(dir.File("empty.rdt"), "");
     CReportRadial empty;
-    source.SetFileSpec(dir.File("empty.rdt").c_str());
+    source.SetFileSpec(dir.Write("empty.rdt", "").c_str());
     EXPECT_EQ(empty.ReadReportFile(&source), kBtfErrNoFileType);
     EXPECT_EQ(empty.Points(), 0);
 }
@@ -478,7 +427,7 @@ std::string DiagLine(uint32_t time, double dual, int noise = -100) {
 }
 
 TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
-    TempFolder dir;
+    CTestFolder dir;
     struct Case {
         const char* name;
         std::string text;
@@ -514,8 +463,7 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
         {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
     };
     for (const Case& c : cases) {
-        std::string path = dir.File("RadialDiagInfo.txt");
-        WriteBytes(path, c.text);
+        const std::string path = dir.Write("RadialDiagInfo.txt", c.text);
         CReportRadial report;
         CFileSpec source = SpecOf(path);
         ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
@@ -536,15 +484,13 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
 }
 
 TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
-    TempFolder dir;
+    CTestFolder dir;
     CReportRadial report;
     CFileSpec source = SpecOf(dir.File("missing.txt"));
     EXPECT_EQ(report.ImportDiagSavFile(&source), kErrNotFound);
 
     // "DIAG_" in any case gives the site code.
-    std::string named = dir.File("diag_WXYZ_2008.txt");
-    WriteBytes(named, DiagLine(100, 1));
-    source.SetFileSpec(named.c_str());
+    source.SetFileSpec(dir.Write("diag_WXYZ_2008.txt", DiagLine(100, 1)).c_str());
     ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr);
     EXPECT_EQ(report.mnBtfSiteCode, 0x5758595Au);
 
@@ -554,10 +500,8 @@ TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
     for (int b = 0; b < 256; ++b) hostile += static_cast<char>(b);
     hostile += "\n" + std::string(5000, '7') + "\n";
     hostile += "w 1e400 -1e400 1 1 1 1 -1e308 -1e308 1 1 1 1 1 1 1 99999999999999 -5 1e30 1\n";
-    std::string path = dir.File("hostile.txt");
-    WriteBytes(path, hostile);
     CReportRadial survivor;
-    source.SetFileSpec(path.c_str());
+    source.SetFileSpec(dir.Write("hostile.txt", hostile).c_str());
     EXPECT_EQ(survivor.ImportDiagSavFile(&source), kNoErr);
     XReportRadial last{};
     ASSERT_EQ(survivor.GetReport(-1, &last), 0);
