@@ -4,66 +4,52 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "TestFolder.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
 constexpr uint32_t kCodeABCD = 0x41424344;
 constexpr uint32_t kCodeXXXX = 0x58585858;
 
 // A complete header, one entry per line, each value distinct from its default.
 const std::vector<std::string> kFullHeader = {
-    "1 ABCD \"Brenvik Point\" ! site",     // 1
-    "36.5N, 122.25W",                      // 2
-    "123.5 ! antenna bearing",             // 3
-    "40, 0.5, 0.25",                       // 4
-    "45.0",                                // 5
-    "2.0",                                 // 6
-    "3.5",                                 // 7
-    "1024",                                // 8
-    "0.0078125",                           // 9
-    "\"Ideal Pattern  \"  12.5  Last",     // 10
-    "100.0 3 2.5",                         // 11
-    "20 2 200",                            // 12
-    "1",                                   // 13
-    "3 18",                                // 14
-    "1 2 3 4",                             // 15
-    "512 256 128",                         // 16
-    "0.5 0.6 0.7 0.8",                     // 17
-    "1.5 2.5",                             // 18
-    "1 2 3 4 5 6 7",                       // 19
-    "x.",                                  // 20
-    "80, 65, 1.5, 7",                      // 21
-    "6.5",                                 // 22
-    "81 66 2.5 8",                         // 23
-    "4.5",                                 // 24
-    "9",                                   // 25
-    "1.25 2.25",                           // 26
-    "3 4",                                 // 27
-    "180",                                 // 28
+    "1 ABCD \"Brenvik Point\" ! site",  // 1
+    "36.5N, 122.25W",                   // 2
+    "123.5 ! antenna bearing",          // 3
+    "40, 0.5, 0.25",                    // 4
+    "45.0",                             // 5
+    "2.0",                              // 6
+    "3.5",                              // 7
+    "1024",                             // 8
+    "0.0078125",                        // 9
+    "\"Ideal Pattern  \"  12.5  Last",  // 10
+    "100.0 3 2.5",                      // 11
+    "20 2 200",                         // 12
+    "1",                                // 13
+    "3 18",                             // 14
+    "1 2 3 4",                          // 15
+    "512 256 128",                      // 16
+    "0.5 0.6 0.7 0.8",                  // 17
+    "1.5 2.5",                          // 18
+    "1 2 3 4 5 6 7",                    // 19
+    "x.",                               // 20
+    "80, 65, 1.5, 7",                   // 21
+    "6.5",                              // 22
+    "81 66 2.5 8",                      // 23
+    "4.5",                              // 24
+    "9",                                // 25
+    "1.25 2.25",                        // 26
+    "3 4",                              // 27
+    "180",                              // 28
 };
 
 class SiteSetup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tsmsetups_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::string path = (dir / name).string();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        return path;
-    }
+  protected:
     // The first `count` lines of `lines`, LF-ended.
     std::string Header(std::vector<std::string> lines, size_t count) {
         std::string text;
@@ -72,12 +58,12 @@ protected:
     }
     long Import(CTsmSetups& setup, const std::string& bytes, long maxLines = 0) {
         CFileSpec spec;
-        spec.SetFileSpec(Write("Header.txt", bytes).c_str());
+        spec.SetFileSpec(dir.Write("Header.txt", bytes).c_str());
         setup.SetDefaultValues();
         return setup.ImportHeaderFile(&spec, maxLines);
     }
 
-    fs::path dir;
+    CTestFolder dir;
 };
 
 TEST_F(SiteSetup, CompleteHeaderSetsEveryValue) {
@@ -115,13 +101,9 @@ struct LengthCase {
 
 TEST_F(SiteSetup, HeaderIsCompleteFromLineNineteen) {
     const LengthCase cases[] = {
-        {28, 0, kNoErr, 28},
-        {19, 0, kNoErr, 19},
-        {18, 0, kErrEndOfFile, 18},
-        {0, 0, kErrEndOfFile, 0},
-        {28, 1, kNoErr, 1},   // a line limit stops early with success
-        {5, 3, kNoErr, 3},
-        {5, 9, kErrEndOfFile, 5},
+        {28, 0, kNoErr, 28},      {19, 0, kNoErr, 19},      {18, 0, kErrEndOfFile, 18},
+        {0, 0, kErrEndOfFile, 0}, {28, 1, kNoErr, 1},  // a line limit stops early with success
+        {5, 3, kNoErr, 3},        {5, 9, kErrEndOfFile, 5},
     };
     for (const auto& c : cases) {
         CTsmSetups setup;
@@ -156,8 +138,8 @@ TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
         {"3 ABCD \"Two Words\" ! a comment", 3, kCodeABCD, "Two Words"},
         {"3, ABCD, Single extra", 3, kCodeABCD, "Single"},
         {"7 ABCD", 7, kCodeABCD, ""},
-        {"7", 7, kCodeXXXX, ""},                 // what is not there keeps its default
-        {"! 5 WXYZ name", 0, kCodeXXXX, ""},     // a comment-only line
+        {"7", 7, kCodeXXXX, ""},              // what is not there keeps its default
+        {"! 5 WXYZ name", 0, kCodeXXXX, ""},  // a comment-only line
         {"", 0, kCodeXXXX, ""},
     };
     for (const auto& c : cases) {
@@ -202,11 +184,9 @@ struct SeparatorCase {
 
 TEST_F(SiteSetup, LineTwentyGivesSeparatorsRaw) {
     const SeparatorCase cases[] = {
-        {"x", 'x', '_'},
-        {"", '-', '_'},
-        {"!#", '!', '#'},   // no comment cut on this line
-        {" ;", ' ', ';'},
-        {"ab comment", 'a', 'b'},
+        {"x", 'x', '_'},  {"", '-', '_'},
+        {"!#", '!', '#'},  // no comment cut on this line
+        {" ;", ' ', ';'}, {"ab comment", 'a', 'b'},
     };
     for (const auto& c : cases) {
         std::vector<std::string> lines = kFullHeader;
@@ -274,17 +254,17 @@ TEST_F(SiteSetup, LineEndsOfAnyKindAndEmptyLines) {
 }
 
 TEST_F(SiteSetup, FileNamingAndMissingFiles) {
-    Write("Header.txt", Header(kFullHeader, 19));
+    dir.Write("Header.txt", Header(kFullHeader, 19));
     CTsmSetups setup;
     setup.SetDefaultValues();
     CFileSpec folder;
-    folder.SetFileSpec((dir.string() + "/").c_str());
+    folder.SetFileSpec((dir.Path().string() + "/").c_str());
     EXPECT_EQ(setup.ImportHeaderFile(&folder, 0), kNoErr);  // the name is added to a folder
     EXPECT_EQ(setup.mnSiteCode, kCodeABCD);
     EXPECT_EQ(setup.ImportPhasesFile(&folder, 0), kErrNotFound);
     EXPECT_EQ(setup.mbPhasesLoaded, 0);
     CFileSpec missing;
-    missing.SetFileSpec((dir / "Nothing.txt").string().c_str());
+    missing.SetFileSpec(dir.File("Nothing.txt").c_str());
     EXPECT_EQ(setup.ImportHeaderFile(&missing, 0), kErrNotFound);
     char name[256] = "stale";
     EXPECT_EQ(setup.GetSpectraToProcess(&missing, name, 0), kErrNotFound);
@@ -296,7 +276,7 @@ TEST_F(SiteSetup, HostileHeadersReadWithoutHarm) {
     for (int i = 0; i < 3000; ++i) binary += static_cast<char>((i * 73 + 5) & 0xFF);
     const std::string cases[] = {
         binary,
-        std::string(100000, 'A'),        // one long line arrives in 255-character pieces
+        std::string(100000, 'A'),  // one long line arrives in 255-character pieces
         std::string(5000, '\n'),
         "99999999999999999999 \"unterminated name\n",
         std::string(3000, '!'),
@@ -330,7 +310,7 @@ TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
     };
     for (const auto& c : cases) {
         CFileSpec spec;
-        spec.SetFileSpec(Write("Phases.txt", c.text).c_str());
+        spec.SetFileSpec(dir.Write("Phases.txt", c.text).c_str());
         CTsmSetups setup;
         setup.SetDefaultValues();
         EXPECT_EQ(setup.ImportPhasesFile(&spec, 0), c.result) << c.text;
@@ -347,8 +327,8 @@ struct ListCase {
 };
 
 TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
-    Write("SpectraToProcess.txt",
-          "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment\r\n/Data/second.cs\r\n");
+    dir.Write("SpectraToProcess.txt",
+              "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment\r\n/Data/second.cs\r\n");
     const ListCase cases[] = {
         {0, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
         {1, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
@@ -358,7 +338,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
         {2000000, kErrEndOfFile, ""},
     };
     CFileSpec folder;
-    folder.SetFileSpec((dir.string() + "/").c_str());
+    folder.SetFileSpec((dir.Path().string() + "/").c_str());
     for (const auto& c : cases) {
         CTsmSetups setup;
         char name[256] = "stale";
@@ -367,7 +347,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
     }
     // A line longer than 255 characters is cut.
     CFileSpec spec;
-    spec.SetFileSpec(Write("List.txt", std::string(400, 'p') + "\n").c_str());
+    spec.SetFileSpec(dir.Write("List.txt", std::string(400, 'p') + "\n").c_str());
     CTsmSetups setup;
     char name[256];
     EXPECT_EQ(setup.GetSpectraToProcess(&spec, name, 0), kNoErr);
