@@ -6,37 +6,23 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cGeo.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path TempPath(const std::string& name) {
-    return fs::temp_directory_path() /
-           ("bvk-lluv-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            name);
-}
-
-long ReadFile(CLLUVFile& file, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return file.ProcessBTFile(&spec, 0, 0);
-}
+using namespace test_folder;
 
 // Writes `text` to a temporary file and reads it.
 long ReadText(CLLUVFile& file, const std::string& text) {
-    const fs::path path = TempPath("read.ruv");
-    std::ofstream(path, std::ios::binary) << text;
-    const long result = ReadFile(file, path);
-    fs::remove(path);
-    return result;
+    const CTestFolder folder;
+    CFileSpec spec = SpecOf(folder.Write("read.ruv", text));
+    return file.ProcessBTFile(&spec, 0, 0);
 }
 
 // A radial file whose first table has the given type line, column codes
@@ -60,7 +46,8 @@ std::string Untyped(const std::string& tableType, int columns, const std::string
 
 TEST(CLLUVFileRead, RadialFileFillsInformationAndVectorsInStoreUnits) {
     CLLUVFile file;
-    ASSERT_EQ(ReadFile(file, fs::path(BVK_TEST_DATA_DIR) / "RDLs_TEST_2008_01_08_1430.ruv"), 0);
+    CFileSpec spec = SpecOf(BVK_TEST_DATA_DIR "/RDLs_TEST_2008_01_08_1430.ruv");
+    ASSERT_EQ(file.ProcessBTFile(&spec, 0, 0), 0);
     EXPECT_EQ(file.mdLLUVSpec, 1.05);
     EXPECT_EQ(file.mnSiteCode, LLUVCode("TEST"));
     EXPECT_EQ(file.GetOriginTime(), 3282647400ul);  // 2008-01-08 14:30:00 in 1904 seconds
@@ -220,20 +207,20 @@ TEST(CLLUVFileRead, QualitySlotsFollowTheSubtype) {
 TEST(CLLUVFileRead, ClockwiseColumnsWinOverCounterClockwiseOnes) {
     struct Case {
         const char* columns;
+        const char* row;
         double bearing, direction;
     };
     const Case cases[] = {
-        {"RNGE BEAR CCBR HEAD CCHD", 20.0, 40.0},
-        {"RNGE CCBR BEAR CCHD HEAD", 20.0, 40.0},  // order in the row does not matter
-        {"RNGE CCBR CCHD", 340.0, 330.0},          // 360 - 20, 360 - 30
+        {"RNGE BEAR CCBR HEAD CCHD", " 1 20 10 40 30\n", 20.0, 40.0},
+        {"RNGE CCBR BEAR CCHD HEAD", " 1 10 20 30 40\n", 20.0, 40.0},  // the order does not matter
+        {"RNGE CCBR CCHD", " 1 20 30\n", 340.0, 330.0},                // 360 - 20, 360 - 30
     };
-    const char* rows[] = {" 1 20 10 40 30\n", " 1 10 20 30 40\n", " 1 20 30\n"};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(cases[i].columns);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.columns);
         CLLUVFile file;
-        ASSERT_EQ(ReadText(file, TableFile("RBVD RDL5", cases[i].columns, rows[i])), 0);
-        EXPECT_EQ(file.mpRBVD[0].mdBearing, cases[i].bearing);
-        EXPECT_EQ(file.mpRBVD[0].mdDirection, cases[i].direction);
+        ASSERT_EQ(ReadText(file, TableFile("RBVD RDL5", c.columns, c.row)), 0);
+        EXPECT_EQ(file.mpRBVD[0].mdBearing, c.bearing);
+        EXPECT_EQ(file.mpRBVD[0].mdDirection, c.direction);
     }
 }
 
