@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -16,39 +14,22 @@
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cLLUVFile.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
-fs::path TempPath(const std::string& name) {
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("bvk-lluvwrite-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::create_directories(folder);
-    return folder / name;
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-long Write(CLLUVFile& store, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+long Write(CLLUVFile& store, const std::string& path) {
+    CFileSpec spec = SpecOf(path);
     return store.WriteUVFile(&spec, LLUVCode("Qlmr"));
 }
 
 std::vector<std::string> WrittenLines(CLLUVFile& store) {
-    const fs::path path = TempPath("written.ruv");
-    EXPECT_EQ(Write(store, path), 0);
-    std::vector<std::string> lines = Lines(path);
-    fs::remove(path);
-    return lines;
+    const CTestFolder folder;
+    EXPECT_EQ(Write(store, folder.File("written.ruv")), 0);
+    return Lines(ReadAll(folder.File("written.ruv")));
 }
 
 // The first line that starts with `start`, or "" when there is none.
@@ -88,7 +69,11 @@ void Prepare(CLLUVFile& store, const XStoreSetup& setup, long vectors = 1) {
     }
 }
 
-const fs::path kRadialFile = fs::path(BVK_TEST_DATA_DIR) / "RdlsTEST_08_01_08_1430.rv";
+// The hand-made classic radial file.
+void ImportHandMade(CLLUVFile& store) {
+    CFileSpec source = SpecOf(BVK_TEST_DATA_DIR "/RdlsTEST_08_01_08_1430.rv");
+    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
+}
 
 // Rows with the position compared to 1e-7 degrees and the rest as text.
 void ExpectRow(const std::string& actual, const std::string& expected) {
@@ -106,9 +91,7 @@ void ExpectRow(const std::string& actual, const std::string& expected) {
 // from GeographicLib, U and V = speed x sin/cos of the direction, in cm/s.
 TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
     CLLUVFile store;
-    CFileSpec source;
-    source.SetFileSpec(kRadialFile.c_str());
-    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
+    ImportHandMade(store);
     const std::vector<std::string> lines = WrittenLines(store);
 
     const std::vector<std::string> header = {
@@ -210,16 +193,12 @@ TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
 
 TEST(CLLUVFileWrite, WrittenFileReadsBackToTheSameMap) {
     CLLUVFile store;
-    CFileSpec source;
-    source.SetFileSpec(kRadialFile.c_str());
-    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
-    const fs::path path = TempPath("readback.ruv");
-    ASSERT_EQ(Write(store, path), 0);
+    ImportHandMade(store);
+    const CTestFolder folder;
+    ASSERT_EQ(Write(store, folder.File("readback.ruv")), 0);
     CLLUVFile back;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(folder.File("readback.ruv"));
     ASSERT_EQ(back.ProcessBTFile(&spec, 0, 0), 0);
-    fs::remove(path);
 
     EXPECT_EQ(back.mnSiteCode, store.mnSiteCode);
     EXPECT_EQ(back.mnOriginTime, store.mnOriginTime);
@@ -426,7 +405,8 @@ class CFailingLLUVFile : public CLLUVFile {
 };
 
 TEST(CLLUVFileWrite, FailedWriteKeepsTheOldFileAndReportsTheError) {
-    const fs::path path = TempPath("kept.ruv");
+    const CTestFolder folder;
+    const std::string path = folder.File("kept.ruv");
     const XStoreSetup setup{kLLUVMapRadial, kLLUVVectorFull, 7, true, 0, 0, 0, 0, 1, 0};
     CLLUVFile complete;
     Prepare(complete, setup, 3);
@@ -434,25 +414,21 @@ TEST(CLLUVFileWrite, FailedWriteKeepsTheOldFileAndReportsTheError) {
     // The version line, the file type, a header line, a row, the end line.
     for (long failAt : {1L, 2L, 3L, lineCount - 6, lineCount}) {
         SCOPED_TRACE(failAt);
-        std::ofstream(path, std::ios::binary) << "good old file\n";
+        folder.Write("kept.ruv", "good old file\n");
         CFailingLLUVFile store;
         Prepare(store, setup, 3);
         store.mnFailAt = failAt;
         EXPECT_EQ(Write(store, path), kErrBusy);
-        EXPECT_EQ(Lines(path), std::vector<std::string>{"good old file"});
+        EXPECT_EQ(ReadAll(path), "good old file\n");
         // The same object writes the file completely afterwards.
         store.mnFailAt = 0;
         EXPECT_EQ(Write(store, path), 0);
-        EXPECT_EQ(Lines(path).back(), "%End:");
+        EXPECT_EQ(Lines(ReadAll(path)).back(), "%End:");
     }
-    fs::remove(path);
 
     // A file that cannot be created.
     CLLUVFile store;
-    const fs::path blocker = TempPath("blocker");
-    std::ofstream(blocker) << "x";
-    EXPECT_NE(Write(store, blocker / "inside.ruv"), 0);
-    fs::remove(blocker);
+    EXPECT_NE(Write(store, folder.Write("blocker", "x") + "/inside.ruv"), 0);
 }
 
 TEST(CLLUVFileWrite, StandardFileNames) {
