@@ -10,6 +10,7 @@
 
 #include "BvkErrors.h"
 #include "SpectraTestFiles.h"
+#include "TestFolder.h"
 #include "cFileSpec.h"
 
 namespace {
@@ -17,10 +18,10 @@ namespace {
 using namespace spectra_test;
 using Bytes = std::vector<uint8_t>;
 
-const CTempFolder gFolder;
+const test_folder::CTestFolder gFolder;
 
-void PutWord(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (24 - 8 * i));
+std::string WriteFile(const char* name, const Bytes& bytes) {
+    return gFolder.Write(name, std::string(bytes.begin(), bytes.end()));
 }
 
 uint32_t GetWord(const Bytes& bytes, size_t at) {
@@ -30,13 +31,13 @@ uint32_t GetWord(const Bytes& bytes, size_t at) {
 
 long OpenBytes(CCrossSpectraFile& spectra, const Bytes& bytes) {
     CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("full.cs", bytes).c_str());
+    spec.SetFileSpec(WriteFile("full.cs", bytes).c_str());
     return spectra.OpenForRead(&spec);
 }
 
 long ReadBytes(CCrossSpectraFile& spectra, const Bytes& bytes) {
     CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("full.cs", bytes).c_str());
+    spec.SetFileSpec(WriteFile("full.cs", bytes).c_str());
     return spectra.ReadCrossSpectra(&spec);
 }
 

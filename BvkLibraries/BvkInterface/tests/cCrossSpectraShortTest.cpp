@@ -9,6 +9,7 @@
 
 #include "BvkErrors.h"
 #include "SpectraTestFiles.h"
+#include "TestFolder.h"
 #include "cFileSpec.h"
 
 namespace {
@@ -16,22 +17,22 @@ namespace {
 using namespace spectra_test;
 using Bytes = std::vector<uint8_t>;
 
-const CTempFolder gFolder;
+const test_folder::CTestFolder gFolder;
+
+std::string WriteFile(const char* name, const Bytes& bytes) {
+    return gFolder.Write(name, std::string(bytes.begin(), bytes.end()));
+}
 
 long ReadReduced(CCrossSpectraShort& spectra, const Bytes& bytes, long bHeaderOnly) {
     CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("reduced.css", bytes).c_str());
+    spec.SetFileSpec(WriteFile("reduced.css", bytes).c_str());
     return spectra.ReadReducedFile(&spec, bHeaderOnly);
 }
 
 long ReadFull(CCrossSpectraFile& spectra, const Bytes& bytes) {
     CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("full.cs", bytes).c_str());
+    spec.SetFileSpec(WriteFile("full.cs", bytes).c_str());
     return spectra.ReadCrossSpectra(&spec);
-}
-
-void PutWord(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (24 - 8 * i));
 }
 
 Bytes Word(uint32_t v) {
@@ -47,7 +48,9 @@ Bytes SmallHeader(int nRange = 1) {
 }
 
 // The scale 0..100 in 100 steps: the integer i is i decibels (or degrees).
-Bytes UnitScale() { return Scale(0.0f, 100.0f, 100.0f); }
+Bytes UnitScale() {
+    return Scale(0.0f, 100.0f, 100.0f);
+}
 
 TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
     CCrossSpectraShort spectra;
@@ -63,7 +66,7 @@ TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
 
     // Without a spec the object reads the file it names itself.
     CCrossSpectraShort named;
-    named.SetFileSpec(gFolder.Write("named.css", ReducedFile(XTestSpectra{})).c_str());
+    named.SetFileSpec(WriteFile("named.css", ReducedFile(XTestSpectra{})).c_str());
     EXPECT_EQ(named.ReadReducedFile(nullptr, 1), kNoErr);
     EXPECT_EQ(named.NumberOfRangeCells(), 3);
 }
