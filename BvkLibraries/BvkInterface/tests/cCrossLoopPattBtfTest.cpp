@@ -170,14 +170,12 @@ TEST_F(PatternFile, PlainLayoutWithoutDateTakesTheFileTime) {
     tzset();
 }
 
-struct PlainFailureCase {
-    const char* name;
-    std::string text;
-    long result;
-};
-
 TEST_F(PatternFile, PlainLayoutFailuresLeaveNoPattern) {
-    const PlainFailureCase cases[] = {
+    const struct {
+        const char* name;
+        std::string text;
+        long result;
+    } cases[] = {
         {"no bearings", "0\n", kNoErr},
         {"negative count", "-5\n1 2 3\n", kNoErr},
         {"empty file", "", kErrEndOfFile},
@@ -233,13 +231,11 @@ TEST_F(PatternFile, TableLayoutRealImagAndMagPhaseGiveTheSameParts) {
     }
 }
 
-struct ReferenceCase {
-    const char* columns;
-    int32_t channel;
-};
-
 TEST_F(PatternFile, MagnitudeColumnsNameTheReferenceChannel) {
-    const ReferenceCase cases[] = {
+    const struct {
+        const char* columns;
+        int32_t channel;
+    } cases[] = {
         {"BEAR A12M A12P A32M A32P", 2},
         {"BEAR A21M A21P A31M A31P", 1},
         {"BEAR A23M A23A A13M A13A", 3},

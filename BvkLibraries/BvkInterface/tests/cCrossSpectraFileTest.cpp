@@ -51,13 +51,12 @@ TEST(CCrossSpectraFile, VersionFiveExtentsMustAgreeWithTheHeaderLength) {
     ASSERT_EQ(GetWord(good, kExtent5At), 0u);
     ASSERT_EQ(good.size(), 100u + 3 * 8 * 40);
 
-    struct XCase {
+    const struct {
         const char* name;
         size_t at;
         uint32_t value;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"as written", kExtent1At, 90, kNoErr},
         {"version-3 extent 75", kExtent3At, 75, kErrSpectraExtents},
         {"version-2 extent 85", kExtent2At, 85, kErrSpectraExtents},
@@ -75,13 +74,12 @@ TEST(CCrossSpectraFile, VersionFiveExtentsMustAgreeWithTheHeaderLength) {
 }
 
 TEST(CCrossSpectraFile, VersionsDecideWhichExtentsAreChecked) {
-    struct XCase {
+    const struct {
         const char* name;
         int16_t version;
         long length;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"version 1, 10 bytes", 1, 10, kNoErr},
         {"version 2, 16 bytes", 2, 16, kNoErr},
         {"version 3, 24 bytes", 3, 24, kNoErr},
@@ -210,12 +208,11 @@ TEST(CCrossSpectraFile, FileMustHoldTheCellsItsHeaderCounts) {
 TEST(CCrossSpectraFile, LyingHeaderWordsAreRefused) {
     const Bytes good = FullFile(XTestSpectra{});
     const uint32_t lies[] = {0, uint32_t(good.size() + 1), 0xFFFFFFFF};
-    struct XField {
+    const struct {
         const char* name;
         size_t at;
         long results[3];  // for 0, length + 1, 0xFFFFFFFF
-    };
-    const XField fields[] = {
+    } fields[] = {
         // A 10-byte header cannot hold the version-2 extent.
         {"extent 1", kExtent1At, {kErrSpectraExtents, kErrEndOfFile, kErrSpectraHeaderRange}},
         {"extent 2", kExtent2At, {kErrSpectraExtents, kErrSpectraExtents, kErrSpectraExtents}},
@@ -243,11 +240,10 @@ TEST(CCrossSpectraFile, LyingHeaderWordsAreRefused) {
 }
 
 TEST(CCrossSpectra, AllocatedHeadersCarryTheirVersionDefaults) {
-    struct XCase {
+    const struct {
         long size;
         int16_t version;
-    };
-    const XCase cases[] = {{10, 1}, {16, 2}, {24, 3}, {72, 4}, {100, 5}, {130, 5}};
+    } cases[] = {{10, 1}, {16, 2}, {24, 3}, {72, 4}, {100, 5}, {130, 5}};
     for (const auto& c : cases) {
         CCrossSpectra spectra;
         ASSERT_EQ(spectra.AllocateHeader(c.size), kNoErr);

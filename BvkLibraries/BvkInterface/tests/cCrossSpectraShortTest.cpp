@@ -172,13 +172,12 @@ TEST(CCrossSpectraShort, DecibelPairsUseTheReference) {
 }
 
 TEST(CCrossSpectraShort, RangeCellIndexIsClampedToTheCells) {
-    struct XCase {
+    const struct {
         int32_t index;  // the file's range cell number; the header's first is 1
         int cell;
-    };
-    const XCase cases[] = {{1, 0},         {2, 1}, {3, 2},  {4, 2},
-                           {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
-                           {0x7FFFFFFF, 2}};
+    } cases[] = {{1, 0},         {2, 1}, {3, 2},  {4, 2},
+                 {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
+                 {0x7FFFFFFF, 2}};
     for (const auto& c : cases) {
         const Bytes bytes = Container("CSSY", {{"cs4h", SmallHeader(3)},
                                                {"scal", UnitScale()},
@@ -202,13 +201,12 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
     const Bytes lowerCase = Container("cssy", {});
     const Bytes shortHeader =
         Container("CSSY", {{"cs4h", Bytes(header.begin(), header.begin() + 9)}});
-    struct XCase {
+    const struct {
         const char* name;
         Bytes bytes;
         long bHeaderOnly;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"range data before the header", indexFirst, 1, kErrRangeDataInHeaderOnly},
         {"no header", noHeader, 0, kErrEndOfFile},
         {"no header, header only", noHeader, 1, kErrEndOfFile},
@@ -230,12 +228,11 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
 }
 
 TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
-    struct XCase {
+    const struct {
         int32_t nDoppler;
         int32_t nRange;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {0x7FFFFFFF, 3, kErrSpectraHeaderRange},
         {8, 0x7FFFFFFF, kErrSpectraHeaderRange},
         // 512 MB of cells from a file of 32 MB at least: too short first.
@@ -258,12 +255,11 @@ TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
 }
 
 TEST(CCrossSpectraShort, ChunksTooShortForTheirContent) {
-    struct XCase {
+    const struct {
         const char* key;
         Bytes payload;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"indx", {0, 0, 1}, kErrSpectraTooShort},
         {"scal", Bytes(15, 0), kErrSpectraTooShort},
         {"dbrf", Bytes(7, 0), kErrSpectraTooShort},

@@ -91,14 +91,13 @@ TEST(CLLUVFileRead, RadialFileFillsInformationAndVectorsInStoreUnits) {
 }
 
 TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
-    struct Case {
+    const struct {
         const char* tableType;
         const char* columns;
         const char* row;
         uint32_t vectorType;
         std::function<void(const CLLUVFile&)> check;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"LLUV RDL5", "LOND LATD VELU VELV", " -122.0 36.9 10.0 -5.0\n", kLLUVVectorGeographic,
          [](const CLLUVFile& f) {
              EXPECT_NEAR(f.mpLLUV[0].mdVelocityU, 0.1, 1e-15);
@@ -127,7 +126,7 @@ TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
              EXPECT_EQ(f.mpWaveMap[0].mdWind, 12.0);
          }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.tableType);
         CLLUVFile file;
         file.mnVectorType = 0;  // let the columns decide
@@ -188,13 +187,12 @@ TEST(CLLUVFileRead, QualityModeComesFromTheQualityColumns) {
 }
 
 TEST(CLLUVFileRead, QualitySlotsFollowTheSubtype) {
-    struct Case {
+    // ESPC holds 1.5, ETMP 2.5; only 'RDL4' tables carry them swapped.
+    const struct {
         const char* type;
         float espcSlotValue[4];
-    };
-    // ESPC holds 1.5, ETMP 2.5; only 'RDL4' tables carry them swapped.
-    const Case cases[] = {{"LLUV RDL4", {0, 0, 2.5f, 1.5f}}, {"LLUV RDL5", {0, 0, 1.5f, 2.5f}}};
-    for (const Case& c : cases) {
+    } cases[] = {{"LLUV RDL4", {0, 0, 2.5f, 1.5f}}, {"LLUV RDL5", {0, 0, 1.5f, 2.5f}}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, TableFile(c.type, "LOND LATD VFLG ESPC ETMP STDV SCDV",
@@ -205,17 +203,16 @@ TEST(CLLUVFileRead, QualitySlotsFollowTheSubtype) {
 }
 
 TEST(CLLUVFileRead, ClockwiseColumnsWinOverCounterClockwiseOnes) {
-    struct Case {
+    const struct {
         const char* columns;
         const char* row;
         double bearing, direction;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"RNGE BEAR CCBR HEAD CCHD", " 1 20 10 40 30\n", 20.0, 40.0},
         {"RNGE CCBR BEAR CCHD HEAD", " 1 10 20 30 40\n", 20.0, 40.0},  // the order does not matter
         {"RNGE CCBR CCHD", " 1 20 30\n", 340.0, 330.0},                // 360 - 20, 360 - 30
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.columns);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, TableFile("RBVD RDL5", c.columns, c.row)), 0);
@@ -225,20 +222,19 @@ TEST(CLLUVFileRead, ClockwiseColumnsWinOverCounterClockwiseOnes) {
 }
 
 TEST(CLLUVFileRead, UnitKeywordsSetTheScales) {
-    struct Case {
+    const struct {
         const char* header;
         double metresPerUnit, metresPerSecondPerUnit;
         const char* distanceName;
         const char* velocityName;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", 1000.0, 0.01, "km", "cm/s"},
         {"%UVUnits: \"m/s\" 1.000\n", 1000.0, 1.0, "km", "m/s"},
         {"%UVUnits: m/s\n", 1000.0, 0.01, "km", "m/s"},  // no number: the default scale
         {"%XYUnits: \"metres\" 1\n%UVUnits: mm/s 0.001\n", 1.0, 0.001, "metres", "mm/s"},
         {"%XYUnits: \"mi\" 0\n", 1000.0, 0.01, "mi", "cm/s"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, TableFile("LLUV RDL5", "VELU RNGE", " 50 2\n", c.header)), 0);
@@ -254,7 +250,7 @@ TEST(CLLUVFileRead, UnitKeywordsSetTheScales) {
 TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
     // Thirteen numbers 1 ... 13 in every row; each layout picks its own.
     const std::string row = " 1 2 3 4 5 6 7 8 9 10 11 12 13\n";
-    struct Case {
+    const struct {
         const char* type;
         int columns;
         XLLUVVector geographic;  // lon, lat, u, v
@@ -262,8 +258,7 @@ TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
         XRBVDVector polar;
         uint32_t flags;
         float q0;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"LLUV CUV3", 11, {1, 2, .03, .04}, {5000, 6000}, {7000, 8, .09, 10}, 11, 0},
         {"LLUV CUV3", 5, {1, 2, .03, .04}, {0, 0}, {0, 0, 0, 0}, 5, 0},
         {"LLUV CUV2", 11, {2, 1, .03, .04}, {5000, 6000}, {7000, 8, .09, 10}, 11, 0},
@@ -272,7 +267,7 @@ TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
         {"LLUV TOT1", 8, {1, 2, .03, .04}, {0, 0}, {5000, 6, .07, 8}, 0, 9},
         {"LLUV TOT1", 4, {1, 2, .03, .04}, {0, 0}, {0, 0, 0, 0}, 0, 5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " " << c.columns);
         CLLUVFile file;
         file.UseDistance(1);
@@ -349,11 +344,10 @@ TEST(CLLUVFileRead, OnlyTheFirstTableGivesVectorsAndRowsFitTheColumns) {
 }
 
 TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
-    struct Case {
+    const struct {
         const char* line;
         std::function<void(const CLLUVFile&)> check;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"%TimeCoverage: 75", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 4500); }},
         {"%TimeCoverage: 1 hours", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 3600); }},
         {"%TimeCoverage: 0.5083", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 30); }},
@@ -384,7 +378,7 @@ TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
         {"%TsunamiSimShelfStart: 2008 03 14  12 00 00",
          [](auto& f) { EXPECT_EQ(f.mdTsunamiSimShelfStart, 227188800.0); }},  // since 2001, GMT
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, std::string("%BTF: 1.00\n%FileType: LLUV rdls\n") + c.line + "\n"),
@@ -454,13 +448,12 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
     }
     std::string longRow;
     for (int i = 0; i < 300; ++i) longRow += " 1e308";
-    struct Case {
+    const struct {
         const char* name;
         std::string text;
         long result;
         long vectors;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"empty file", "", kBtfErrNoFileType, 0},
         {"only the version", "%BTF: 1.00\n", kBtfErrNoFileType, 0},
         {"table cut mid-row", TableFile("LLUV RDL5", "LOND LATD", " 1.5 2.").substr(0, 120), 0, -1},
@@ -483,7 +476,7 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
         // 1e308 km is no finite distance in metres: no measurement.
         {"untyped long row", Untyped("LLUV CUV3", 2000000000, longRow + "\n"), 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUVFile file;
         EXPECT_EQ(ReadText(file, c.text), c.result);

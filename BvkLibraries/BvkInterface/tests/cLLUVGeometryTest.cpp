@@ -27,15 +27,13 @@ void SetOrigin(CLLUV& store, double latitude, double longitude) {
 }  // namespace
 
 TEST(CLLUVGeometry, RangeAndBearingSurviveTheTripThroughTheGeographicForm) {
-    struct Origin {
-        double latitude, longitude;
-    };
     // Mid-latitudes both sides, the equator, high north, next to the date line.
-    const Origin origins[] = {
-        {36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0}, {-45.0, 179.95}};
+    const struct {
+        double latitude, longitude;
+    } origins[] = {{36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0}, {-45.0, 179.95}};
     const double ranges[] = {500.0, 1500.0, 45000.0, 220000.0};  // radar cells are km
     const double bearings[] = {0.0, 0.05, 45.0, 90.0, 179.9, 180.0, 271.3, 359.95};
-    for (const Origin& origin : origins) {
+    for (const auto& origin : origins) {
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
         store.mdOriginLatitude = origin.latitude;
         store.mdOriginLongitude = origin.longitude;
@@ -101,12 +99,11 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
     // others run away and get a negative speed with the direction turned
     // around. A flow at right angles keeps its positive speed.
     const double s = 0.1 / std::sqrt(2.0);
-    struct Case {
+    const struct {
         const char* name;
         double u, v;
         double signedSpeed, signedDirection;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"east, away", 0.1, 0.0, -0.1, 270.0},
         {"west, towards", -0.1, 0.0, 0.1, 270.0},
         {"north-east, away", s, s, -0.1, 225.0},
@@ -116,7 +113,7 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
         {"north, at right angles", 0.0, 0.1, 0.1, 0.0},
         {"south, at right angles", 0.0, -0.1, 0.1, 180.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
         SetOrigin(store, 0.0, 0.0);
@@ -162,13 +159,12 @@ TEST(CLLUVGeometry, AddingByLonLatDerivesTheSignedRadial) {
 }
 
 TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
-    struct Case {
+    const struct {
         const char* name;
         double direction;
         double storedBeforeDerive;  // what the polar record holds on entry
         bool filledWithWayBack;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"not computed", 1080.0, 1080.0, true},
         {"above 720", 720.5, 1080.0, true},
         {"not a number", std::nan(""), 1080.0, true},
@@ -176,7 +172,7 @@ TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
         {"plain", 45.0, 45.0, false},
         {"negative", -90.0, 270.0, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // A polar-only store keeps the value the adder stored.
         CLLUV polarOnly(kLLUVMapRadial, kLLUVVectorPolar);

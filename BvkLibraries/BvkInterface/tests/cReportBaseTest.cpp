@@ -91,19 +91,18 @@ TEST(CReportBase, CopiesRecordsWithinBounds) {
     EXPECT_EQ(out.time, 0u);
     EXPECT_EQ(out.extra, 0.0);
 
-    struct Case {
+    // The bytes copied: the request, or the whole record for 0 or more.
+    const struct {
         long size;
         uint32_t time, value;
         double extra;
-    };
-    // The bytes copied: the request, or the whole record for 0 or more.
-    const Case cases[] = {
+    } cases[] = {
         {4, 7, 0, 0.0},
         {0, 7, 8, 9.5},
         {-3, 7, 8, 9.5},
         {1000, 7, 8, 9.5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CReportBase r(kTypeTest, sizeof(Sample), nullptr);
         Sample before{1, 1, 1.0};
         r.AddNewReport(&before, 0);
@@ -191,11 +190,10 @@ TEST(CReportBase, NamesWeekFiles) {
 }
 
 TEST(CReportBase, WeekStartsOnSundayMidnight) {
-    struct Case {
+    const struct {
         int year, month, day, hour, minute;
         long startYear, startMonth, startDay;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {2008, 6, 3, 12, 0, 2008, 6, 1},    // Tuesday
         {2008, 6, 2, 0, 0, 2008, 6, 1},     // Monday
         {2008, 6, 7, 23, 59, 2008, 6, 1},   // Saturday
@@ -212,7 +210,7 @@ TEST(CReportBase, WeekStartsOnSundayMidnight) {
         {2008, 3, 31, 1, 0, 2008, 3, 30},
         {2008, 11, 2, 1, 30, 2008, 11, 2},  // the hour that happens twice
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         XCalendarDate in{c.year, c.month, c.day, c.hour, c.minute, 7, 0};
         unsigned long start =
             CReportBase::GetWeekStart(static_cast<unsigned long>(PlatformDateToSeconds(in)));
@@ -230,18 +228,17 @@ TEST(CReportBase, WeekStartsOnSundayMidnight) {
 }
 
 TEST(CReportBase, AcceptsOnlyItsOwnKindOfFile) {
-    struct Case {
+    const struct {
         unsigned long reportType, type, subType;
         long expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {kTypeRads, kTypeDIAG, kTypeRads, 0},
         {kTypeRads, kTypeDIAG, kTypeRcvr, 1000},
         {kTypeRads, kTypeLLUV, kTypeRads, 1000},
         {0, kTypeDIAG, kTypeRcvr, 0},
         {0, kTypeLLUV, 0, 1000},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CReportBase report(c.reportType, 8, nullptr);
         EXPECT_EQ(report.ValidateFileType(c.type, c.subType), c.expected);
     }

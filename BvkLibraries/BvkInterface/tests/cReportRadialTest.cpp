@@ -209,14 +209,13 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
     CTestFolder dir;
     const std::string whole = std::string(kExpectedRdt[14]) + "\n";
     const std::string last = kExpectedRdt[15];
-    struct Case {
+    const struct {
         const char* name;
         const char* tableType;
         std::string rows;
         long result;
         long points;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"whole", "rads rad1", whole + last + "\n%TableEnd:\n", kNoErr, 2},
         {"cut after a line end", "rads rad1", whole + last + "\n", kNoErr, 2},
         {"a blank last line", "rads rad1", whole + last + "\n   ", kNoErr, 2},
@@ -227,7 +226,7 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
         {"no table type", nullptr, whole + last + "\n", kReportErrRowsNotRead, 0},
         {"a table type in capitals", "RADS rad1", whole + last + "\n", kReportErrRowsNotRead, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string text = "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n";
         if (c.tableType != nullptr) text += std::string("%TableType: ") + c.tableType + "\n";
@@ -428,13 +427,12 @@ std::string DiagLine(uint32_t time, double dual, int noise = -100) {
 
 TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
     CTestFolder dir;
-    struct Case {
+    const struct {
         const char* name;
         std::string text;
         std::vector<uint32_t> times;
         std::vector<double> duals;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // 150 is out of order; 300 is compared with 150, and so is 180.
         {"100 200 150 300",
          DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(300, 4),
@@ -462,7 +460,7 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
          {1, 2}},
         {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string path = dir.Write("RadialDiagInfo.txt", c.text);
         CReportRadial report;
         CFileSpec source = SpecOf(path);

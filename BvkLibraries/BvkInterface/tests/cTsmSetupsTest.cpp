@@ -92,15 +92,13 @@ TEST_F(SiteSetup, CompleteHeaderSetsEveryValue) {
     EXPECT_EQ(setup.mdLine28, 180.0);
 }
 
-struct LengthCase {
-    size_t lines;
-    long maxLines;
-    long result;
-    int32_t linesRead;
-};
-
 TEST_F(SiteSetup, HeaderIsCompleteFromLineNineteen) {
-    const LengthCase cases[] = {
+    const struct {
+        size_t lines;
+        long maxLines;
+        long result;
+        int32_t linesRead;
+    } cases[] = {
         {28, 0, kNoErr, 28},      {19, 0, kNoErr, 19},      {18, 0, kErrEndOfFile, 18},
         {0, 0, kErrEndOfFile, 0}, {28, 1, kNoErr, 1},  // a line limit stops early with success
         {5, 3, kNoErr, 3},        {5, 9, kErrEndOfFile, 5},
@@ -126,15 +124,13 @@ TEST_F(SiteSetup, HeaderIsCompleteFromLineNineteen) {
     EXPECT_EQ(setup.mdAntennaBearing, 0.0);
 }
 
-struct LineOneCase {
-    const char* line;
-    int32_t first;
-    uint32_t code;
-    const char* name;
-};
-
 TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
-    const LineOneCase cases[] = {
+    const struct {
+        const char* line;
+        int32_t first;
+        uint32_t code;
+        const char* name;
+    } cases[] = {
         {"3 ABCD \"Two Words\" ! a comment", 3, kCodeABCD, "Two Words"},
         {"3, ABCD, Single extra", 3, kCodeABCD, "Single"},
         {"7 ABCD", 7, kCodeABCD, ""},
@@ -152,11 +148,10 @@ TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
 }
 
 TEST_F(SiteSetup, SiteCodesThatCannotBeInFileNamesAreRefused) {
-    struct Case {
+    const struct {
         const char* line;
         long result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"1 BRNK", kNoErr},
         {"1 A.BC", kNoErr},
         {"1 ....", kNoErr},
@@ -176,14 +171,12 @@ TEST_F(SiteSetup, SiteCodesThatCannotBeInFileNamesAreRefused) {
     }
 }
 
-struct SeparatorCase {
-    const char* line;
-    char field;
-    char date;
-};
-
 TEST_F(SiteSetup, LineTwentyGivesSeparatorsRaw) {
-    const SeparatorCase cases[] = {
+    const struct {
+        const char* line;
+        char field;
+        char date;
+    } cases[] = {
         {"x", 'x', '_'},  {"", '-', '_'},
         {"!#", '!', '#'},  // no comment cut on this line
         {" ;", ' ', ';'}, {"ab comment", 'a', 'b'},
@@ -293,15 +286,13 @@ TEST_F(SiteSetup, HostileHeadersReadWithoutHarm) {
     EXPECT_EQ(Import(setup, std::string(100000, 'A')), kNoErr);
 }
 
-struct PhasesCase {
-    const char* text;
-    long result;
-    double phase0;
-    double phase1;
-};
-
 TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
-    const PhasesCase cases[] = {
+    const struct {
+        const char* text;
+        long result;
+        double phase0;
+        double phase1;
+    } cases[] = {
         {"12.5 -7.25 ! measured\n99 99\n", kNoErr, 12.5, -7.25},
         {"12.5, -7.25", kNoErr, 12.5, -7.25},
         {"12.5\n", kNoErr, 12.5, 0.0},
