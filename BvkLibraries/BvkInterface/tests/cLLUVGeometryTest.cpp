@@ -24,6 +24,13 @@ void SetOrigin(CLLUV& store, double latitude, double longitude) {
     store.mdOriginLongitude = longitude;
 }
 
+// An allocated store about the origin; `useDistance` adds the x/y array.
+void Allocated(CLLUV& store, double latitude, double longitude, long useDistance = 0) {
+    SetOrigin(store, latitude, longitude);
+    store.mnUseDistance = useDistance;
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+}
+
 }  // namespace
 
 TEST(CLLUVGeometry, RangeAndBearingSurviveTheTripThroughTheGeographicForm) {
@@ -136,10 +143,8 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
 TEST(CLLUVGeometry, AddingByLonLatDerivesTheSignedRadial) {
     // 1000 m due east of the site with u = 0.1: bearing 90, the flow runs away.
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
     store.mnQualityMode = 3;
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0, 1);
     XRBVDVector placed{1000.0, 90.0, 0.0, 1080.0};
     XLLUVVector east{};
     store.RangeBearingToLonLatUV(&placed, &east);
@@ -176,16 +181,14 @@ TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
         SCOPED_TRACE(c.name);
         // A polar-only store keeps the value the adder stored.
         CLLUV polarOnly(kLLUVMapRadial, kLLUVVectorPolar);
-        SetOrigin(polarOnly, 0.0, 0.0);
-        ASSERT_EQ(polarOnly.Allocate(-1, 0), 0);
+        Allocated(polarOnly, 0.0, 0.0);
         ASSERT_EQ(polarOnly.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         EXPECT_NEAR(polarOnly.mpRBVD[0].mdDirection, c.storedBeforeDerive, 1e-9);
 
         // A full store derives u, v at once, filling a marker with the way
         // back to the site (270 for a vector due east on the equator).
         CLLUV full(kLLUVMapRadial, kLLUVVectorFull);
-        SetOrigin(full, 0.0, 0.0);
-        ASSERT_EQ(full.Allocate(-1, 0), 0);
+        Allocated(full, 0.0, 0.0);
         ASSERT_EQ(full.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         const double direction = full.mpRBVD[0].mdDirection;
         if (c.filledWithWayBack) {
@@ -215,9 +218,7 @@ TEST(CLLUVGeometry, MissingVelocityDerivesNoComponentsAndKeepsTheDirection) {
 
 TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 36.9, -122.0);
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 36.9, -122.0, 1);
     const double x = 12345.678901234, y = -9876.54321;
     ASSERT_EQ(store.AddNewVectorXYUV(x, y, 0.1, 0.2, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(store.mpDist[0].mdX, x);
@@ -231,8 +232,7 @@ TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
 
 TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorGeographic);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(5000.0, 0.0, 0.3, 1080.0, 0.0), 0);
     XRBVDVector back{};
     store.LonLatToRangeBearing(&store.mpLLUV[0], &back);
@@ -242,8 +242,7 @@ TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {
 
 TEST(CLLUVGeometry, UndecidedVectorTypeZeroesTheFormItDoesNotDerive) {
     CLLUV store(kLLUVMapRadial, LLUVCode("XXXX"));
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(5000.0, 30.0, 0.3, 1080.0, 0.0), 0);
     EXPECT_EQ(store.mpLLUV[0].mdLatitude, 0.0);
     EXPECT_EQ(store.mpRBVD[0].mdDirection, 1080.0);
@@ -280,8 +279,7 @@ TEST(CLLUVGeometry, BulkUpdatesNeedTheirArrays) {
     EXPECT_EQ(empty.UpdateFromSpectraRadialSource(), 0);
 
     CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     store.AddNewEmptyVector();
     EXPECT_EQ(store.UpdateXYFromLonLat(), kErrBadArgument);
     EXPECT_EQ(store.UpdateLonLatUVFromRangeBearing(), kErrBadArgument);
@@ -291,9 +289,7 @@ TEST(CLLUVGeometry, BulkUpdatesNeedTheirArrays) {
 
 TEST(CLLUVGeometry, SetVectorLonLatRederivesOnRequest) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0, 1);
     ASSERT_EQ(store.AddNewEmptyVector(), 0);
     XRBVDVector placed{2000.0, 0.0, 0.0, 1080.0};
     XLLUVVector north{};
@@ -309,8 +305,7 @@ TEST(CLLUVGeometry, SetVectorLonLatRederivesOnRequest) {
 
 TEST(CLLUVGeometry, GetVectorFromIndexDerivesTheMissingFormFromACopy) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, 1080.0, 0.0), 0);
     XCurFullVector out{};
     ASSERT_EQ(store.GetVectorFromIndex(0, &out), 0);
