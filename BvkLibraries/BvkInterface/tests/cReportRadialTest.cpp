@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -298,53 +299,38 @@ TEST(CReportRadial, BaseRecordAccessBySizeStaysCallable) {
 }
 
 TEST(CReportRadial, RemovesDuplicatesKeepingLaterContents) {
+    // Records as {seconds after t, type, range cell}; the cell tells whose
+    // contents stayed.
+    using Recs = std::vector<std::array<uint32_t, 3>>;
     const uint32_t t = kSunday2Mar2008 + 600;
-    struct Case {
+    const struct {
         const char* name;
-        std::vector<XReportRadial> in;
+        Recs in;
         long stopAtNewTime;
-        std::vector<std::pair<uint32_t, uint32_t>> out;  // time, type
-        std::vector<int> cells;                          // whose contents stayed
-    };
-    auto rec = [](uint32_t time, uint32_t type, int cell) {
-        XReportRadial r = Record(time, type);
-        r.mnDiagRangeCell = cell;
-        return r;
-    };
-    const Case cases[] = {
-        {"same time, types 1 2 1",
-         {rec(t, 1, 1), rec(t, 2, 2), rec(t, 1, 3)},
-         0,
-         {{t, 1}, {t, 2}},
-         {3, 2}},
-        {"three equal in a row", {rec(t, 1, 1), rec(t, 1, 2), rec(t, 1, 3)}, 0, {{t, 1}}, {3}},
-        {"unsorted, full search",
-         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
-         0,
-         {{t, 1}, {t + 1, 1}},
-         {3, 2}},
+        Recs out;
+    } cases[] = {
+        {"same time, types 1 2 1", {{0, 1, 1}, {0, 2, 2}, {0, 1, 3}}, 0, {{0, 1, 3}, {0, 2, 2}}},
+        {"three equal in a row", {{0, 1, 1}, {0, 1, 2}, {0, 1, 3}}, 0, {{0, 1, 3}}},
+        {"unsorted, full search", {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}}, 0, {{0, 1, 3}, {1, 1, 2}}},
         {"unsorted, stop at new time",
-         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
+         {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}},
          1,
-         {{t, 1}, {t + 1, 1}, {t, 1}},
-         {1, 2, 3}},
-        {"sorted, stop at new time",
-         {rec(t, 1, 1), rec(t, 1, 2), rec(t + 1, 1, 3)},
-         1,
-         {{t, 1}, {t + 1, 1}},
-         {2, 3}},
+         {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}}},
+        {"sorted, stop at new time", {{0, 1, 1}, {0, 1, 2}, {1, 1, 3}}, 1, {{0, 1, 2}, {1, 1, 3}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         CReportRadial report;
-        for (XReportRadial r : c.in) report.AddNewReport(&r);
-        EXPECT_EQ(report.RemoveDuplicateTimeEntries(c.stopAtNewTime), kNoErr);
-        std::vector<XReportRadial> got = Records(report);
-        ASSERT_EQ(got.size(), c.out.size()) << c.name;
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].mnTime, c.out[i].first) << c.name << " " << i;
-            EXPECT_EQ(got[i].mnRadialType, c.out[i].second) << c.name << " " << i;
-            EXPECT_EQ(got[i].mnDiagRangeCell, c.cells[i]) << c.name << " " << i;
+        for (const auto& [offset, type, cell] : c.in) {
+            XReportRadial r = Record(t + offset, type);
+            r.mnDiagRangeCell = static_cast<int32_t>(cell);
+            report.AddNewReport(&r);
         }
+        EXPECT_EQ(report.RemoveDuplicateTimeEntries(c.stopAtNewTime), kNoErr);
+        Recs got;
+        for (const XReportRadial& r : Records(report))
+            got.push_back({r.mnTime - t, r.mnRadialType, static_cast<uint32_t>(r.mnDiagRangeCell)});
+        EXPECT_EQ(got, c.out);
     }
 }
 
@@ -384,19 +370,13 @@ TEST(CReportRadial, ConvertsDiagnosticLines) {
     const char* full =
         "1.5, 2.5\t10 20 30 40 -100 -102 -110 -112, -120 -124 15 16 17 3287260800 5 60 12.5";
     ASSERT_EQ(report.ConvertDiagSavLine(full, &r), kNoErr);
-    const std::vector<double> got = {r.mdAmp1,
-                                     r.mdAmp2,
-                                     r.mdPhase13,
-                                     r.mdPhase23,
-                                     r.mdPhase1,
-                                     r.mdPhase2,
-                                     r.mdNoiseFloor[0],
-                                     r.mdNoiseFloor[1],
-                                     r.mdNoiseFloor[2],
-                                     r.mdSignalToNoise[0],
-                                     r.mdSignalToNoise[2],
-                                     r.mdDualAnglePercent};
-    EXPECT_EQ(got, (std::vector<double>{1.5, 2.5, 10, 20, 30, 40, -101, -111, -122, 15, 17, 12.5}));
+    EXPECT_EQ(
+        (std::vector<double>{r.mdAmp1, r.mdAmp2, r.mdPhase13, r.mdPhase23, r.mdPhase1, r.mdPhase2}),
+        (std::vector<double>{1.5, 2.5, 10, 20, 30, 40}));
+    EXPECT_EQ(
+        (std::vector<double>{r.mdNoiseFloor[0], r.mdNoiseFloor[1], r.mdNoiseFloor[2],
+                             r.mdSignalToNoise[0], r.mdSignalToNoise[2], r.mdDualAnglePercent}),
+        (std::vector<double>{-101, -111, -122, 15, 17, 12.5}));
     EXPECT_EQ(r.mnTime, kSunday2Mar2008);
     EXPECT_EQ(r.mnValidDopplerCells, 60);
 
