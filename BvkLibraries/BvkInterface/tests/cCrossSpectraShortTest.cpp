@@ -24,14 +24,12 @@ std::string WriteFile(const char* name, const Bytes& bytes) {
 }
 
 long ReadReduced(CCrossSpectraShort& spectra, const Bytes& bytes, long bHeaderOnly) {
-    CFileSpec spec;
-    spec.SetFileSpec(WriteFile("reduced.css", bytes).c_str());
+    CFileSpec spec = test_folder::SpecOf(WriteFile("reduced.css", bytes));
     return spectra.ReadReducedFile(&spec, bHeaderOnly);
 }
 
 long ReadFull(CCrossSpectraFile& spectra, const Bytes& bytes) {
-    CFileSpec spec;
-    spec.SetFileSpec(WriteFile("full.cs", bytes).c_str());
+    CFileSpec spec = test_folder::SpecOf(WriteFile("full.cs", bytes));
     return spectra.ReadCrossSpectra(&spec);
 }
 
