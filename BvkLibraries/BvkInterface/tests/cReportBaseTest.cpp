@@ -283,8 +283,7 @@ TEST(CReportBase, ReplacesWeekFileThroughNewFile) {
     report.mnBtfSiteCode = kSiteABCD;
     report.SetTimeStamp(kSunday2Mar2008);
     report.SetBtfUUIDFromString("00000000-0000-4000-8000-000000000001");
-    CFileSpec target;
-    target.SetFileSpec(path.c_str());
+    CFileSpec target = SpecOf(path);
 
     // A new file is written directly.
     ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
@@ -317,8 +316,7 @@ TEST(CReportBase, FailedWriteKeepsTheWeekFile) {
 
     CReportBase report(kTypeTest, 8, nullptr);
     report.mnBtfSiteCode = kSiteABCD;
-    CFileSpec target;
-    target.SetFileSpec(path.c_str());
+    CFileSpec target = SpecOf(path);
     EXPECT_NE(report.WriteReportFile(&target), kNoErr);
     EXPECT_EQ(ReadAll(path), earlier);
     EXPECT_TRUE(fs::is_directory(path + ".new"));
@@ -331,8 +329,7 @@ TEST(CReportBase, ZeroTimeStampIsWrittenAs1904) {
     CTestFolder dir;
     CReportBase report(kTypeTest, 8, nullptr);
     report.SetTimeStamp(0);
-    CFileSpec target;
-    target.SetFileSpec(dir.File("zero.gdt").c_str());
+    CFileSpec target = SpecOf(dir.File("zero.gdt"));
     ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
     EXPECT_NE(ReadAll(dir.File("zero.gdt")).find("\n%TimeStamp: 1904 01 01  00 00 00\n"),
               std::string::npos);

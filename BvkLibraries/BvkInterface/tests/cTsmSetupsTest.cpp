@@ -57,8 +57,7 @@ class SiteSetup : public ::testing::Test {
         return text;
     }
     long Import(CTsmSetups& setup, const std::string& bytes, long maxLines = 0) {
-        CFileSpec spec;
-        spec.SetFileSpec(dir.Write("Header.txt", bytes).c_str());
+        CFileSpec spec = SpecOf(dir.Write("Header.txt", bytes));
         setup.SetDefaultValues();
         return setup.ImportHeaderFile(&spec, maxLines);
     }
@@ -250,14 +249,12 @@ TEST_F(SiteSetup, FileNamingAndMissingFiles) {
     dir.Write("Header.txt", Header(kFullHeader, 19));
     CTsmSetups setup;
     setup.SetDefaultValues();
-    CFileSpec folder;
-    folder.SetFileSpec((dir.Path().string() + "/").c_str());
+    CFileSpec folder = SpecOf(dir.Path().string() + "/");
     EXPECT_EQ(setup.ImportHeaderFile(&folder, 0), kNoErr);  // the name is added to a folder
     EXPECT_EQ(setup.mnSiteCode, kCodeABCD);
     EXPECT_EQ(setup.ImportPhasesFile(&folder, 0), kErrNotFound);
     EXPECT_EQ(setup.mbPhasesLoaded, 0);
-    CFileSpec missing;
-    missing.SetFileSpec(dir.File("Nothing.txt").c_str());
+    CFileSpec missing = SpecOf(dir.File("Nothing.txt"));
     EXPECT_EQ(setup.ImportHeaderFile(&missing, 0), kErrNotFound);
     char name[256] = "stale";
     EXPECT_EQ(setup.GetSpectraToProcess(&missing, name, 0), kErrNotFound);
@@ -300,8 +297,7 @@ TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
         {"", kErrEndOfFile, 0.0, 0.0},
     };
     for (const auto& c : cases) {
-        CFileSpec spec;
-        spec.SetFileSpec(dir.Write("Phases.txt", c.text).c_str());
+        CFileSpec spec = SpecOf(dir.Write("Phases.txt", c.text));
         CTsmSetups setup;
         setup.SetDefaultValues();
         EXPECT_EQ(setup.ImportPhasesFile(&spec, 0), c.result) << c.text;
@@ -311,16 +307,14 @@ TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
     }
 }
 
-struct ListCase {
-    long lineNumber;
-    long result;
-    const char* name;
-};
-
 TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
     dir.Write("SpectraToProcess.txt",
               "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment\r\n/Data/second.cs\r\n");
-    const ListCase cases[] = {
+    const struct {
+        long lineNumber;
+        long result;
+        const char* name;
+    } cases[] = {
         {0, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
         {1, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
         {-4, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
@@ -328,8 +322,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
         {3, kErrEndOfFile, ""},
         {2000000, kErrEndOfFile, ""},
     };
-    CFileSpec folder;
-    folder.SetFileSpec((dir.Path().string() + "/").c_str());
+    CFileSpec folder = SpecOf(dir.Path().string() + "/");
     for (const auto& c : cases) {
         CTsmSetups setup;
         char name[256] = "stale";
@@ -337,8 +330,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
         EXPECT_STREQ(name, c.name) << c.lineNumber;
     }
     // A line longer than 255 characters is cut.
-    CFileSpec spec;
-    spec.SetFileSpec(dir.Write("List.txt", std::string(400, 'p') + "\n").c_str());
+    CFileSpec spec = SpecOf(dir.Write("List.txt", std::string(400, 'p') + "\n"));
     CTsmSetups setup;
     char name[256];
     EXPECT_EQ(setup.GetSpectraToProcess(&spec, name, 0), kNoErr);
