@@ -410,35 +410,30 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
     const struct {
         const char* name;
         std::string text;
-        std::vector<uint32_t> times;
-        std::vector<double> duals;
+        std::vector<std::pair<uint32_t, double>> kept;  // time, dual angle percent
     } cases[] = {
         // 150 is out of order; 300 is compared with 150, and so is 180.
         {"100 200 150 300",
          DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(300, 4),
-         {100, 200, 300},
-         {1, 2, 4}},
+         {{100, 1}, {200, 2}, {300, 4}}},
         {"100 200 150 180",
          DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(180, 4),
-         {100, 200, 180},
-         {1, 2, 4}},
+         {{100, 1}, {200, 2}, {180, 4}}},
         // A line without noise floors is ignored and does not move the
         // previous time: 150 is compared with 100.
         {"silent line",
          DiagLine(100, 1) + DiagLine(200, 2, 0) + DiagLine(150, 3),
-         {100, 150},
-         {1, 3}},
+         {{100, 1}, {150, 3}}},
         // The same time again replaces the record in place.
-        {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {100, 200}, {1, 5}},
-        {"empty file", "", {}, {}},
-        {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {100}, {1}},
+        {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {{100, 1}, {200, 5}}},
+        {"empty file", "", {}},
+        {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {{100, 1}}},
         // The processing folder's lines start with the first amplitude; a
         // leading number is a word only when the line holds one item more.
         {"no leading word",
          DiagLine(100, 1).substr(3) + DiagLine(200, 2).substr(3),
-         {100, 200},
-         {1, 2}},
-        {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
+         {{100, 1}, {200, 2}}},
+        {"leading number", "7 " + DiagLine(100, 1).substr(3), {{100, 1}}},
     };
     for (const auto& c : cases) {
         const std::string path = dir.Write("RadialDiagInfo.txt", c.text);
@@ -446,15 +441,15 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
         CFileSpec source = SpecOf(path);
         ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
         std::vector<XReportRadial> got = Records(report);
-        ASSERT_EQ(got.size(), c.times.size()) << c.name;
+        ASSERT_EQ(got.size(), c.kept.size()) << c.name;
         for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].mnTime, c.times[i]) << c.name;
-            EXPECT_DOUBLE_EQ(got[i].mdDualAnglePercent, c.duals[i]) << c.name;
+            EXPECT_EQ(got[i].mnTime, c.kept[i].first) << c.name;
+            EXPECT_DOUBLE_EQ(got[i].mdDualAnglePercent, c.kept[i].second) << c.name;
             EXPECT_DOUBLE_EQ(got[i].mdNoiseFloor[2], -120) << c.name;
         }
         // The table is stamped with the first record's time.
         if (!got.empty()) {
-            EXPECT_EQ(report.GetTimeStamp(), c.times[0]) << c.name;
+            EXPECT_EQ(report.GetTimeStamp(), c.kept[0].first) << c.name;
         }
         // The report still names its own file, not the import.
         EXPECT_NE(report.mPath, path) << c.name;
