@@ -208,7 +208,8 @@ TEST(CLLUVFileClassicExport, SpeedsTakeTheSignOfTheRadialComponent) {
 }
 
 TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm) {
-    const std::string path = gFolder.File("refused.rv");
+    const CTestFolder folder;  // of this test alone: nothing is there before
+    const std::string path = folder.File("refused.rv");
     CFileSpec spec = SpecOf(path);
     CLLUVFile noResolution;
     MakeRadialMap(noResolution);
@@ -248,7 +249,7 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
     map.Allocate(0, kLLUVVectorGeographic);
     map.AddNewVectorXYUV(0.0, 3000.0, 0.0, -0.1, 0, 0, 0, 0, 0);
     // A file that cannot be created leaves the map with both forms...
-    CFileSpec impossible = SpecOf(gFolder.Write("plain-file", "x") + "/x.rv");
+    CFileSpec impossible = SpecOf(folder.Write("plain-file", "x") + "/x.rv");
     EXPECT_NE(map.ExportClassicRadial(&impossible, 0), 0);
     EXPECT_EQ(map.mnVectorType, kLLUVVectorFull);
     // ... a written one with its geographic form only.
