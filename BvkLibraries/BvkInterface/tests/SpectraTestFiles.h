@@ -5,20 +5,21 @@
 // them lie in turn), a full-form header and a test spectra model that can be
 // written in both the full and the reduced form.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <algorithm>
-#include <random>
-
 namespace spectra_test {
+
+// Overwrites the big-endian word at `at`.
+inline void PutWord(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (24 - 8 * i));
+}
 
 class CBigEndianBytes {
   public:
@@ -48,9 +49,7 @@ class CBigEndianBytes {
         for (int i = 0; i < 4; ++i) U8(uint8_t(k[i]));
     }
     void Raw(const std::vector<uint8_t>& b) { mBytes.insert(mBytes.end(), b.begin(), b.end()); }
-    void PatchU32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) mBytes[at + i] = uint8_t(v >> (24 - 8 * i));
-    }
+    void PatchU32(size_t at, uint32_t v) { PutWord(mBytes, at, v); }
     size_t Size() const { return mBytes.size(); }
 
     std::vector<uint8_t> mBytes;
@@ -312,28 +311,5 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
     if (layout) *layout = at;
     return w.mBytes;
 }
-
-// A folder of its own for each test program run, removed at exit.
-class CTempFolder {
-  public:
-    CTempFolder() {
-        mPath = std::filesystem::temp_directory_path() /
-                ("spectra-tests-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(mPath);
-    }
-    ~CTempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::string path = (mPath / name).string();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
-    }
-
-  private:
-    std::filesystem::path mPath;
-};
 
 }  // namespace spectra_test

@@ -9,13 +9,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "TestFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test_folder;
 
 constexpr uint32_t kCodeABCD = 0x41424344;
 // 2008-01-08 14:30:00 as 1904 seconds: 37,993 days (104 years with 26 leap
@@ -28,14 +30,14 @@ constexpr uint32_t kJan8th2008At1430 = 3282647400u;
 const char* const kPlainPattern =
     "3\n"
     "10 20 30\n"
-    "1 2 3\n"        // A13R
-    "11 12 13\n"     // Q13R
-    "21 22 23\n"     // A13I
-    "31 32 33\n"     // Q13I
-    "41 42 43\n"     // A23R
-    "51 52 53\n"     // Q23R
-    "61 62 63\n"     // A23I
-    "71 72 73\n"     // Q23I
+    "1 2 3\n"     // A13R
+    "11 12 13\n"  // Q13R
+    "21 22 23\n"  // A13I
+    "31 32 33\n"  // Q13I
+    "41 42 43\n"  // A23R
+    "51 52 53\n"  // Q23R
+    "61 62 63\n"  // A23I
+    "71 72 73\n"  // Q23I
     "not used\n"
     "15.0\n"
     "ABCD\n"
@@ -66,16 +68,20 @@ std::string TablePattern(const std::string& tableType, const std::string& column
         "%DopplerCells: 512\n"
         "%UserComment: \"Pattern by hand\"\n"
         "%UUID: 0123ABCD-89AB-CDEF-0123-456789ABCDEF\n"
-        "%TableType: " + tableType + "\n";
+        "%TableType: " +
+        tableType + "\n";
     if (!columns.empty()) text += "%TableColumnTypes: " + columns + "\n";
     text += "%TableStart:\n";
     for (const auto& row : rows) text += row + "\n";
-    text += "%TableEnd:\n"
-            "%TableType: " + tableType + "\n"
-            "%TableStart:\n"
-            " 99 9 9 9 9\n"
-            "%TableEnd:\n"
-            "%End:\n";
+    text +=
+        "%TableEnd:\n"
+        "%TableType: " +
+        tableType +
+        "\n"
+        "%TableStart:\n"
+        " 99 9 9 9 9\n"
+        "%TableEnd:\n"
+        "%End:\n";
     return text;
 }
 
@@ -91,27 +97,13 @@ const std::vector<std::string> kMagPhaseRows = {
 };
 
 class PatternFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("pattern_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
+  protected:
     long Import(CCrossLoopPattBtf& pattern, const std::string& bytes) {
-        std::string path = (dir / "Pattern.txt").string();
-        {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out << bytes;
-        }
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
+        CFileSpec spec = SpecOf(dir.Write("Pattern.txt", bytes));
         return pattern.ImportPatSavFile(&spec);
     }
 
-    fs::path dir;
+    CTestFolder dir;
 };
 
 std::vector<double> Bearings(const CCrossLoop& loop) {
@@ -164,31 +156,26 @@ TEST_F(PatternFile, PlainLayoutWithoutDateTakesTheFileTime) {
     tzset();
     std::string text = "1\n0\n1\n2\n3\n4\n5\n6\n7\n8\n";
     CCrossLoopPattBtf pattern;
-    std::string path = (dir / "Pattern.txt").string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << text;
-    }
+    const std::string path = dir.Write("Pattern.txt", text);
     // 2010-01-01 00:00:00 UTC: 106 years with 27 leap days after 1904.
     using namespace std::chrono;
     fs::last_write_time(path, file_clock::from_sys(sys_seconds{sys_days{year{2010} / 1 / 1}}));
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     EXPECT_EQ(pattern.ImportPatSavFile(&spec), kNoErr);
     EXPECT_EQ(pattern.mnTime, 3345148800u);
-    if (previous) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
+    if (previous)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 
-struct PlainFailureCase {
-    const char* name;
-    std::string text;
-    long result;
-};
-
 TEST_F(PatternFile, PlainLayoutFailuresLeaveNoPattern) {
-    const PlainFailureCase cases[] = {
+    const struct {
+        const char* name;
+        std::string text;
+        long result;
+    } cases[] = {
         {"no bearings", "0\n", kNoErr},
         {"negative count", "-5\n1 2 3\n", kNoErr},
         {"empty file", "", kErrEndOfFile},
@@ -206,16 +193,16 @@ TEST_F(PatternFile, PlainLayoutFailuresLeaveNoPattern) {
 
 TEST_F(PatternFile, TableLayoutRealImagAndMagPhaseGiveTheSameParts) {
     CCrossLoopPattBtf realImag;
-    ASSERT_EQ(Import(realImag, TablePattern("xlp2 dflt", "BEAR A13R A13I A23R A23I FLAG",
-                                            kRealImagRows)),
-              kNoErr);
+    ASSERT_EQ(
+        Import(realImag, TablePattern("xlp2 dflt", "BEAR A13R A13I A23R A23I FLAG", kRealImagRows)),
+        kNoErr);
     EXPECT_EQ(realImag.mnRealImagColumns, 4);
     EXPECT_EQ(realImag.mnMagPhaseColumns, 0);
     EXPECT_EQ(realImag.mnReferenceChannel, 0);
     CCrossLoopPattBtf magPhase;
-    ASSERT_EQ(Import(magPhase, TablePattern("xlp2 dflt", "BEAR A13M A13P A23M A23P FLAG",
-                                            kMagPhaseRows)),
-              kNoErr);
+    ASSERT_EQ(
+        Import(magPhase, TablePattern("xlp2 dflt", "BEAR A13M A13P A23M A23P FLAG", kMagPhaseRows)),
+        kNoErr);
     EXPECT_EQ(magPhase.mnRealImagColumns, 0);
     EXPECT_EQ(magPhase.mnMagPhaseColumns, 4);
     EXPECT_EQ(magPhase.mnReferenceChannel, 3);  // set by the A13M column
@@ -244,13 +231,11 @@ TEST_F(PatternFile, TableLayoutRealImagAndMagPhaseGiveTheSameParts) {
     }
 }
 
-struct ReferenceCase {
-    const char* columns;
-    int32_t channel;
-};
-
 TEST_F(PatternFile, MagnitudeColumnsNameTheReferenceChannel) {
-    const ReferenceCase cases[] = {
+    const struct {
+        const char* columns;
+        int32_t channel;
+    } cases[] = {
         {"BEAR A12M A12P A32M A32P", 2},
         {"BEAR A21M A21P A31M A31P", 1},
         {"BEAR A23M A23A A13M A13A", 3},
@@ -271,10 +256,10 @@ TEST_F(PatternFile, MagnitudeColumnsNameTheReferenceChannel) {
 
 TEST_F(PatternFile, UntypedRowsAndTheAntennaBearingOfLaterTableTypes) {
     const std::vector<std::string> rows = {
-        " 10 1 2 3 4",                         // the fewest numbers a row may have
-        " 20 1 2 3 4 5 6 7 8 9 10 11 12",      // the tenth number is the flag
-        " 30 1 2",                             // too short: skipped
-        " 1440 1 2 3 4",                       // a missing bearing
+        " 10 1 2 3 4",                     // the fewest numbers a row may have
+        " 20 1 2 3 4 5 6 7 8 9 10 11 12",  // the tenth number is the flag
+        " 30 1 2",                         // too short: skipped
+        " 1440 1 2 3 4",                   // a missing bearing
     };
     CCrossLoopPattBtf plain;
     ASSERT_EQ(Import(plain, TablePattern("xlp3 dflt", "", rows)), kNoErr);
@@ -294,24 +279,14 @@ TEST_F(PatternFile, UntypedRowsAndTheAntennaBearingOfLaterTableTypes) {
     EXPECT_NEAR(resolution, 10.0, 1e-9);  // the missing bearing takes no part
 }
 
-struct TableFailureCase {
-    const char* name;
-    std::string text;
-    long result;
-};
-
 TEST_F(PatternFile, TableLayoutFailures) {
     std::string wrongType = TablePattern("xlp2 dflt", "", {" 0 1 2 3 4"});
     wrongType.replace(wrongType.find("PATT"), 4, "LLUV");
     std::string noRows = TablePattern("xlp2 dflt", "", {});
     noRows.replace(noRows.find(" 99 9 9 9 9"), 11, "%% none");
-    const TableFailureCase cases[] = {
-        {"another file type", wrongType, kErrBadArgument},
-        {"no rows", noRows, kErrBadArgument},
-    };
-    for (const auto& c : cases) {
+    for (const std::string& text : {wrongType, noRows}) {
         CCrossLoopPattBtf pattern;
-        EXPECT_EQ(Import(pattern, c.text), c.result) << c.name;
+        EXPECT_EQ(Import(pattern, text), kErrBadArgument) << text.substr(0, 40);
     }
 }
 
@@ -321,14 +296,14 @@ TEST_F(PatternFile, HostileFilesReadWithoutHarm) {
     std::string manyColumns = "%FileType: PATT\n%TableColumnTypes:";
     for (int i = 0; i < 1000; ++i) manyColumns += " BEAR";
     manyColumns += "\n%TableRows: 2000000000\n%TableColumns: 2000000000\n%TableStart:\n";
-    manyColumns += " " + std::string(100000, '1') + "\n";
+    manyColumns.append(" ").append(100000, '1').append("\n");
     for (int i = 0; i < 300; ++i) manyColumns += " 1";
     manyColumns += "\n";
     const std::string cases[] = {
         binary,
         binary.substr(1),
         manyColumns,
-        "2000000000\n" + std::string(200000, '7') + "\n",
+        std::string("2000000000\n").append(200000, '7').append("\n"),
         std::string(1 << 20, '9'),
     };
     for (const auto& bytes : cases) {

@@ -70,7 +70,7 @@ TEST(CCrossLoop, VectorsAppendAndArraysGrow) {
     EXPECT_EQ(pattern.Allocate(-1), kNoErr);      // keeps the capacity, drops the vectors
     EXPECT_EQ(pattern.mnCapacity, 520);
     EXPECT_EQ(pattern.mnVectors, 0);
-    EXPECT_EQ(pattern.AllocateMore(1), kNoErr);   // at least 8 more
+    EXPECT_EQ(pattern.AllocateMore(1), kNoErr);  // at least 8 more
     EXPECT_EQ(pattern.mnCapacity, 528);
     EXPECT_EQ(pattern.Allocate(2000000000), kErrOutOfMemory);  // refused, not attempted
     EXPECT_EQ(pattern.mnCapacity, 528);  // a failed allocation changes nothing
@@ -81,15 +81,13 @@ TEST(CCrossLoop, VectorsAppendAndArraysGrow) {
     EXPECT_EQ(loop.mpInfos[0].rangeCell, 7);
 }
 
-struct AdjustCase {
-    std::vector<double> before;
-    double delta;
-    long result;
-    std::vector<double> after;
-};
-
 TEST(CCrossLoop, BearingAdjustmentAndLimits) {
-    const AdjustCase cases[] = {
+    const struct {
+        std::vector<double> before;
+        double delta;
+        long result;
+        std::vector<double> after;
+    } cases[] = {
         {{10, 20, 1440}, -15, kNoErr, {-5, 5, 1440}},  // a missing bearing stays missing
         {{10, 20}, 0, kNoErr, {10, 20}},
         {{}, 5, kErrBadArgument, {}},
@@ -122,21 +120,19 @@ TEST(CCrossLoop, RotationBringsAVectorToTheFront) {
     EXPECT_EQ(Order(pattern), (std::vector<int>{2, 3, 0, 1}));
 }
 
-struct ResolutionCase {
-    std::vector<double> bearings;
-    double resolution;
-};
-
 TEST(CCrossLoop, ResolutionIsTheMedianStepBetweenNeighbours) {
-    const ResolutionCase cases[] = {
-        {{350, 355, 0, 5}, 5},                // across north
-        {{0, 10, 30, 60, 100}, 20},           // an even count of steps: the lower middle
-        {{5, 0, 355}, 5},                     // steps count without their sign
+    const struct {
+        std::vector<double> bearings;
+        double resolution;
+    } cases[] = {
+        {{350, 355, 0, 5}, 5},       // across north
+        {{0, 10, 30, 60, 100}, 20},  // an even count of steps: the lower middle
+        {{5, 0, 355}, 5},            // steps count without their sign
         {{0, 90, 0}, 90},
         // Counting the missing entries as bearings (1440 is 0 degrees) would
         // give steps 10, 30, 30, 50, 2 and a median of 30.
         {{10, 1440, 30, 1440, 50, 52}, 2},
-        {{1440, 1440, 7}, 0},                 // no pair of real bearings
+        {{1440, 1440, 7}, 0},  // no pair of real bearings
         {{10}, 0},
         {{}, 0},
     };

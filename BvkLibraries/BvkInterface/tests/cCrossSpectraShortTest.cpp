@@ -9,6 +9,7 @@
 
 #include "BvkErrors.h"
 #include "SpectraTestFiles.h"
+#include "TestFolder.h"
 #include "cFileSpec.h"
 
 namespace {
@@ -16,22 +17,20 @@ namespace {
 using namespace spectra_test;
 using Bytes = std::vector<uint8_t>;
 
-const CTempFolder gFolder;
+const test_folder::CTestFolder gFolder;
+
+std::string WriteFile(const char* name, const Bytes& bytes) {
+    return gFolder.Write(name, std::string(bytes.begin(), bytes.end()));
+}
 
 long ReadReduced(CCrossSpectraShort& spectra, const Bytes& bytes, long bHeaderOnly) {
-    CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("reduced.css", bytes).c_str());
+    CFileSpec spec = test_folder::SpecOf(WriteFile("reduced.css", bytes));
     return spectra.ReadReducedFile(&spec, bHeaderOnly);
 }
 
 long ReadFull(CCrossSpectraFile& spectra, const Bytes& bytes) {
-    CFileSpec spec;
-    spec.SetFileSpec(gFolder.Write("full.cs", bytes).c_str());
+    CFileSpec spec = test_folder::SpecOf(WriteFile("full.cs", bytes));
     return spectra.ReadCrossSpectra(&spec);
-}
-
-void PutWord(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (24 - 8 * i));
 }
 
 Bytes Word(uint32_t v) {
@@ -47,7 +46,9 @@ Bytes SmallHeader(int nRange = 1) {
 }
 
 // The scale 0..100 in 100 steps: the integer i is i decibels (or degrees).
-Bytes UnitScale() { return Scale(0.0f, 100.0f, 100.0f); }
+Bytes UnitScale() {
+    return Scale(0.0f, 100.0f, 100.0f);
+}
 
 TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
     CCrossSpectraShort spectra;
@@ -63,7 +64,7 @@ TEST(CCrossSpectraShort, HeaderOnlyReadingStopsAfterTheHeader) {
 
     // Without a spec the object reads the file it names itself.
     CCrossSpectraShort named;
-    named.SetFileSpec(gFolder.Write("named.css", ReducedFile(XTestSpectra{})).c_str());
+    named.SetFileSpec(WriteFile("named.css", ReducedFile(XTestSpectra{})).c_str());
     EXPECT_EQ(named.ReadReducedFile(nullptr, 1), kNoErr);
     EXPECT_EQ(named.NumberOfRangeCells(), 3);
 }
@@ -169,13 +170,12 @@ TEST(CCrossSpectraShort, DecibelPairsUseTheReference) {
 }
 
 TEST(CCrossSpectraShort, RangeCellIndexIsClampedToTheCells) {
-    struct XCase {
+    const struct {
         int32_t index;  // the file's range cell number; the header's first is 1
         int cell;
-    };
-    const XCase cases[] = {{1, 0},         {2, 1}, {3, 2},  {4, 2},
-                           {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
-                           {0x7FFFFFFF, 2}};
+    } cases[] = {{1, 0},         {2, 1}, {3, 2},  {4, 2},
+                 {1000, 2},      {0, 0}, {-5, 0}, {int32_t(0x80000000), 0},
+                 {0x7FFFFFFF, 2}};
     for (const auto& c : cases) {
         const Bytes bytes = Container("CSSY", {{"cs4h", SmallHeader(3)},
                                                {"scal", UnitScale()},
@@ -199,13 +199,12 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
     const Bytes lowerCase = Container("cssy", {});
     const Bytes shortHeader =
         Container("CSSY", {{"cs4h", Bytes(header.begin(), header.begin() + 9)}});
-    struct XCase {
+    const struct {
         const char* name;
         Bytes bytes;
         long bHeaderOnly;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"range data before the header", indexFirst, 1, kErrRangeDataInHeaderOnly},
         {"no header", noHeader, 0, kErrEndOfFile},
         {"no header, header only", noHeader, 1, kErrEndOfFile},
@@ -227,12 +226,11 @@ TEST(CCrossSpectraShort, FilesThatAreNotReducedSpectra) {
 }
 
 TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
-    struct XCase {
+    const struct {
         int32_t nDoppler;
         int32_t nRange;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {0x7FFFFFFF, 3, kErrSpectraHeaderRange},
         {8, 0x7FFFFFFF, kErrSpectraHeaderRange},
         // 512 MB of cells from a file of 32 MB at least: too short first.
@@ -255,12 +253,11 @@ TEST(CCrossSpectraShort, HeaderCountsBeyondAnyRadarAreRefused) {
 }
 
 TEST(CCrossSpectraShort, ChunksTooShortForTheirContent) {
-    struct XCase {
+    const struct {
         const char* key;
         Bytes payload;
         long result;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"indx", {0, 0, 1}, kErrSpectraTooShort},
         {"scal", Bytes(15, 0), kErrSpectraTooShort},
         {"dbrf", Bytes(7, 0), kErrSpectraTooShort},

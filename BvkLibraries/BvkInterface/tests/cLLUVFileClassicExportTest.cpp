@@ -6,31 +6,20 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 
 #include "BvkErrors.h"
 #include "MyMath.h"
+#include "TestFolder.h"
 #include "cLLUVFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test_folder;
 
-fs::path TempPath(const std::string& name) {
-    return fs::temp_directory_path() /
-           ("bvk-classic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + name);
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+const CTestFolder gFolder;
 
 std::string Blanks(size_t n) {
     return std::string(n, ' ');
@@ -60,13 +49,6 @@ long AddTowardsSite(CLLUVFile& map, double range, double bearing, double speed, 
     const long index = map.AddNewVectorRangeBearing(range, bearing, speed, bearing + 180.0, 0.0);
     map.mpQuality[index].mfQuality[3] = quality3;
     return index;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 }  // namespace
@@ -103,9 +85,8 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
     std::copy_n(music, 3, map.mfMusicParameters);
     map.AddMetaToolName("RadialMerger", "10.5.1");
 
-    const fs::path path = TempPath("lines.rv");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    const std::string path = gFolder.File("lines.rv");
+    CFileSpec spec = SpecOf(path);
     ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
 
     // Line 1: the time text padded to 47 characters, 15 blanks, and the
@@ -162,7 +143,6 @@ TEST(CLLUVFileClassicExport, WritesEveryLineOfTheFormat) {
     expected += " " + Blanks(20) + "RadialMerger 10.5.1\n";
     expected += "!END\n";
     EXPECT_EQ(ReadAll(path), expected);
-    fs::remove(path);
 }
 
 TEST(CLLUVFileClassicExport, TimeTextKeepsTheZoneLabelWithinColumn47) {
@@ -184,14 +164,12 @@ TEST(CLLUVFileClassicExport, TimeTextKeepsTheZoneLabelWithinColumn47) {
         MakeRadialMap(map);
         LLUVCopyText(map.msTimeZone, c.label);
         map.SetBtfTimeZoneLabel(c.label, "");
-        const fs::path path = TempPath("time.rv");
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
+        const std::string path = gFolder.File("time.rv");
+        CFileSpec spec = SpecOf(path);
         ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
         const std::string first = Lines(ReadAll(path)).at(0);
         ASSERT_LE(c.text.size(), 46u);
         EXPECT_EQ(first.substr(0, 48), " " + c.text + Blanks(47 - c.text.size())) << c.label;
-        fs::remove(path);
     }
 }
 
@@ -216,9 +194,8 @@ TEST(CLLUVFileClassicExport, SpeedsTakeTheSignOfTheRadialComponent) {
         const long i = map.AddNewVectorRangeBearing(3000.0, c.bearing, c.speed, 0.0, 0.0);
         map.mpRBVD[i].mdDirection = c.direction;
     }
-    const fs::path path = TempPath("sign.rv");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    const std::string path = gFolder.File("sign.rv");
+    CFileSpec spec = SpecOf(path);
     ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_NEAR(map.mpRBVD[i].mdDirection, cases[i].expectedDirection, 1e-9) << i;
@@ -228,13 +205,12 @@ TEST(CLLUVFileClassicExport, SpeedsTakeTheSignOfTheRadialComponent) {
     // bearings).
     const std::vector<std::string> lines = Lines(ReadAll(path));
     EXPECT_EQ(lines.at(7).substr(0, 12), "      -20.00");
-    fs::remove(path);
 }
 
 TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm) {
-    const fs::path path = TempPath("refused.rv");
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    const CTestFolder folder;  // of this test alone: nothing is there before
+    const std::string path = folder.File("refused.rv");
+    CFileSpec spec = SpecOf(path);
     CLLUVFile noResolution;
     MakeRadialMap(noResolution);
     noResolution.mdRangeResolutionMeters = 0.0;
@@ -264,7 +240,6 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
     EXPECT_EQ(written.at(3), " 65535");
     EXPECT_EQ(written.at(4), " 0   1  ");
     EXPECT_EQ(written.at(65538), " 1   65535");
-    fs::remove(path);
 
     // 3 km due north flowing south at 10 cm/s: cell 1, angle 360 - 0 + 0,
     // speed +10.00 (towards the site).
@@ -274,13 +249,9 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
     map.Allocate(0, kLLUVVectorGeographic);
     map.AddNewVectorXYUV(0.0, 3000.0, 0.0, -0.1, 0, 0, 0, 0, 0);
     // A file that cannot be created leaves the map with both forms...
-    const fs::path notAFolder = TempPath("plain-file");
-    std::ofstream(notAFolder) << "x";
-    CFileSpec impossible;
-    impossible.SetFileSpec((notAFolder / "x.rv").c_str());
+    CFileSpec impossible = SpecOf(folder.Write("plain-file", "x") + "/x.rv");
     EXPECT_NE(map.ExportClassicRadial(&impossible, 0), 0);
     EXPECT_EQ(map.mnVectorType, kLLUVVectorFull);
-    fs::remove(notAFolder);
     // ... a written one with its geographic form only.
     map.ChangeVectorType(kLLUVVectorGeographic);
     ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
@@ -289,7 +260,6 @@ TEST(CLLUVFileClassicExport, RefusalsWriteNothingAndGeographicMapsKeepTheirForm)
               std::string(" 1   1  ") + "         0.0" + "       10.00" + "        0.00");
     EXPECT_EQ(map.mnVectorType, kLLUVVectorGeographic);
     EXPECT_EQ(map.mpRBVD, nullptr);
-    fs::remove(path);
 }
 
 TEST(CLLUVFileClassicExport, ImportGivesBackCellsBearingsSpeedsAndQuality) {
@@ -306,13 +276,11 @@ TEST(CLLUVFileClassicExport, ImportGivesBackCellsBearingsSpeedsAndQuality) {
         }
         map.mnMergedCount = 4;
         map.AddMetaToolName("SpectraToRadial", "11.2.0");
-        const fs::path path = TempPath("trip.rv");
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
+        const std::string path = gFolder.File("trip.rv");
+        CFileSpec spec = SpecOf(path);
         ASSERT_EQ(map.ExportClassicRadial(&spec, 0), 0);
         CLLUVFile back;
         ASSERT_EQ(back.ImportClassicRadial(&spec), 0);
-        fs::remove(path);
 
         EXPECT_EQ(back.mnRangeStart, first);
         EXPECT_EQ(back.mnRangeEnd, first + 2);

@@ -4,48 +4,28 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cLLUVFile.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
-const fs::path kRadialFile = fs::path(BVK_TEST_DATA_DIR) / "RdlsTEST_08_01_08_1430.rv";
+const std::string kRadialFile = BVK_TEST_DATA_DIR "/RdlsTEST_08_01_08_1430.rv";
+const CTestFolder gFolder;
 
-fs::path TempFolder() {
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("bvk-classic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::create_directories(folder);
-    return folder;
-}
-
-long Import(CLLUVFile& store, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+long Import(CLLUVFile& store, const std::string& path) {
+    CFileSpec spec = SpecOf(path);
     return store.ImportClassicRadial(&spec);
 }
 
 long ImportText(CLLUVFile& store, const std::string& text,
                 const std::string& name = "RdlsTEST_08_01_08_1430.rv") {
-    const fs::path path = TempFolder() / name;
-    std::ofstream(path, std::ios::binary) << text;
-    const long result = Import(store, path);
-    fs::remove(path);
-    return result;
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return Import(store, gFolder.Write(name, text));
 }
 
 std::string Join(const std::vector<std::string>& lines, size_t count) {
@@ -150,7 +130,7 @@ TEST(CLLUVFileClassicImport, FileNameGivesPatternTypeSiteAndQualityMode) {
 // needed; a file ending inside the cells keeps the vectors whose three values
 // it holds (a bearing without its speed is no measurement).
 TEST(CLLUVFileClassicImport, TruncatedFileKeepsItsCompleteVectors) {
-    const std::vector<std::string> lines = Lines(kRadialFile);
+    const std::vector<std::string> lines = Lines(ReadAll(kRadialFile));
     ASSERT_GT(lines.size(), 17u);
     for (size_t cut = 0; cut < 4; ++cut) {
         CLLUVFile store;
@@ -177,7 +157,7 @@ TEST(CLLUVFileClassicImport, TruncatedFileKeepsItsCompleteVectors) {
 // own vector with its other two values; every other vector keeps its values
 // and its cell, and the cells after it are read as before.
 TEST(CLLUVFileClassicImport, BadValueLeavesOutOnlyItsVector) {
-    const std::vector<std::string> lines = Lines(kRadialFile);
+    const std::vector<std::string> lines = Lines(ReadAll(kRadialFile));
     struct XCase {
         size_t line;
         const char* text;
@@ -211,7 +191,7 @@ TEST(CLLUVFileClassicImport, BadValueLeavesOutOnlyItsVector) {
 }
 
 TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
-    const std::vector<std::string> lines = Lines(kRadialFile);
+    const std::vector<std::string> lines = Lines(ReadAll(kRadialFile));
     auto replaced = [&lines](size_t index, const std::string& line) {
         std::vector<std::string> copy = lines;
         copy[index] = line;
@@ -275,7 +255,7 @@ TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
 // Blank lines between cells are no count lines, and a first cell 0 (the
 // first cell less than half a cell out) stays the first cell.
 TEST(CLLUVFileClassicImport, BlankLinesAndCellZeroKeepEveryCell) {
-    std::vector<std::string> lines = Lines(kRadialFile);
+    std::vector<std::string> lines = Lines(ReadAll(kRadialFile));
     lines.insert(lines.begin() + 12, " \t ");
     lines.insert(lines.begin() + 11, "");
     lines[2] = "  0.000   1.500   60.0   1.000";
@@ -292,18 +272,15 @@ TEST(CLLUVFileClassicImport, BlankLinesAndCellZeroKeepEveryCell) {
 }
 
 TEST(CLLUVFileClassicImport, ParameterFileReadOnItsOwn) {
-    const fs::path path = TempFolder() / "RadialInfo.txt";
-    std::ofstream(path, std::ios::binary)
-        << "  MergeMethod 2\r\n\r\nradsmoothing 4\r  RadialSlider\t\xA5 12.1 beta\n"
-           "SpectraToEllipticals  \xA5 3.0\nPatternMethod\nDopplerFreqHz 0.5\n"
-           "LimitMaxCurrent nan\nCenterFreqMHz 1e308\nDopplerFreqHz inf\nMusicParams 1 1e39 3\n";
+    CFileSpec spec = SpecOf(gFolder.Write(
+        "RadialInfo.txt",
+        "  MergeMethod 2\r\n\r\nradsmoothing 4\r  RadialSlider\t\xA5 12.1 beta\n"
+        "SpectraToEllipticals  \xA5 3.0\nPatternMethod\nDopplerFreqHz 0.5\n"
+        "LimitMaxCurrent nan\nCenterFreqMHz 1e308\nDopplerFreqHz inf\nMusicParams 1 1e39 3\n"));
     CLLUVFile store;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
     ASSERT_EQ(store.OpenReadOnlyFile(&spec), 0);
     EXPECT_EQ(store.ReadClassicRadialParams(), 0);
     store.CFile::CloseFile();
-    fs::remove(path);
     EXPECT_EQ(store.mnMergeMethod, 2);
     EXPECT_EQ(store.mnRadialSmoothing, 4);
     EXPECT_EQ(store.mnPatternMethod, 0);

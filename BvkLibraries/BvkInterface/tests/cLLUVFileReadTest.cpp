@@ -6,37 +6,23 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cGeo.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path TempPath(const std::string& name) {
-    return fs::temp_directory_path() /
-           ("bvk-lluv-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            name);
-}
-
-long ReadFile(CLLUVFile& file, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return file.ProcessBTFile(&spec, 0, 0);
-}
+using namespace test_folder;
 
 // Writes `text` to a temporary file and reads it.
 long ReadText(CLLUVFile& file, const std::string& text) {
-    const fs::path path = TempPath("read.ruv");
-    std::ofstream(path, std::ios::binary) << text;
-    const long result = ReadFile(file, path);
-    fs::remove(path);
-    return result;
+    const CTestFolder folder;
+    CFileSpec spec = SpecOf(folder.Write("read.ruv", text));
+    return file.ProcessBTFile(&spec, 0, 0);
 }
 
 // A radial file whose first table has the given type line, column codes
@@ -60,7 +46,8 @@ std::string Untyped(const std::string& tableType, int columns, const std::string
 
 TEST(CLLUVFileRead, RadialFileFillsInformationAndVectorsInStoreUnits) {
     CLLUVFile file;
-    ASSERT_EQ(ReadFile(file, fs::path(BVK_TEST_DATA_DIR) / "RDLs_TEST_2008_01_08_1430.ruv"), 0);
+    CFileSpec spec = SpecOf(BVK_TEST_DATA_DIR "/RDLs_TEST_2008_01_08_1430.ruv");
+    ASSERT_EQ(file.ProcessBTFile(&spec, 0, 0), 0);
     EXPECT_EQ(file.mdLLUVSpec, 1.05);
     EXPECT_EQ(file.mnSiteCode, LLUVCode("TEST"));
     EXPECT_EQ(file.GetOriginTime(), 3282647400ul);  // 2008-01-08 14:30:00 in 1904 seconds
@@ -104,14 +91,13 @@ TEST(CLLUVFileRead, RadialFileFillsInformationAndVectorsInStoreUnits) {
 }
 
 TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
-    struct Case {
+    const struct {
         const char* tableType;
         const char* columns;
         const char* row;
         uint32_t vectorType;
         std::function<void(const CLLUVFile&)> check;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"LLUV RDL5", "LOND LATD VELU VELV", " -122.0 36.9 10.0 -5.0\n", kLLUVVectorGeographic,
          [](const CLLUVFile& f) {
              EXPECT_NEAR(f.mpLLUV[0].mdVelocityU, 0.1, 1e-15);
@@ -140,7 +126,7 @@ TEST(CLLUVFileRead, TableTypeAndColumnsDecideTheFormsKept) {
              EXPECT_EQ(f.mpWaveMap[0].mdWind, 12.0);
          }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.tableType);
         CLLUVFile file;
         file.mnVectorType = 0;  // let the columns decide
@@ -201,13 +187,12 @@ TEST(CLLUVFileRead, QualityModeComesFromTheQualityColumns) {
 }
 
 TEST(CLLUVFileRead, QualitySlotsFollowTheSubtype) {
-    struct Case {
+    // ESPC holds 1.5, ETMP 2.5; only 'RDL4' tables carry them swapped.
+    const struct {
         const char* type;
         float espcSlotValue[4];
-    };
-    // ESPC holds 1.5, ETMP 2.5; only 'RDL4' tables carry them swapped.
-    const Case cases[] = {{"LLUV RDL4", {0, 0, 2.5f, 1.5f}}, {"LLUV RDL5", {0, 0, 1.5f, 2.5f}}};
-    for (const Case& c : cases) {
+    } cases[] = {{"LLUV RDL4", {0, 0, 2.5f, 1.5f}}, {"LLUV RDL5", {0, 0, 1.5f, 2.5f}}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, TableFile(c.type, "LOND LATD VFLG ESPC ETMP STDV SCDV",
@@ -218,40 +203,38 @@ TEST(CLLUVFileRead, QualitySlotsFollowTheSubtype) {
 }
 
 TEST(CLLUVFileRead, ClockwiseColumnsWinOverCounterClockwiseOnes) {
-    struct Case {
+    const struct {
         const char* columns;
+        const char* row;
         double bearing, direction;
+    } cases[] = {
+        {"RNGE BEAR CCBR HEAD CCHD", " 1 20 10 40 30\n", 20.0, 40.0},
+        {"RNGE CCBR BEAR CCHD HEAD", " 1 10 20 30 40\n", 20.0, 40.0},  // the order does not matter
+        {"RNGE CCBR CCHD", " 1 20 30\n", 340.0, 330.0},                // 360 - 20, 360 - 30
     };
-    const Case cases[] = {
-        {"RNGE BEAR CCBR HEAD CCHD", 20.0, 40.0},
-        {"RNGE CCBR BEAR CCHD HEAD", 20.0, 40.0},  // order in the row does not matter
-        {"RNGE CCBR CCHD", 340.0, 330.0},          // 360 - 20, 360 - 30
-    };
-    const char* rows[] = {" 1 20 10 40 30\n", " 1 10 20 30 40\n", " 1 20 30\n"};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(cases[i].columns);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.columns);
         CLLUVFile file;
-        ASSERT_EQ(ReadText(file, TableFile("RBVD RDL5", cases[i].columns, rows[i])), 0);
-        EXPECT_EQ(file.mpRBVD[0].mdBearing, cases[i].bearing);
-        EXPECT_EQ(file.mpRBVD[0].mdDirection, cases[i].direction);
+        ASSERT_EQ(ReadText(file, TableFile("RBVD RDL5", c.columns, c.row)), 0);
+        EXPECT_EQ(file.mpRBVD[0].mdBearing, c.bearing);
+        EXPECT_EQ(file.mpRBVD[0].mdDirection, c.direction);
     }
 }
 
 TEST(CLLUVFileRead, UnitKeywordsSetTheScales) {
-    struct Case {
+    const struct {
         const char* header;
         double metresPerUnit, metresPerSecondPerUnit;
         const char* distanceName;
         const char* velocityName;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", 1000.0, 0.01, "km", "cm/s"},
         {"%UVUnits: \"m/s\" 1.000\n", 1000.0, 1.0, "km", "m/s"},
         {"%UVUnits: m/s\n", 1000.0, 0.01, "km", "m/s"},  // no number: the default scale
         {"%XYUnits: \"metres\" 1\n%UVUnits: mm/s 0.001\n", 1.0, 0.001, "metres", "mm/s"},
         {"%XYUnits: \"mi\" 0\n", 1000.0, 0.01, "mi", "cm/s"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, TableFile("LLUV RDL5", "VELU RNGE", " 50 2\n", c.header)), 0);
@@ -267,7 +250,7 @@ TEST(CLLUVFileRead, UnitKeywordsSetTheScales) {
 TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
     // Thirteen numbers 1 ... 13 in every row; each layout picks its own.
     const std::string row = " 1 2 3 4 5 6 7 8 9 10 11 12 13\n";
-    struct Case {
+    const struct {
         const char* type;
         int columns;
         XLLUVVector geographic;  // lon, lat, u, v
@@ -275,8 +258,7 @@ TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
         XRBVDVector polar;
         uint32_t flags;
         float q0;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"LLUV CUV3", 11, {1, 2, .03, .04}, {5000, 6000}, {7000, 8, .09, 10}, 11, 0},
         {"LLUV CUV3", 5, {1, 2, .03, .04}, {0, 0}, {0, 0, 0, 0}, 5, 0},
         {"LLUV CUV2", 11, {2, 1, .03, .04}, {5000, 6000}, {7000, 8, .09, 10}, 11, 0},
@@ -285,7 +267,7 @@ TEST(CLLUVFileRead, UntypedRowsFollowTheSubtypeLayouts) {
         {"LLUV TOT1", 8, {1, 2, .03, .04}, {0, 0}, {5000, 6, .07, 8}, 0, 9},
         {"LLUV TOT1", 4, {1, 2, .03, .04}, {0, 0}, {0, 0, 0, 0}, 0, 5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " " << c.columns);
         CLLUVFile file;
         file.UseDistance(1);
@@ -362,11 +344,10 @@ TEST(CLLUVFileRead, OnlyTheFirstTableGivesVectorsAndRowsFitTheColumns) {
 }
 
 TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
-    struct Case {
+    const struct {
         const char* line;
         std::function<void(const CLLUVFile&)> check;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"%TimeCoverage: 75", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 4500); }},
         {"%TimeCoverage: 1 hours", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 3600); }},
         {"%TimeCoverage: 0.5083", [](auto& f) { EXPECT_EQ(f.mnTimeCoverageSeconds, 30); }},
@@ -397,7 +378,7 @@ TEST(CLLUVFileRead, HeaderKeywordsFillTheInformation) {
         {"%TsunamiSimShelfStart: 2008 03 14  12 00 00",
          [](auto& f) { EXPECT_EQ(f.mdTsunamiSimShelfStart, 227188800.0); }},  // since 2001, GMT
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         CLLUVFile file;
         ASSERT_EQ(ReadText(file, std::string("%BTF: 1.00\n%FileType: LLUV rdls\n") + c.line + "\n"),
@@ -430,22 +411,13 @@ TEST(CLLUVFileRead, ReceiverBeforeAnyOriginBecomesTheOrigin) {
 }
 
 TEST(CLLUVFileRead, FileTypesOutsideTheFamilyAreRefused) {
-    const std::pair<const char*, long> cases[] = {{"LLUV", 0},
-                                                  {"RDIF", 0},
-                                                  {"ETIF", 0},
-                                                  {"TOIF", 0},
-                                                  {"TSIF", 0},
-                                                  {"TMAP", 0},
-                                                  {"WAVE", 0},
-                                                  {"WMIF", 0},
-                                                  {"RDTb", kErrBadArgument},
-                                                  {"lluv", kErrBadArgument}};
-    for (const auto& [type, expected] : cases) {
-        SCOPED_TRACE(type);
+    auto read = [](const std::string& type) {
         CLLUVFile file;
-        EXPECT_EQ(ReadText(file, std::string("%BTF: 1.00\n%FileType: ") + type + " rdls\n"),
-                  expected);
-    }
+        return ReadText(file, "%BTF: 1.00\n%FileType: " + type + " rdls\n");
+    };
+    for (const char* type : {"LLUV", "RDIF", "ETIF", "TOIF", "TSIF", "TMAP", "WAVE", "WMIF"})
+        EXPECT_EQ(read(type), 0) << type;
+    for (const char* type : {"RDTb", "lluv"}) EXPECT_EQ(read(type), kErrBadArgument) << type;
 }
 
 TEST(CLLUVFileRead, UnreadableFirstTableStoresNothing) {
@@ -467,13 +439,12 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
     }
     std::string longRow;
     for (int i = 0; i < 300; ++i) longRow += " 1e308";
-    struct Case {
+    const struct {
         const char* name;
         std::string text;
         long result;
         long vectors;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"empty file", "", kBtfErrNoFileType, 0},
         {"only the version", "%BTF: 1.00\n", kBtfErrNoFileType, 0},
         {"table cut mid-row", TableFile("LLUV RDL5", "LOND LATD", " 1.5 2.").substr(0, 120), 0, -1},
@@ -496,7 +467,7 @@ TEST(CLLUVFileRead, HostileInputNeverCrashes) {
         // 1e308 km is no finite distance in metres: no measurement.
         {"untyped long row", Untyped("LLUV CUV3", 2000000000, longRow + "\n"), 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUVFile file;
         EXPECT_EQ(ReadText(file, c.text), c.result);

@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -16,39 +14,22 @@
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cLLUVFile.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
-fs::path TempPath(const std::string& name) {
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("bvk-lluvwrite-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::create_directories(folder);
-    return folder / name;
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-long Write(CLLUVFile& store, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+long Write(CLLUVFile& store, const std::string& path) {
+    CFileSpec spec = SpecOf(path);
     return store.WriteUVFile(&spec, LLUVCode("Qlmr"));
 }
 
 std::vector<std::string> WrittenLines(CLLUVFile& store) {
-    const fs::path path = TempPath("written.ruv");
-    EXPECT_EQ(Write(store, path), 0);
-    std::vector<std::string> lines = Lines(path);
-    fs::remove(path);
-    return lines;
+    const CTestFolder folder;
+    EXPECT_EQ(Write(store, folder.File("written.ruv")), 0);
+    return Lines(ReadAll(folder.File("written.ruv")));
 }
 
 // The first line that starts with `start`, or "" when there is none.
@@ -88,7 +69,19 @@ void Prepare(CLLUVFile& store, const XStoreSetup& setup, long vectors = 1) {
     }
 }
 
-const fs::path kRadialFile = fs::path(BVK_TEST_DATA_DIR) / "RdlsTEST_08_01_08_1430.rv";
+// The hand-made classic radial file.
+void ImportHandMade(CLLUVFile& store) {
+    CFileSpec source = SpecOf(BVK_TEST_DATA_DIR "/RdlsTEST_08_01_08_1430.rv");
+    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
+}
+
+// An expected line that starts with '~' is a pattern the line must match.
+void ExpectLine(const std::string& actual, const std::string& expected) {
+    if (expected[0] == '~')
+        EXPECT_TRUE(std::regex_match(actual, std::regex(expected.substr(1)))) << actual;
+    else
+        EXPECT_EQ(actual, expected);
+}
 
 // Rows with the position compared to 1e-7 degrees and the rest as text.
 void ExpectRow(const std::string& actual, const std::string& expected) {
@@ -106,16 +99,14 @@ void ExpectRow(const std::string& actual, const std::string& expected) {
 // from GeographicLib, U and V = speed x sin/cos of the direction, in cm/s.
 TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
     CLLUVFile store;
-    CFileSpec source;
-    source.SetFileSpec(kRadialFile.c_str());
-    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
+    ImportHandMade(store);
     const std::vector<std::string> lines = WrittenLines(store);
 
     const std::vector<std::string> header = {
         R"(%BTF: 1.00)",
         R"(%FileType: LLUV rdls "RadialMap")",
         R"(%LLUVSpec: 1.05  2007 06 25)",
-        "UUID",
+        R"(~%UUID: [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})",
         R"(%Manufacturer: Brenvik Marine. Tesmara)",
         R"(%Site: TEST "")",
         R"(%TimeStamp: 2008 01 08  14 30 00)",
@@ -171,7 +162,7 @@ TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
     const std::vector<std::string> closing = {
         R"(%TableEnd:)",
         R"(%%)",
-        "ProcessedTimeStamp",
+        R"(~%ProcessedTimeStamp: 20\d\d [01]\d [0-3]\d  [0-2]\d [0-5]\d [0-6]\d)",
         R"(%ProcessingTool: "RadialMerger" 10.5.2)",
         R"(%ProcessingTool: "SpectraToRadial" 10.7.1)",
         R"(%ProcessingTool: "Currents" 9.4)",
@@ -182,25 +173,10 @@ TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
         R"(%End:)",
     };
     ASSERT_EQ(lines.size(), header.size() + rows.size() + closing.size());
-    const std::regex uuid("%UUID: [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-    const std::regex processed(
-        "%ProcessedTimeStamp: 20[0-9]{2} [01][0-9] [0-3][0-9]  [0-2][0-9] [0-5][0-9] [0-6][0-9]");
     size_t at = 0;
-    for (const std::string& expected : header) {
-        if (expected == "UUID")
-            EXPECT_TRUE(std::regex_match(lines[at], uuid)) << lines[at];
-        else
-            EXPECT_EQ(lines[at], expected);
-        ++at;
-    }
+    for (const std::string& expected : header) ExpectLine(lines[at++], expected);
     for (const std::string& expected : rows) ExpectRow(lines[at++], expected);
-    for (const std::string& expected : closing) {
-        if (expected == "ProcessedTimeStamp")
-            EXPECT_TRUE(std::regex_match(lines[at], processed)) << lines[at];
-        else
-            EXPECT_EQ(lines[at], expected);
-        ++at;
-    }
+    for (const std::string& expected : closing) ExpectLine(lines[at++], expected);
 
     // Every file gets its own identifier.
     const std::vector<std::string> again = WrittenLines(store);
@@ -210,16 +186,12 @@ TEST(CLLUVFileWrite, ClassicRadialBecomesLLUVFileLineByLine) {
 
 TEST(CLLUVFileWrite, WrittenFileReadsBackToTheSameMap) {
     CLLUVFile store;
-    CFileSpec source;
-    source.SetFileSpec(kRadialFile.c_str());
-    ASSERT_EQ(store.ImportClassicRadial(&source), 0);
-    const fs::path path = TempPath("readback.ruv");
-    ASSERT_EQ(Write(store, path), 0);
+    ImportHandMade(store);
+    const CTestFolder folder;
+    ASSERT_EQ(Write(store, folder.File("readback.ruv")), 0);
     CLLUVFile back;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(folder.File("readback.ruv"));
     ASSERT_EQ(back.ProcessBTFile(&spec, 0, 0), 0);
-    fs::remove(path);
 
     EXPECT_EQ(back.mnSiteCode, store.mnSiteCode);
     EXPECT_EQ(back.mnOriginTime, store.mnOriginTime);
@@ -426,7 +398,8 @@ class CFailingLLUVFile : public CLLUVFile {
 };
 
 TEST(CLLUVFileWrite, FailedWriteKeepsTheOldFileAndReportsTheError) {
-    const fs::path path = TempPath("kept.ruv");
+    const CTestFolder folder;
+    const std::string path = folder.File("kept.ruv");
     const XStoreSetup setup{kLLUVMapRadial, kLLUVVectorFull, 7, true, 0, 0, 0, 0, 1, 0};
     CLLUVFile complete;
     Prepare(complete, setup, 3);
@@ -434,25 +407,21 @@ TEST(CLLUVFileWrite, FailedWriteKeepsTheOldFileAndReportsTheError) {
     // The version line, the file type, a header line, a row, the end line.
     for (long failAt : {1L, 2L, 3L, lineCount - 6, lineCount}) {
         SCOPED_TRACE(failAt);
-        std::ofstream(path, std::ios::binary) << "good old file\n";
+        folder.Write("kept.ruv", "good old file\n");
         CFailingLLUVFile store;
         Prepare(store, setup, 3);
         store.mnFailAt = failAt;
         EXPECT_EQ(Write(store, path), kErrBusy);
-        EXPECT_EQ(Lines(path), std::vector<std::string>{"good old file"});
+        EXPECT_EQ(ReadAll(path), "good old file\n");
         // The same object writes the file completely afterwards.
         store.mnFailAt = 0;
         EXPECT_EQ(Write(store, path), 0);
-        EXPECT_EQ(Lines(path).back(), "%End:");
+        EXPECT_EQ(Lines(ReadAll(path)).back(), "%End:");
     }
-    fs::remove(path);
 
     // A file that cannot be created.
     CLLUVFile store;
-    const fs::path blocker = TempPath("blocker");
-    std::ofstream(blocker) << "x";
-    EXPECT_NE(Write(store, blocker / "inside.ruv"), 0);
-    fs::remove(blocker);
+    EXPECT_NE(Write(store, folder.Write("blocker", "x") + "/inside.ruv"), 0);
 }
 
 TEST(CLLUVFileWrite, StandardFileNames) {

@@ -3,55 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cLLUVFile.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
-fs::path TempPath(const std::string& name) {
-    return fs::temp_directory_path() /
-           ("bvk-xyuv-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            name);
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+// Files of the test program's own folder; the name matters to the reader.
+const CTestFolder gFolder;
 
 // 2008-01-08 14:30:00 as seconds since 1904 (37993 days and 52200 seconds).
 constexpr unsigned long kMapTime = 3282647400ul;
 
-long Export(CLLUVFile& map, const fs::path& path, long timeOnLine3 = 0,
-            const char* comment = nullptr) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return map.ExportClassicXYUV(&spec, 0, const_cast<char*>(comment), timeOnLine3);
+long Export(CLLUVFile& map, const std::string& path, long timeOnLine3 = 0) {
+    CFileSpec spec = SpecOf(path);
+    return map.ExportClassicXYUV(&spec, 0, nullptr, timeOnLine3);
 }
 
-long Import(CLLUVFile& map, const fs::path& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+long Import(CLLUVFile& map, const std::string& path) {
+    CFileSpec spec = SpecOf(path);
     return map.ImportClassicXYUV(&spec, 0, 0);
 }
 
 long ImportText(CLLUVFile& map, const std::string& text, const std::string& name = "plain.txt") {
-    // The name matters to the reader: the file gets exactly this one.
-    const fs::path folder = TempPath("in");
-    fs::create_directories(folder);
-    std::ofstream(folder / name, std::ios::binary) << text;
-    const long result = Import(map, folder / name);
-    fs::remove_all(folder);
-    return result;
+    return Import(map, gFolder.Write(name, text));
 }
 
 // A map with every optional array, site 'ABCD' about 36.5 N 122.25 W.
@@ -93,7 +73,7 @@ TEST(CLLUVFileXYUV, Version7LinesWithAndWithoutCounts) {
     map.mpRBVD[i].mdVelocity = 0.0;
     map.SetSpectraSourceInfo(i, 1, 0.0, 0.0);
 
-    const fs::path path = TempPath("v7.xyuv");
+    const std::string path = gFolder.File("v7.xyuv");
     ASSERT_EQ(Export(map, path), 0);
     std::string expected = std::string("Radial vectors") + "    ABCD" + "     3282647400" +
                            "  1.250" + "    1.5000" + "      0.10000" + "    -0.20000" +
@@ -117,7 +97,6 @@ TEST(CLLUVFileXYUV, Version7LinesWithAndWithoutCounts) {
                 "    0.000" + "  " + "    0.000" + "  " + "    0.000" + "  " + "   1" + "  " +
                 "    0.000" + "\n";
     EXPECT_EQ(ReadAll(path), expected);
-    fs::remove(path);
 }
 
 TEST(CLLUVFileXYUV, ExportThenImportKeepsWhatEachVersionCarries) {
@@ -147,12 +126,11 @@ TEST(CLLUVFileXYUV, ExportThenImportKeepsWhatEachVersionCarries) {
             map.SetSpectraSourceInfo(i, 5 + k, 100.0 + 10 * k, 0.0);
             map.SetWaveMapInfo(i, 2.5 + k, 0.0);
         }
-        const fs::path path = TempPath("trip.xyuv");
+        const std::string path = gFolder.File("trip.xyuv");
         ASSERT_EQ(Export(map, path, c.timeOnLine3), 0);
         EXPECT_EQ(map.mnFormatVersion, c.version);
         CLLUVFile back;
         ASSERT_EQ(Import(back, path), 0);
-        fs::remove(path);
 
         EXPECT_EQ(back.mnMapType, c.mapType);
         EXPECT_EQ(back.mnFormatVersion, c.version);
@@ -372,13 +350,12 @@ TEST(CLLUVFileXYUV, BadValuesDropTheirRowAndWideCellSpansAreRefused) {
 
     // A vector that holds a NaN is written as no row at all.
     map.mpRBVD[0].mdVelocity = std::nan("");
-    const fs::path path = TempPath("nan.xyuv");
+    const std::string path = gFolder.File("nan.xyuv");
     ASSERT_EQ(Export(map, path), 0);
     EXPECT_EQ(ReadAll(path).find("nan"), std::string::npos);
     CLLUVFile back;
     ASSERT_EQ(Import(back, path), 0);
     EXPECT_EQ(back.mnVectors, 0);
-    fs::remove(path);
 }
 
 TEST(CLLUVFileXYUV, MapsWithinAKilometreAreStatedInMetres) {
@@ -393,15 +370,12 @@ TEST(CLLUVFileXYUV, MapsWithinAKilometreAreStatedInMetres) {
 }
 
 TEST(CLLUVFileXYUV, Version4RowsCanBePlacedByTheirLatitudeAndLongitude) {
-    const fs::path path = TempPath("v4.xyuv");
-    std::ofstream(path) << "Total vectors\nFormat version # 4 0\n 14:30:00" << std::string(39, ' ')
-                        << "Org:36.5N 122.25W\n 5.0 5.0 10 -10 1 2 3 4 36.75 -122.5 1 2 3 4 5 6\n";
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(gFolder.Write(
+        "v4.xyuv", "Total vectors\nFormat version # 4 0\n 14:30:00" + std::string(39, ' ') +
+                       "Org:36.5N 122.25W\n 5.0 5.0 10 -10 1 2 3 4 36.75 -122.5 1 2 3 4 5 6\n"));
     CLLUVFile map;
     map.UseDistance(1);
     ASSERT_EQ(map.ImportClassicXYUV(&spec, 1, 1), 0);
-    fs::remove(path);
     ASSERT_EQ(map.mnVectors, 1);
     EXPECT_DOUBLE_EQ(map.mpLLUV[0].mdLatitude, 36.75);
     EXPECT_DOUBLE_EQ(map.mpLLUV[0].mdLongitude, -122.5);

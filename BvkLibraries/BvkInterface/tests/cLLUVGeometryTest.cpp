@@ -24,18 +24,23 @@ void SetOrigin(CLLUV& store, double latitude, double longitude) {
     store.mdOriginLongitude = longitude;
 }
 
+// An allocated store about the origin; `useDistance` adds the x/y array.
+void Allocated(CLLUV& store, double latitude, double longitude, long useDistance = 0) {
+    SetOrigin(store, latitude, longitude);
+    store.mnUseDistance = useDistance;
+    ASSERT_EQ(store.Allocate(-1, 0), 0);
+}
+
 }  // namespace
 
 TEST(CLLUVGeometry, RangeAndBearingSurviveTheTripThroughTheGeographicForm) {
-    struct Origin {
-        double latitude, longitude;
-    };
     // Mid-latitudes both sides, the equator, high north, next to the date line.
-    const Origin origins[] = {
-        {36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0}, {-45.0, 179.95}};
+    const struct {
+        double latitude, longitude;
+    } origins[] = {{36.9, -122.0}, {-33.8, 151.3}, {0.0, 0.0}, {70.5, 20.0}, {-45.0, 179.95}};
     const double ranges[] = {500.0, 1500.0, 45000.0, 220000.0};  // radar cells are km
     const double bearings[] = {0.0, 0.05, 45.0, 90.0, 179.9, 180.0, 271.3, 359.95};
-    for (const Origin& origin : origins) {
+    for (const auto& origin : origins) {
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
         store.mdOriginLatitude = origin.latitude;
         store.mdOriginLongitude = origin.longitude;
@@ -101,12 +106,11 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
     // others run away and get a negative speed with the direction turned
     // around. A flow at right angles keeps its positive speed.
     const double s = 0.1 / std::sqrt(2.0);
-    struct Case {
+    const struct {
         const char* name;
         double u, v;
         double signedSpeed, signedDirection;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"east, away", 0.1, 0.0, -0.1, 270.0},
         {"west, towards", -0.1, 0.0, 0.1, 270.0},
         {"north-east, away", s, s, -0.1, 225.0},
@@ -116,7 +120,7 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
         {"north, at right angles", 0.0, 0.1, 0.1, 0.0},
         {"south, at right angles", 0.0, -0.1, 0.1, 180.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
         SetOrigin(store, 0.0, 0.0);
@@ -139,10 +143,8 @@ TEST(CLLUVGeometry, SignedSpeedFollowsTheFlowAgainstTheWayBackToTheSite) {
 TEST(CLLUVGeometry, AddingByLonLatDerivesTheSignedRadial) {
     // 1000 m due east of the site with u = 0.1: bearing 90, the flow runs away.
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
     store.mnQualityMode = 3;
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0, 1);
     XRBVDVector placed{1000.0, 90.0, 0.0, 1080.0};
     XLLUVVector east{};
     store.RangeBearingToLonLatUV(&placed, &east);
@@ -162,13 +164,12 @@ TEST(CLLUVGeometry, AddingByLonLatDerivesTheSignedRadial) {
 }
 
 TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
-    struct Case {
+    const struct {
         const char* name;
         double direction;
         double storedBeforeDerive;  // what the polar record holds on entry
         bool filledWithWayBack;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"not computed", 1080.0, 1080.0, true},
         {"above 720", 720.5, 1080.0, true},
         {"not a number", std::nan(""), 1080.0, true},
@@ -176,20 +177,18 @@ TEST(CLLUVGeometry, DirectionMarkersAreFilledOrWrapped) {
         {"plain", 45.0, 45.0, false},
         {"negative", -90.0, 270.0, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // A polar-only store keeps the value the adder stored.
         CLLUV polarOnly(kLLUVMapRadial, kLLUVVectorPolar);
-        SetOrigin(polarOnly, 0.0, 0.0);
-        ASSERT_EQ(polarOnly.Allocate(-1, 0), 0);
+        Allocated(polarOnly, 0.0, 0.0);
         ASSERT_EQ(polarOnly.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         EXPECT_NEAR(polarOnly.mpRBVD[0].mdDirection, c.storedBeforeDerive, 1e-9);
 
         // A full store derives u, v at once, filling a marker with the way
         // back to the site (270 for a vector due east on the equator).
         CLLUV full(kLLUVMapRadial, kLLUVVectorFull);
-        SetOrigin(full, 0.0, 0.0);
-        ASSERT_EQ(full.Allocate(-1, 0), 0);
+        Allocated(full, 0.0, 0.0);
         ASSERT_EQ(full.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, c.direction, 0.0), 0);
         const double direction = full.mpRBVD[0].mdDirection;
         if (c.filledWithWayBack) {
@@ -219,9 +218,7 @@ TEST(CLLUVGeometry, MissingVelocityDerivesNoComponentsAndKeepsTheDirection) {
 
 TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 36.9, -122.0);
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 36.9, -122.0, 1);
     const double x = 12345.678901234, y = -9876.54321;
     ASSERT_EQ(store.AddNewVectorXYUV(x, y, 0.1, 0.2, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(store.mpDist[0].mdX, x);
@@ -235,8 +232,7 @@ TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
 
 TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorGeographic);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(5000.0, 0.0, 0.3, 1080.0, 0.0), 0);
     XRBVDVector back{};
     store.LonLatToRangeBearing(&store.mpLLUV[0], &back);
@@ -246,8 +242,7 @@ TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {
 
 TEST(CLLUVGeometry, UndecidedVectorTypeZeroesTheFormItDoesNotDerive) {
     CLLUV store(kLLUVMapRadial, LLUVCode("XXXX"));
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(5000.0, 30.0, 0.3, 1080.0, 0.0), 0);
     EXPECT_EQ(store.mpLLUV[0].mdLatitude, 0.0);
     EXPECT_EQ(store.mpRBVD[0].mdDirection, 1080.0);
@@ -284,8 +279,7 @@ TEST(CLLUVGeometry, BulkUpdatesNeedTheirArrays) {
     EXPECT_EQ(empty.UpdateFromSpectraRadialSource(), 0);
 
     CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     store.AddNewEmptyVector();
     EXPECT_EQ(store.UpdateXYFromLonLat(), kErrBadArgument);
     EXPECT_EQ(store.UpdateLonLatUVFromRangeBearing(), kErrBadArgument);
@@ -295,9 +289,7 @@ TEST(CLLUVGeometry, BulkUpdatesNeedTheirArrays) {
 
 TEST(CLLUVGeometry, SetVectorLonLatRederivesOnRequest) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, 0.0, 0.0);
-    store.mnUseDistance = 1;
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0, 1);
     ASSERT_EQ(store.AddNewEmptyVector(), 0);
     XRBVDVector placed{2000.0, 0.0, 0.0, 1080.0};
     XLLUVVector north{};
@@ -313,8 +305,7 @@ TEST(CLLUVGeometry, SetVectorLonLatRederivesOnRequest) {
 
 TEST(CLLUVGeometry, GetVectorFromIndexDerivesTheMissingFormFromACopy) {
     CLLUV store(kLLUVMapRadial, kLLUVVectorPolar);
-    SetOrigin(store, 0.0, 0.0);
-    ASSERT_EQ(store.Allocate(-1, 0), 0);
+    Allocated(store, 0.0, 0.0);
     ASSERT_EQ(store.AddNewVectorRangeBearing(1000.0, 90.0, 0.5, 1080.0, 0.0), 0);
     XCurFullVector out{};
     ASSERT_EQ(store.GetVectorFromIndex(0, &out), 0);

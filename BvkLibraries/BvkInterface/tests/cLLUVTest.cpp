@@ -42,20 +42,19 @@ void UseEverything(CLLUV& store) {
 }  // namespace
 
 TEST(CLLUV, AllocateCreatesTheArraysTheTypeAndFlagsAskFor) {
-    struct Case {
+    const struct {
         const char* name;
         uint32_t vectorType;
         bool everything;
         const char* arrays;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"geographic only", kLLUVVectorGeographic, false, "G------"},
         {"polar only", kLLUVVectorPolar, false, "-P-----"},
         {"both", kLLUVVectorFull, false, "GP-----"},
         {"undecided gets both", 0, false, "GP-----"},
         {"every optional array", kLLUVVectorPolar, true, "-PDQCSW"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CLLUV store(kLLUVMapRadial, c.vectorType);
         if (c.everything) UseEverything(store);
@@ -251,18 +250,17 @@ TEST(CLLUV, OriginTimeFieldFormReadsTwoDigitYears) {
     // Seconds since 1904-01-01 of the 25th of June in each year, counted as
     // days: 2001-01-01 is 3,061,152,000 s; to 2007-06-25 are 6 years with one
     // leap day (2191 days) and 151 + 24 days: 2366 days = 204,422,400 s.
-    struct Case {
+    const struct {
         long year;
         long expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {7, 3265574400L},  // 2007
         {2007, 3265574400L},
         {85, 2571350400L},    // 1985: 2001 less 16 years with 4 leap days, plus 175 days
         {1999, 3013113600L},  // taken as given
         {99, 3013113600L},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.year);
         CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
         EXPECT_EQ(store.SetOriginTime(c.year, 6, 25, 0, 0, 0, "PDT"), c.expected);

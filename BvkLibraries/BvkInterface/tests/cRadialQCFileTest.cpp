@@ -3,39 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 #include "cFileTool.h"
 #include "cRadialQCFile.h"
 
-namespace fs = std::filesystem;
-
 namespace {
+
+using namespace test_folder;
 
 class RadialQCFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/radial-qc-XXXXXX";
-        root = mkdtemp(pattern);
-    }
-    void TearDown() override { fs::remove_all(root); }
-    fs::path Write(const std::string& name, const std::string& text) {
-        std::ofstream(root / name, std::ios::binary) << text;
-        return root / name;
-    }
-    std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    fs::path root;
+    CTestFolder root;
 };
 
 TEST(RadialQCEarlierName, MovesTheStampBackAcrossDaysMonthsAndYears) {
@@ -59,7 +40,7 @@ TEST(RadialQCEarlierName, MovesTheStampBackAcrossDaysMonthsAndYears) {
 }
 
 TEST_F(RadialQCFiles, ReaderNotesKeywordsStampRowWidthsAndAngularResolution) {
-    const fs::path path = Write("RDLi_TEST_2026_12_06_1400.ruv", R"(%BTF: 1.00
+    const std::string path = root.Write("RDLi_TEST_2026_12_06_1400.ruv", R"(%BTF: 1.00
 %FileType: LLUV rdls "RadialMap"
 %Site: TEST ""
 %TimeStamp: 2026 12 06  14 00 00
@@ -105,19 +86,19 @@ TEST_F(RadialQCFiles, HostileInputFailsAndLeavesTheOutputAsItWas) {
          kQCErrAlreadyChecked},
     };
     for (const auto& c : cases) {
-        const fs::path input = Write("RDLi_TEST_2026_12_06_1400.ruv", c.text);
-        const fs::path output = Write("out.ruv", good);
+        const std::string input = root.Write("RDLi_TEST_2026_12_06_1400.ruv", c.text);
+        const std::string output = root.Write("out.ruv", good);
         CFileTool in, out, folder;
         in.SetFileSpec(input.c_str());
         out.SetFileSpec(output.c_str());
-        folder.SetFileSpec((root.string() + "/").c_str());
+        folder.SetFileSpec((root.Path().string() + "/").c_str());
         XRadialQCResult result;
         EXPECT_EQ(RadialQCFile(&in, &folder, &out, XRadialQCOptions{}, &result), c.error) << c.what;
-        EXPECT_EQ(Read(output), good) << c.what;
+        EXPECT_EQ(ReadAll(output), good) << c.what;
     }
     CFileTool missing, out, folder;
-    missing.SetFileSpec((root / "missing.ruv").c_str());
-    out.SetFileSpec((root / "out.ruv").c_str());
+    missing.SetFileSpec(root.File("missing.ruv").c_str());
+    out.SetFileSpec(root.File("out.ruv").c_str());
     XRadialQCResult result;
     EXPECT_EQ(RadialQCFile(&missing, &folder, &out, XRadialQCOptions{}, &result), kErrNotFound);
 }

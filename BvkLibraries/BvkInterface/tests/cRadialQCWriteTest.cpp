@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "cRadialQCWrite.h"
@@ -108,20 +107,6 @@ TEST(CRadialQCWrite, RefusesTextItCannotAddQCTo) {
         std::string out;
         EXPECT_EQ(RadialQCInsert(c.text, TwoRowResult(), XRadialQCOptions{}, &out), c.error)
             << c.what;
-    }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(CRadialQCWrite, FlagTextIsTheColumnFormatsText) {
-    for (int flag : {0, 1, 2, 3, 4, 9, 10, -1, 123456}) {
-        char expected[32];
-        std::snprintf(expected, sizeof expected, " %6d", flag);
-        std::string text = "x";
-        RadialQCAppendFlag(text, flag);
-        EXPECT_EQ(text, std::string("x") + expected) << flag;
     }
 }
 

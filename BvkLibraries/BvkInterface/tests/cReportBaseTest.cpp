@@ -4,17 +4,17 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "BvkErrors.h"
 #include "PlatformTime.h"
+#include "TestFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test_folder;
 
 constexpr uint32_t kTypeTest = 0x74657374;  // 'test'
 constexpr uint32_t kTypeRads = 0x72616473;  // 'rads'
@@ -28,36 +28,8 @@ constexpr uint32_t kSiteABCD = 0x41424344;
 constexpr uint32_t kSunday2Mar2008 = 3287260800U;
 constexpr uint32_t kDay = 86400;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        static const unsigned run = std::random_device{}();
-        static int serial = 0;
-        path_ = fs::temp_directory_path() /
-                ("report-base-" + std::to_string(run) + "-" + std::to_string(++serial));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    size_t Count() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
-    }
-
-  private:
-    fs::path path_;
-};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+size_t Count(const CTestFolder& dir) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir.Path()), {}));
 }
 
 struct Sample {
@@ -119,19 +91,18 @@ TEST(CReportBase, CopiesRecordsWithinBounds) {
     EXPECT_EQ(out.time, 0u);
     EXPECT_EQ(out.extra, 0.0);
 
-    struct Case {
+    // The bytes copied: the request, or the whole record for 0 or more.
+    const struct {
         long size;
         uint32_t time, value;
         double extra;
-    };
-    // The bytes copied: the request, or the whole record for 0 or more.
-    const Case cases[] = {
+    } cases[] = {
         {4, 7, 0, 0.0},
         {0, 7, 8, 9.5},
         {-3, 7, 8, 9.5},
         {1000, 7, 8, 9.5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CReportBase r(kTypeTest, sizeof(Sample), nullptr);
         Sample before{1, 1, 1.0};
         r.AddNewReport(&before, 0);
@@ -219,11 +190,10 @@ TEST(CReportBase, NamesWeekFiles) {
 }
 
 TEST(CReportBase, WeekStartsOnSundayMidnight) {
-    struct Case {
+    const struct {
         int year, month, day, hour, minute;
         long startYear, startMonth, startDay;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {2008, 6, 3, 12, 0, 2008, 6, 1},    // Tuesday
         {2008, 6, 2, 0, 0, 2008, 6, 1},     // Monday
         {2008, 6, 7, 23, 59, 2008, 6, 1},   // Saturday
@@ -240,7 +210,7 @@ TEST(CReportBase, WeekStartsOnSundayMidnight) {
         {2008, 3, 31, 1, 0, 2008, 3, 30},
         {2008, 11, 2, 1, 30, 2008, 11, 2},  // the hour that happens twice
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         XCalendarDate in{c.year, c.month, c.day, c.hour, c.minute, 7, 0};
         unsigned long start =
             CReportBase::GetWeekStart(static_cast<unsigned long>(PlatformDateToSeconds(in)));
@@ -258,42 +228,40 @@ TEST(CReportBase, WeekStartsOnSundayMidnight) {
 }
 
 TEST(CReportBase, AcceptsOnlyItsOwnKindOfFile) {
-    struct Case {
+    const struct {
         unsigned long reportType, type, subType;
         long expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {kTypeRads, kTypeDIAG, kTypeRads, 0},
         {kTypeRads, kTypeDIAG, kTypeRcvr, 1000},
         {kTypeRads, kTypeLLUV, kTypeRads, 1000},
         {0, kTypeDIAG, kTypeRcvr, 0},
         {0, kTypeLLUV, 0, 1000},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CReportBase report(c.reportType, 8, nullptr);
         EXPECT_EQ(report.ValidateFileType(c.type, c.subType), c.expected);
     }
 
-    TempFolder dir;
-    CFileSpec file;
+    // The receiver's week file is refused before anything is read; the site
+    // is taken only from a file of the report's own kind.
+    const struct {
+        const char* name;
+        const char* text;  // none: no file
+        long result;
+    } files[] = {
+        {"absent.rdt", nullptr, kErrNotFound},
+        {"receiver.hdt", "%FileType: DIAG rcvr\n%Site: WXYZ\n", kErrBadArgument},
+        {"plain.txt", "just text\n\x01\x02\xff\n", kBtfErrNoFileType},
+        {"ours.rdt", "%FileType: DIAG rads\n%Site: WXYZ\n", kNoErr},
+    };
+    CTestFolder dir;
     CReportBase radial(kTypeRads, 8, ".rdt");
-    file.SetFileSpec(dir.File("absent.rdt").c_str());
-    EXPECT_EQ(radial.ReadReportFile(&file), kErrNotFound);
-
-    // The receiver's week file is refused before anything is read.
-    WriteBytes(dir.File("receiver.hdt"), "%FileType: DIAG rcvr\n%Site: WXYZ\n");
-    file.SetFileSpec(dir.File("receiver.hdt").c_str());
-    EXPECT_EQ(radial.ReadReportFile(&file), kErrBadArgument);
-    EXPECT_NE(radial.mnBtfSiteCode, 0x5758595Au);
-
-    WriteBytes(dir.File("plain.txt"), "just text\n\x01\x02\xff\n");
-    file.SetFileSpec(dir.File("plain.txt").c_str());
-    EXPECT_EQ(radial.ReadReportFile(&file), kBtfErrNoFileType);
-
-    WriteBytes(dir.File("ours.rdt"), "%FileType: DIAG rads\n%Site: WXYZ\n");
-    file.SetFileSpec(dir.File("ours.rdt").c_str());
-    EXPECT_EQ(radial.ReadReportFile(&file), kNoErr);
-    EXPECT_EQ(radial.mnBtfSiteCode, 0x5758595Au);
+    for (const auto& f : files) {
+        CFileSpec file = SpecOf(f.text ? dir.Write(f.name, f.text) : dir.File(f.name));
+        EXPECT_EQ(radial.ReadReportFile(&file), f.result) << f.name;
+        EXPECT_EQ(radial.mnBtfSiteCode == 0x5758595Au, f.result == kNoErr) << f.name;
+    }
 }
 
 // The header lines of a base report with no table, stamped 2008-03-02.
@@ -309,64 +277,61 @@ std::string ExpectedHeader(const char* uuid) {
 }
 
 TEST(CReportBase, ReplacesWeekFileThroughNewFile) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string path = dir.File("STAT_ABCD_2008_03_02.gdt");
     CReportBase report(kTypeTest, 8, nullptr);
     report.mnBtfSiteCode = kSiteABCD;
     report.SetTimeStamp(kSunday2Mar2008);
     report.SetBtfUUIDFromString("00000000-0000-4000-8000-000000000001");
-    CFileSpec target;
-    target.SetFileSpec(path.c_str());
+    CFileSpec target = SpecOf(path);
 
     // A new file is written directly.
     ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
-    std::string first = ReadBytes(path);
+    std::string first = ReadAll(path);
     EXPECT_EQ(first.substr(0, ExpectedHeader("00000000-0000-4000-8000-000000000001").size()),
               ExpectedHeader("00000000-0000-4000-8000-000000000001"));
     EXPECT_EQ(first.substr(first.size() - 6), "%End:\n");
-    EXPECT_EQ(dir.Count(), 1u);
+    EXPECT_EQ(Count(dir), 1u);
 
     // Writing again keeps the name; the old contents are gone, and so is the
     // ".new" file they passed through.
     report.SetBtfUUIDFromString("00000000-0000-4000-8000-000000000002");
     ASSERT_EQ(report.WriteReportFile(nullptr), kNoErr);
-    std::string second = ReadBytes(path);
+    std::string second = ReadAll(path);
     EXPECT_EQ(second.substr(0, ExpectedHeader("00000000-0000-4000-8000-000000000002").size()),
               ExpectedHeader("00000000-0000-4000-8000-000000000002"));
-    EXPECT_EQ(dir.Count(), 1u);
+    EXPECT_EQ(Count(dir), 1u);
     EXPECT_FALSE(fs::exists(path + ".new"));
     EXPECT_EQ(report.mPath, path);
 }
 
 TEST(CReportBase, FailedWriteKeepsTheWeekFile) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string path = dir.File("STAT_ABCD_2008_03_02.gdt");
     const std::string earlier = "%FileType: DIAG test\n%TableType: test tst1\n 1 2 3\n";
-    WriteBytes(path, earlier);
+    dir.Write("STAT_ABCD_2008_03_02.gdt", earlier);
     // The ".new" name is taken by a folder, so the new contents cannot be
     // written (root ignores read-only folders; a full disk fails the same way).
     fs::create_directory(path + ".new");
 
     CReportBase report(kTypeTest, 8, nullptr);
     report.mnBtfSiteCode = kSiteABCD;
-    CFileSpec target;
-    target.SetFileSpec(path.c_str());
+    CFileSpec target = SpecOf(path);
     EXPECT_NE(report.WriteReportFile(&target), kNoErr);
-    EXPECT_EQ(ReadBytes(path), earlier);
+    EXPECT_EQ(ReadAll(path), earlier);
     EXPECT_TRUE(fs::is_directory(path + ".new"));
-    EXPECT_EQ(dir.Count(), 2u);  // nothing half-written left behind
+    EXPECT_EQ(Count(dir), 2u);  // nothing half-written left behind
     EXPECT_EQ(report.mPath, path);
 }
 
 TEST(CReportBase, ZeroTimeStampIsWrittenAs1904) {
     // The rows count seconds from the stamp, so 0 must not come out as "now".
-    TempFolder dir;
+    CTestFolder dir;
     CReportBase report(kTypeTest, 8, nullptr);
     report.SetTimeStamp(0);
-    CFileSpec target;
-    target.SetFileSpec(dir.File("zero.gdt").c_str());
+    CFileSpec target = SpecOf(dir.File("zero.gdt"));
     ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
-    EXPECT_NE(ReadBytes(dir.File("zero.gdt")).find("\n%TimeStamp: 1904 01 01  00 00 00\n"),
+    EXPECT_NE(ReadAll(dir.File("zero.gdt")).find("\n%TimeStamp: 1904 01 01  00 00 00\n"),
               std::string::npos);
     CReportBase back(kTypeTest, 8, nullptr);
     ASSERT_EQ(back.ReadReportFile(&target), kNoErr);

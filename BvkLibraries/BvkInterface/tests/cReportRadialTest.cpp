@@ -2,71 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
 // 2008-03-02 00:00, a Sunday: 104 years from 1904 with 26 leap days, then
 // 31 + 29 + 1 days of 2008, is 38,047 days of 86,400 seconds.
 constexpr uint32_t kSunday2Mar2008 = 3287260800U;
 constexpr uint32_t kSiteABCD = 0x41424344;
-
-class TempFolder {
-  public:
-    TempFolder() {
-        static const unsigned run = std::random_device{}();
-        static int serial = 0;
-        path_ = fs::temp_directory_path() /
-                ("report-radial-" + std::to_string(run) + "-" + std::to_string(++serial));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-CFileSpec SpecOf(const std::string& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return spec;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 XReportRadial Record(uint32_t time, uint32_t type) {
     XReportRadial r{};
@@ -162,7 +114,7 @@ const char* kExpectedRdt[] = {
 };
 
 TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string path = dir.File("STAT_ABCD_2008_03_02.rdt");
     {
         CReportRadial report;
@@ -176,7 +128,7 @@ TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
         CFileSpec target = SpecOf(path);
         ASSERT_EQ(report.WriteReportFile(&target), kNoErr);
     }
-    std::vector<std::string> lines = Lines(ReadBytes(path));
+    std::vector<std::string> lines = Lines(ReadAll(path));
     ASSERT_EQ(lines.size(), std::size(kExpectedRdt));
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string expected = kExpectedRdt[i];
@@ -217,29 +169,29 @@ TEST(CReportRadial, WritesTableLinesByteForByteAndReadsThemBack) {
             if (!line.empty() && line[0] == ' ') out.push_back(line);
         return out;
     };
-    std::vector<std::string> firstRows = rows(ReadBytes(path));
+    std::vector<std::string> firstRows = rows(ReadAll(path));
     ASSERT_EQ(firstRows.size(), 2u);
-    EXPECT_EQ(rows(ReadBytes(dir.File("again.rdt"))), firstRows);
+    EXPECT_EQ(rows(ReadAll(dir.File("again.rdt"))), firstRows);
 }
 
 TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
-    TempFolder dir;
-    std::string path = dir.File("mixed.rdt");
+    CTestFolder dir;
     // A receiver table first, then a radial one whose rows are commented out
     // as in an LLUV file, and a row written before the table's time stamp.
-    WriteBytes(path,
-               "%FileType: DIAG rads\r\n"
-               "%TimeStamp: 2008 03 02  00 00 00\r\n"
-               "%TableType: rcvr rcv2\r\n"
-               "%TableStart:\r\n"
-               " 60 20 30\r\n"
-               "%TableEnd:\r\n"
-               "%TableType: rads rad1\r\n"
-               "%TableStart: 2\r\n"
-               "%    -60  0 0\r\n"
-               "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
-               "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
-               "%TableEnd: 2\r\n");
+    const std::string path =
+        dir.Write("mixed.rdt",
+                  "%FileType: DIAG rads\r\n"
+                  "%TimeStamp: 2008 03 02  00 00 00\r\n"
+                  "%TableType: rcvr rcv2\r\n"
+                  "%TableStart:\r\n"
+                  " 60 20 30\r\n"
+                  "%TableEnd:\r\n"
+                  "%TableType: rads rad1\r\n"
+                  "%TableStart: 2\r\n"
+                  "%    -60  0 0\r\n"
+                  "%   3600  1.5 2.5 1 2 3 4 -100. -110. -120. +10. +11. +12. 4 50 7 200 6 30 "
+                  "40.0 -50.0 25.5 180.0 3 83 2008 03 02 01 00 00\r\n"
+                  "%TableEnd: 2\r\n");
     CReportRadial report;
     CFileSpec source = SpecOf(path);
     // The receiver row is no record: the file is read only in part.
@@ -255,17 +207,16 @@ TEST(CReportRadial, ReadsOnlyRowsOfRadialTables) {
 }
 
 TEST(CReportRadial, AFileReadInPartSaysSo) {
-    TempFolder dir;
+    CTestFolder dir;
     const std::string whole = std::string(kExpectedRdt[14]) + "\n";
     const std::string last = kExpectedRdt[15];
-    struct Case {
+    const struct {
         const char* name;
         const char* tableType;
         std::string rows;
         long result;
         long points;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"whole", "rads rad1", whole + last + "\n%TableEnd:\n", kNoErr, 2},
         {"cut after a line end", "rads rad1", whole + last + "\n", kNoErr, 2},
         {"a blank last line", "rads rad1", whole + last + "\n   ", kNoErr, 2},
@@ -276,13 +227,12 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
         {"no table type", nullptr, whole + last + "\n", kReportErrRowsNotRead, 0},
         {"a table type in capitals", "RADS rad1", whole + last + "\n", kReportErrRowsNotRead, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string text = "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n";
         if (c.tableType != nullptr) text += std::string("%TableType: ") + c.tableType + "\n";
-        WriteBytes(dir.File("week.rdt"), text + "%TableStart:\n" + c.rows);
         CReportRadial report;
-        CFileSpec source = SpecOf(dir.File("week.rdt"));
+        CFileSpec source = SpecOf(dir.Write("week.rdt", text + "%TableStart:\n" + c.rows));
         EXPECT_EQ(report.ReadReportFile(&source), c.result);
         ASSERT_EQ(report.Points(), c.points);
         // Of a cut file, the rows before the cut are whole.
@@ -293,7 +243,7 @@ TEST(CReportRadial, AFileReadInPartSaysSo) {
 }
 
 TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
-    TempFolder dir;
+    CTestFolder dir;
     struct Case {
         const char* name;
         std::string rows;
@@ -311,11 +261,11 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
         {"huge", " 1e300 1e308 -1e308 99999999999999999999 " + std::string(5000, '9') + "\n", 1},
     };
     for (const Case& c : cases) {
-        std::string path = dir.File(std::string(c.name) + ".rdt");
-        WriteBytes(path,
-                   "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n"
-                   "%TableType: rads rad1\n%TableStart:\n" +
-                       c.rows + "%TableEnd:\n");
+        const std::string path =
+            dir.Write(std::string(c.name) + ".rdt",
+                      "%FileType: DIAG rads\n%TimeStamp: 2008 03 02  00 00 00\n"
+                      "%TableType: rads rad1\n%TableStart:\n" +
+                          c.rows + "%TableEnd:\n");
         CReportRadial report;
         CFileSpec source = SpecOf(path);
         EXPECT_EQ(report.ReadReportFile(&source), kReportErrDamaged) << c.name;
@@ -331,9 +281,8 @@ TEST(CReportRadial, HostileRowsGiveZerosNeverACrash) {
     EXPECT_EQ(first.mnTime, 4294967295u);
 
     // Nothing at all, and a file of other kind.
-    WriteBytes(dir.File("empty.rdt"), "");
     CReportRadial empty;
-    source.SetFileSpec(dir.File("empty.rdt").c_str());
+    source.SetFileSpec(dir.Write("empty.rdt", "").c_str());
     EXPECT_EQ(empty.ReadReportFile(&source), kBtfErrNoFileType);
     EXPECT_EQ(empty.Points(), 0);
 }
@@ -350,53 +299,38 @@ TEST(CReportRadial, BaseRecordAccessBySizeStaysCallable) {
 }
 
 TEST(CReportRadial, RemovesDuplicatesKeepingLaterContents) {
+    // Records as {seconds after t, type, range cell}; the cell tells whose
+    // contents stayed.
+    using Recs = std::vector<std::array<uint32_t, 3>>;
     const uint32_t t = kSunday2Mar2008 + 600;
-    struct Case {
+    const struct {
         const char* name;
-        std::vector<XReportRadial> in;
+        Recs in;
         long stopAtNewTime;
-        std::vector<std::pair<uint32_t, uint32_t>> out;  // time, type
-        std::vector<int> cells;                          // whose contents stayed
-    };
-    auto rec = [](uint32_t time, uint32_t type, int cell) {
-        XReportRadial r = Record(time, type);
-        r.mnDiagRangeCell = cell;
-        return r;
-    };
-    const Case cases[] = {
-        {"same time, types 1 2 1",
-         {rec(t, 1, 1), rec(t, 2, 2), rec(t, 1, 3)},
-         0,
-         {{t, 1}, {t, 2}},
-         {3, 2}},
-        {"three equal in a row", {rec(t, 1, 1), rec(t, 1, 2), rec(t, 1, 3)}, 0, {{t, 1}}, {3}},
-        {"unsorted, full search",
-         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
-         0,
-         {{t, 1}, {t + 1, 1}},
-         {3, 2}},
+        Recs out;
+    } cases[] = {
+        {"same time, types 1 2 1", {{0, 1, 1}, {0, 2, 2}, {0, 1, 3}}, 0, {{0, 1, 3}, {0, 2, 2}}},
+        {"three equal in a row", {{0, 1, 1}, {0, 1, 2}, {0, 1, 3}}, 0, {{0, 1, 3}}},
+        {"unsorted, full search", {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}}, 0, {{0, 1, 3}, {1, 1, 2}}},
         {"unsorted, stop at new time",
-         {rec(t, 1, 1), rec(t + 1, 1, 2), rec(t, 1, 3)},
+         {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}},
          1,
-         {{t, 1}, {t + 1, 1}, {t, 1}},
-         {1, 2, 3}},
-        {"sorted, stop at new time",
-         {rec(t, 1, 1), rec(t, 1, 2), rec(t + 1, 1, 3)},
-         1,
-         {{t, 1}, {t + 1, 1}},
-         {2, 3}},
+         {{0, 1, 1}, {1, 1, 2}, {0, 1, 3}}},
+        {"sorted, stop at new time", {{0, 1, 1}, {0, 1, 2}, {1, 1, 3}}, 1, {{0, 1, 2}, {1, 1, 3}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         CReportRadial report;
-        for (XReportRadial r : c.in) report.AddNewReport(&r);
-        EXPECT_EQ(report.RemoveDuplicateTimeEntries(c.stopAtNewTime), kNoErr);
-        std::vector<XReportRadial> got = Records(report);
-        ASSERT_EQ(got.size(), c.out.size()) << c.name;
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].mnTime, c.out[i].first) << c.name << " " << i;
-            EXPECT_EQ(got[i].mnRadialType, c.out[i].second) << c.name << " " << i;
-            EXPECT_EQ(got[i].mnDiagRangeCell, c.cells[i]) << c.name << " " << i;
+        for (const auto& [offset, type, cell] : c.in) {
+            XReportRadial r = Record(t + offset, type);
+            r.mnDiagRangeCell = static_cast<int32_t>(cell);
+            report.AddNewReport(&r);
         }
+        EXPECT_EQ(report.RemoveDuplicateTimeEntries(c.stopAtNewTime), kNoErr);
+        Recs got;
+        for (const XReportRadial& r : Records(report))
+            got.push_back({r.mnTime - t, r.mnRadialType, static_cast<uint32_t>(r.mnDiagRangeCell)});
+        EXPECT_EQ(got, c.out);
     }
 }
 
@@ -436,19 +370,13 @@ TEST(CReportRadial, ConvertsDiagnosticLines) {
     const char* full =
         "1.5, 2.5\t10 20 30 40 -100 -102 -110 -112, -120 -124 15 16 17 3287260800 5 60 12.5";
     ASSERT_EQ(report.ConvertDiagSavLine(full, &r), kNoErr);
-    const std::vector<double> got = {r.mdAmp1,
-                                     r.mdAmp2,
-                                     r.mdPhase13,
-                                     r.mdPhase23,
-                                     r.mdPhase1,
-                                     r.mdPhase2,
-                                     r.mdNoiseFloor[0],
-                                     r.mdNoiseFloor[1],
-                                     r.mdNoiseFloor[2],
-                                     r.mdSignalToNoise[0],
-                                     r.mdSignalToNoise[2],
-                                     r.mdDualAnglePercent};
-    EXPECT_EQ(got, (std::vector<double>{1.5, 2.5, 10, 20, 30, 40, -101, -111, -122, 15, 17, 12.5}));
+    EXPECT_EQ(
+        (std::vector<double>{r.mdAmp1, r.mdAmp2, r.mdPhase13, r.mdPhase23, r.mdPhase1, r.mdPhase2}),
+        (std::vector<double>{1.5, 2.5, 10, 20, 30, 40}));
+    EXPECT_EQ(
+        (std::vector<double>{r.mdNoiseFloor[0], r.mdNoiseFloor[1], r.mdNoiseFloor[2],
+                             r.mdSignalToNoise[0], r.mdSignalToNoise[2], r.mdDualAnglePercent}),
+        (std::vector<double>{-101, -111, -122, 15, 17, 12.5}));
     EXPECT_EQ(r.mnTime, kSunday2Mar2008);
     EXPECT_EQ(r.mnValidDopplerCells, 60);
 
@@ -478,57 +406,50 @@ std::string DiagLine(uint32_t time, double dual, int noise = -100) {
 }
 
 TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
-    TempFolder dir;
-    struct Case {
+    CTestFolder dir;
+    const struct {
         const char* name;
         std::string text;
-        std::vector<uint32_t> times;
-        std::vector<double> duals;
-    };
-    const Case cases[] = {
+        std::vector<std::pair<uint32_t, double>> kept;  // time, dual angle percent
+    } cases[] = {
         // 150 is out of order; 300 is compared with 150, and so is 180.
         {"100 200 150 300",
          DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(300, 4),
-         {100, 200, 300},
-         {1, 2, 4}},
+         {{100, 1}, {200, 2}, {300, 4}}},
         {"100 200 150 180",
          DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(150, 3) + DiagLine(180, 4),
-         {100, 200, 180},
-         {1, 2, 4}},
+         {{100, 1}, {200, 2}, {180, 4}}},
         // A line without noise floors is ignored and does not move the
         // previous time: 150 is compared with 100.
         {"silent line",
          DiagLine(100, 1) + DiagLine(200, 2, 0) + DiagLine(150, 3),
-         {100, 150},
-         {1, 3}},
+         {{100, 1}, {150, 3}}},
         // The same time again replaces the record in place.
-        {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {100, 200}, {1, 5}},
-        {"empty file", "", {}, {}},
-        {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {100}, {1}},
+        {"same time", DiagLine(100, 1) + DiagLine(200, 2) + DiagLine(200, 5), {{100, 1}, {200, 5}}},
+        {"empty file", "", {}},
+        {"blank lines and CR ends", "\r\n\r\n" + DiagLine(100, 1) + "\r", {{100, 1}}},
         // The processing folder's lines start with the first amplitude; a
         // leading number is a word only when the line holds one item more.
         {"no leading word",
          DiagLine(100, 1).substr(3) + DiagLine(200, 2).substr(3),
-         {100, 200},
-         {1, 2}},
-        {"leading number", "7 " + DiagLine(100, 1).substr(3), {100}, {1}},
+         {{100, 1}, {200, 2}}},
+        {"leading number", "7 " + DiagLine(100, 1).substr(3), {{100, 1}}},
     };
-    for (const Case& c : cases) {
-        std::string path = dir.File("RadialDiagInfo.txt");
-        WriteBytes(path, c.text);
+    for (const auto& c : cases) {
+        const std::string path = dir.Write("RadialDiagInfo.txt", c.text);
         CReportRadial report;
         CFileSpec source = SpecOf(path);
         ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr) << c.name;
         std::vector<XReportRadial> got = Records(report);
-        ASSERT_EQ(got.size(), c.times.size()) << c.name;
+        ASSERT_EQ(got.size(), c.kept.size()) << c.name;
         for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].mnTime, c.times[i]) << c.name;
-            EXPECT_DOUBLE_EQ(got[i].mdDualAnglePercent, c.duals[i]) << c.name;
+            EXPECT_EQ(got[i].mnTime, c.kept[i].first) << c.name;
+            EXPECT_DOUBLE_EQ(got[i].mdDualAnglePercent, c.kept[i].second) << c.name;
             EXPECT_DOUBLE_EQ(got[i].mdNoiseFloor[2], -120) << c.name;
         }
         // The table is stamped with the first record's time.
         if (!got.empty()) {
-            EXPECT_EQ(report.GetTimeStamp(), c.times[0]) << c.name;
+            EXPECT_EQ(report.GetTimeStamp(), c.kept[0].first) << c.name;
         }
         // The report still names its own file, not the import.
         EXPECT_NE(report.mPath, path) << c.name;
@@ -536,15 +457,13 @@ TEST(CReportRadial, ImportTakesLinesInTimeOrder) {
 }
 
 TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
-    TempFolder dir;
+    CTestFolder dir;
     CReportRadial report;
     CFileSpec source = SpecOf(dir.File("missing.txt"));
     EXPECT_EQ(report.ImportDiagSavFile(&source), kErrNotFound);
 
     // "DIAG_" in any case gives the site code.
-    std::string named = dir.File("diag_WXYZ_2008.txt");
-    WriteBytes(named, DiagLine(100, 1));
-    source.SetFileSpec(named.c_str());
+    source.SetFileSpec(dir.Write("diag_WXYZ_2008.txt", DiagLine(100, 1)).c_str());
     ASSERT_EQ(report.ImportDiagSavFile(&source), kNoErr);
     EXPECT_EQ(report.mnBtfSiteCode, 0x5758595Au);
 
@@ -554,10 +473,8 @@ TEST(CReportRadial, ImportNamesSiteAndSurvivesHostileFiles) {
     for (int b = 0; b < 256; ++b) hostile += static_cast<char>(b);
     hostile += "\n" + std::string(5000, '7') + "\n";
     hostile += "w 1e400 -1e400 1 1 1 1 -1e308 -1e308 1 1 1 1 1 1 1 99999999999999 -5 1e30 1\n";
-    std::string path = dir.File("hostile.txt");
-    WriteBytes(path, hostile);
     CReportRadial survivor;
-    source.SetFileSpec(path.c_str());
+    source.SetFileSpec(dir.Write("hostile.txt", hostile).c_str());
     EXPECT_EQ(survivor.ImportDiagSavFile(&source), kNoErr);
     XReportRadial last{};
     ASSERT_EQ(survivor.GetReport(-1, &last), 0);

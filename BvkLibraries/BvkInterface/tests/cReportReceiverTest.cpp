@@ -5,52 +5,38 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "BvkErrors.h"
+#include "TestFolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
 // 2008-03-02 00:00, a Sunday: 38,047 days after 1904-01-01.
 constexpr uint32_t kSunday2Mar2008 = 3287260800U;
 
 class ReceiverFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        mFolder = fs::temp_directory_path() /
-                  ("report-receiver-" + std::to_string(std::random_device{}()));
-        fs::create_directories(mFolder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(mFolder, ignored);
-    }
-    std::string Path(const char* name) const { return (mFolder / name).string(); }
     std::vector<std::string> WrittenLines(CReportReceiver& report) {
-        CFileSpec target;
-        target.SetFileSpec(Path("STAT_ABCD_2008_03_02.hdt").c_str());
+        CFileSpec target = SpecOf(mFolder.File("STAT_ABCD_2008_03_02.hdt"));
         EXPECT_EQ(report.WriteReportFile(&target), kNoErr);
-        std::ifstream in(Path("STAT_ABCD_2008_03_02.hdt"), std::ios::binary);
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        return Lines(ReadAll(mFolder.File("STAT_ABCD_2008_03_02.hdt")));
     }
     long ReadText(CReportReceiver& report, const std::string& text) {
-        std::ofstream(Path("in.hdt"), std::ios::binary) << text;
-        CFileSpec source;
-        source.SetFileSpec(Path("in.hdt").c_str());
+        CFileSpec source = SpecOf(mFolder.Write("in.hdt", text));
         return report.ReadReportFile(&source);
     }
 
-    fs::path mFolder;
+    CTestFolder mFolder;
 };
+
+// The lines every week file starts with, up to its time stamp.
+const std::string kWeekStart =
+    "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: 2008 03 02  00 00 00\n";
 
 std::vector<XReportReceiver> Records(CReportReceiver& report) {
     std::vector<XReportReceiver> out(static_cast<size_t>(report.Points()));
@@ -147,8 +133,7 @@ TEST_F(ReceiverFiles, WrittenRowsReadBackInTheirUnits) {
     WrittenLines(report);
 
     CReportReceiver back;
-    CFileSpec source;
-    source.SetFileSpec(Path("STAT_ABCD_2008_03_02.hdt").c_str());
+    CFileSpec source = SpecOf(mFolder.File("STAT_ABCD_2008_03_02.hdt"));
     ASSERT_EQ(back.ReadReportFile(&source), kNoErr);
     ASSERT_EQ(back.Points(), 1);
     const XReportReceiver r = Records(back)[0];
@@ -162,27 +147,24 @@ TEST_F(ReceiverFiles, WrittenRowsReadBackInTheirUnits) {
 }
 
 TEST_F(ReceiverFiles, RowsFollowTheDeclaredColumns) {
-    const std::string text =
-        "%BTF: 1.00\n"
-        "%FileType: DIAG rcvr \"Tesmara Report\"\n"
-        "%TimeStamp: 2008 03 02  00 00 00\n"
-        "%TableType: rcvr rcv2\n"
-        "%TableColumns: 3\n"
-        "%TableColumnTypes: TIME GSNC RTMP\n"
-        "%TableStart:\n"
-        "     90  17  21.5\n"
-        "   -1.5  x  3\n"
-        "%TableEnd:\n"
-        "%TableType: rads rad1\n"
-        "%TableStart:\n"
-        "     5 5 5\n"
-        "%TableEnd:\n"
-        "%TableType: rcvr rcv2\n"
-        "%TableColumns: 4\n"
-        "%TableStart:\n"
-        "  1 2A 3 4\n"
-        "%TableEnd:\n"
-        "%End:\n";
+    const std::string text = kWeekStart +
+                             "%TableType: rcvr rcv2\n"
+                             "%TableColumns: 3\n"
+                             "%TableColumnTypes: TIME GSNC RTMP\n"
+                             "%TableStart:\n"
+                             "     90  17  21.5\n"
+                             "   -1.5  x  3\n"
+                             "%TableEnd:\n"
+                             "%TableType: rads rad1\n"
+                             "%TableStart:\n"
+                             "     5 5 5\n"
+                             "%TableEnd:\n"
+                             "%TableType: rcvr rcv2\n"
+                             "%TableColumns: 4\n"
+                             "%TableStart:\n"
+                             "  1 2A 3 4\n"
+                             "%TableEnd:\n"
+                             "%End:\n";
     CReportReceiver report;
     // The 'rads' row is not this report's: the file is read only in part.
     ASSERT_EQ(ReadText(report, text), kReportErrRowsNotRead);
@@ -206,9 +188,7 @@ TEST_F(ReceiverFiles, RowsFollowTheDeclaredColumns) {
 
 TEST_F(ReceiverFiles, StandardColumnsSkipTheDateAndReadHex) {
     const std::string text =
-        "%BTF: 1.00\n"
-        "%FileType: DIAG rcvr \"Tesmara Report\"\n"
-        "%TimeStamp: 2008 03 02  00 00 00\n"
+        kWeekStart +
         "%TableType: rcvr rcv2\n"
         "%TableStart:\n"
         "  10 20 30 ff 40 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 12.5 2008 03 02 00 10 00\n"
@@ -275,14 +255,11 @@ TEST_F(ReceiverFiles, SettingsKeywordsBothWays) {
 }
 
 TEST_F(ReceiverFiles, HostileRowsGiveZerosNeverACrash) {
-    std::string text =
-        "%BTF: 1.00\n"
-        "%FileType: DIAG rcvr \"Tesmara Report\"\n"
-        "%TimeStamp: 2008 03 02  00 00 00\n"
-        "%TableType: rcvr rcv2\n"
-        "%TableStart:\n"
-        "  1e300 -1e300 nan , , ,\n"
-        "  -99999999999 zz\x01\x7f\xff 1\n";
+    std::string text = kWeekStart +
+                       "%TableType: rcvr rcv2\n"
+                       "%TableStart:\n"
+                       "  1e300 -1e300 nan , , ,\n"
+                       "  -99999999999 zz\x01\x7f\xff 1\n";
     text += "  " + std::string(5000, '9') + "\n  \n";
     text += "%TableEnd:\n%End:\n";
     CReportReceiver report;

@@ -22,12 +22,11 @@ Ints Expand(const Bytes& bytes, unsigned long capacity = 64) {
 }
 
 TEST(CShortener, EveryCodeMovesTheRunningValue) {
-    struct XCase {
+    const struct {
         const char* name;
         Bytes bytes;
         Ints values;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"8-bit deltas", {0x81, 0x02, 0x01, 0x01, 0xFF}, {1, 2, 1}},
         {"16-bit deltas", {0x82, 0x01, 0x01, 0x00, 0xFF, 0xFE}, {256, 254}},
         {"24-bit deltas", {0xA4, 0x01, 0xFF, 0xFF, 0xFD, 0x01, 0x00, 0x00}, {-3, 65533}},
@@ -57,13 +56,12 @@ TEST(CShortener, EveryCodeMovesTheRunningValue) {
 }
 
 TEST(CShortener, ExpansionStopsAtTheEndOfBytesOrOutput) {
-    struct XCase {
+    const struct {
         const char* name;
         Bytes bytes;
         unsigned long capacity;
         Ints values;
-    };
-    const XCase cases[] = {
+    } cases[] = {
         {"empty", {}, 8, {}},
         {"code without count", {0x81}, 8, {}},
         {"items cut short", {0x81, 0x05, 0x01, 0x02}, 8, {1, 3}},

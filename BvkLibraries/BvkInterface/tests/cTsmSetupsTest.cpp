@@ -4,66 +4,52 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "TestFolder.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test_folder;
 
 constexpr uint32_t kCodeABCD = 0x41424344;
 constexpr uint32_t kCodeXXXX = 0x58585858;
 
 // A complete header, one entry per line, each value distinct from its default.
 const std::vector<std::string> kFullHeader = {
-    "1 ABCD \"Brenvik Point\" ! site",     // 1
-    "36.5N, 122.25W",                      // 2
-    "123.5 ! antenna bearing",             // 3
-    "40, 0.5, 0.25",                       // 4
-    "45.0",                                // 5
-    "2.0",                                 // 6
-    "3.5",                                 // 7
-    "1024",                                // 8
-    "0.0078125",                           // 9
-    "\"Ideal Pattern  \"  12.5  Last",     // 10
-    "100.0 3 2.5",                         // 11
-    "20 2 200",                            // 12
-    "1",                                   // 13
-    "3 18",                                // 14
-    "1 2 3 4",                             // 15
-    "512 256 128",                         // 16
-    "0.5 0.6 0.7 0.8",                     // 17
-    "1.5 2.5",                             // 18
-    "1 2 3 4 5 6 7",                       // 19
-    "x.",                                  // 20
-    "80, 65, 1.5, 7",                      // 21
-    "6.5",                                 // 22
-    "81 66 2.5 8",                         // 23
-    "4.5",                                 // 24
-    "9",                                   // 25
-    "1.25 2.25",                           // 26
-    "3 4",                                 // 27
-    "180",                                 // 28
+    "1 ABCD \"Brenvik Point\" ! site",  // 1
+    "36.5N, 122.25W",                   // 2
+    "123.5 ! antenna bearing",          // 3
+    "40, 0.5, 0.25",                    // 4
+    "45.0",                             // 5
+    "2.0",                              // 6
+    "3.5",                              // 7
+    "1024",                             // 8
+    "0.0078125",                        // 9
+    "\"Ideal Pattern  \"  12.5  Last",  // 10
+    "100.0 3 2.5",                      // 11
+    "20 2 200",                         // 12
+    "1",                                // 13
+    "3 18",                             // 14
+    "1 2 3 4",                          // 15
+    "512 256 128",                      // 16
+    "0.5 0.6 0.7 0.8",                  // 17
+    "1.5 2.5",                          // 18
+    "1 2 3 4 5 6 7",                    // 19
+    "x.",                               // 20
+    "80, 65, 1.5, 7",                   // 21
+    "6.5",                              // 22
+    "81 66 2.5 8",                      // 23
+    "4.5",                              // 24
+    "9",                                // 25
+    "1.25 2.25",                        // 26
+    "3 4",                              // 27
+    "180",                              // 28
 };
 
 class SiteSetup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tsmsetups_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::string path = (dir / name).string();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        return path;
-    }
+  protected:
     // The first `count` lines of `lines`, LF-ended.
     std::string Header(std::vector<std::string> lines, size_t count) {
         std::string text;
@@ -71,13 +57,12 @@ protected:
         return text;
     }
     long Import(CTsmSetups& setup, const std::string& bytes, long maxLines = 0) {
-        CFileSpec spec;
-        spec.SetFileSpec(Write("Header.txt", bytes).c_str());
+        CFileSpec spec = SpecOf(dir.Write("Header.txt", bytes));
         setup.SetDefaultValues();
         return setup.ImportHeaderFile(&spec, maxLines);
     }
 
-    fs::path dir;
+    CTestFolder dir;
 };
 
 TEST_F(SiteSetup, CompleteHeaderSetsEveryValue) {
@@ -106,22 +91,16 @@ TEST_F(SiteSetup, CompleteHeaderSetsEveryValue) {
     EXPECT_EQ(setup.mdLine28, 180.0);
 }
 
-struct LengthCase {
-    size_t lines;
-    long maxLines;
-    long result;
-    int32_t linesRead;
-};
-
 TEST_F(SiteSetup, HeaderIsCompleteFromLineNineteen) {
-    const LengthCase cases[] = {
-        {28, 0, kNoErr, 28},
-        {19, 0, kNoErr, 19},
-        {18, 0, kErrEndOfFile, 18},
-        {0, 0, kErrEndOfFile, 0},
-        {28, 1, kNoErr, 1},   // a line limit stops early with success
-        {5, 3, kNoErr, 3},
-        {5, 9, kErrEndOfFile, 5},
+    const struct {
+        size_t lines;
+        long maxLines;
+        long result;
+        int32_t linesRead;
+    } cases[] = {
+        {28, 0, kNoErr, 28},      {19, 0, kNoErr, 19},      {18, 0, kErrEndOfFile, 18},
+        {0, 0, kErrEndOfFile, 0}, {28, 1, kNoErr, 1},  // a line limit stops early with success
+        {5, 3, kNoErr, 3},        {5, 9, kErrEndOfFile, 5},
     };
     for (const auto& c : cases) {
         CTsmSetups setup;
@@ -144,20 +123,18 @@ TEST_F(SiteSetup, HeaderIsCompleteFromLineNineteen) {
     EXPECT_EQ(setup.mdAntennaBearing, 0.0);
 }
 
-struct LineOneCase {
-    const char* line;
-    int32_t first;
-    uint32_t code;
-    const char* name;
-};
-
 TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
-    const LineOneCase cases[] = {
+    const struct {
+        const char* line;
+        int32_t first;
+        uint32_t code;
+        const char* name;
+    } cases[] = {
         {"3 ABCD \"Two Words\" ! a comment", 3, kCodeABCD, "Two Words"},
         {"3, ABCD, Single extra", 3, kCodeABCD, "Single"},
         {"7 ABCD", 7, kCodeABCD, ""},
-        {"7", 7, kCodeXXXX, ""},                 // what is not there keeps its default
-        {"! 5 WXYZ name", 0, kCodeXXXX, ""},     // a comment-only line
+        {"7", 7, kCodeXXXX, ""},              // what is not there keeps its default
+        {"! 5 WXYZ name", 0, kCodeXXXX, ""},  // a comment-only line
         {"", 0, kCodeXXXX, ""},
     };
     for (const auto& c : cases) {
@@ -170,11 +147,10 @@ TEST_F(SiteSetup, FirstLineHoldsNumberCodeAndName) {
 }
 
 TEST_F(SiteSetup, SiteCodesThatCannotBeInFileNamesAreRefused) {
-    struct Case {
+    const struct {
         const char* line;
         long result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"1 BRNK", kNoErr},
         {"1 A.BC", kNoErr},
         {"1 ....", kNoErr},
@@ -194,19 +170,15 @@ TEST_F(SiteSetup, SiteCodesThatCannotBeInFileNamesAreRefused) {
     }
 }
 
-struct SeparatorCase {
-    const char* line;
-    char field;
-    char date;
-};
-
 TEST_F(SiteSetup, LineTwentyGivesSeparatorsRaw) {
-    const SeparatorCase cases[] = {
-        {"x", 'x', '_'},
-        {"", '-', '_'},
-        {"!#", '!', '#'},   // no comment cut on this line
-        {" ;", ' ', ';'},
-        {"ab comment", 'a', 'b'},
+    const struct {
+        const char* line;
+        char field;
+        char date;
+    } cases[] = {
+        {"x", 'x', '_'},  {"", '-', '_'},
+        {"!#", '!', '#'},  // no comment cut on this line
+        {" ;", ' ', ';'}, {"ab comment", 'a', 'b'},
     };
     for (const auto& c : cases) {
         std::vector<std::string> lines = kFullHeader;
@@ -274,17 +246,15 @@ TEST_F(SiteSetup, LineEndsOfAnyKindAndEmptyLines) {
 }
 
 TEST_F(SiteSetup, FileNamingAndMissingFiles) {
-    Write("Header.txt", Header(kFullHeader, 19));
+    dir.Write("Header.txt", Header(kFullHeader, 19));
     CTsmSetups setup;
     setup.SetDefaultValues();
-    CFileSpec folder;
-    folder.SetFileSpec((dir.string() + "/").c_str());
+    CFileSpec folder = SpecOf(dir.Path().string() + "/");
     EXPECT_EQ(setup.ImportHeaderFile(&folder, 0), kNoErr);  // the name is added to a folder
     EXPECT_EQ(setup.mnSiteCode, kCodeABCD);
     EXPECT_EQ(setup.ImportPhasesFile(&folder, 0), kErrNotFound);
     EXPECT_EQ(setup.mbPhasesLoaded, 0);
-    CFileSpec missing;
-    missing.SetFileSpec((dir / "Nothing.txt").string().c_str());
+    CFileSpec missing = SpecOf(dir.File("Nothing.txt"));
     EXPECT_EQ(setup.ImportHeaderFile(&missing, 0), kErrNotFound);
     char name[256] = "stale";
     EXPECT_EQ(setup.GetSpectraToProcess(&missing, name, 0), kErrNotFound);
@@ -296,7 +266,7 @@ TEST_F(SiteSetup, HostileHeadersReadWithoutHarm) {
     for (int i = 0; i < 3000; ++i) binary += static_cast<char>((i * 73 + 5) & 0xFF);
     const std::string cases[] = {
         binary,
-        std::string(100000, 'A'),        // one long line arrives in 255-character pieces
+        std::string(100000, 'A'),  // one long line arrives in 255-character pieces
         std::string(5000, '\n'),
         "99999999999999999999 \"unterminated name\n",
         std::string(3000, '!'),
@@ -313,15 +283,13 @@ TEST_F(SiteSetup, HostileHeadersReadWithoutHarm) {
     EXPECT_EQ(Import(setup, std::string(100000, 'A')), kNoErr);
 }
 
-struct PhasesCase {
-    const char* text;
-    long result;
-    double phase0;
-    double phase1;
-};
-
 TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
-    const PhasesCase cases[] = {
+    const struct {
+        const char* text;
+        long result;
+        double phase0;
+        double phase1;
+    } cases[] = {
         {"12.5 -7.25 ! measured\n99 99\n", kNoErr, 12.5, -7.25},
         {"12.5, -7.25", kNoErr, 12.5, -7.25},
         {"12.5\n", kNoErr, 12.5, 0.0},
@@ -329,8 +297,7 @@ TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
         {"", kErrEndOfFile, 0.0, 0.0},
     };
     for (const auto& c : cases) {
-        CFileSpec spec;
-        spec.SetFileSpec(Write("Phases.txt", c.text).c_str());
+        CFileSpec spec = SpecOf(dir.Write("Phases.txt", c.text));
         CTsmSetups setup;
         setup.SetDefaultValues();
         EXPECT_EQ(setup.ImportPhasesFile(&spec, 0), c.result) << c.text;
@@ -340,16 +307,14 @@ TEST_F(SiteSetup, PhasesFileGivesTwoValuesOfItsFirstLine) {
     }
 }
 
-struct ListCase {
-    long lineNumber;
-    long result;
-    const char* name;
-};
-
 TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
-    Write("SpectraToProcess.txt",
-          "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment\r\n/Data/second.cs\r\n");
-    const ListCase cases[] = {
+    dir.Write("SpectraToProcess.txt",
+              "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment\r\n/Data/second.cs\r\n");
+    const struct {
+        long lineNumber;
+        long result;
+        const char* name;
+    } cases[] = {
         {0, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
         {1, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
         {-4, kNoErr, "/Data/Spectra/CSS_ABCD_08_01_08_1430.cs ! not a comment"},
@@ -357,8 +322,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
         {3, kErrEndOfFile, ""},
         {2000000, kErrEndOfFile, ""},
     };
-    CFileSpec folder;
-    folder.SetFileSpec((dir.string() + "/").c_str());
+    CFileSpec folder = SpecOf(dir.Path().string() + "/");
     for (const auto& c : cases) {
         CTsmSetups setup;
         char name[256] = "stale";
@@ -366,8 +330,7 @@ TEST_F(SiteSetup, SpectraListGivesTheRequestedLine) {
         EXPECT_STREQ(name, c.name) << c.lineNumber;
     }
     // A line longer than 255 characters is cut.
-    CFileSpec spec;
-    spec.SetFileSpec(Write("List.txt", std::string(400, 'p') + "\n").c_str());
+    CFileSpec spec = SpecOf(dir.Write("List.txt", std::string(400, 'p') + "\n"));
     CTsmSetups setup;
     char name[256];
     EXPECT_EQ(setup.GetSpectraToProcess(&spec, name, 0), kNoErr);
