@@ -5,13 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 #include "cFileSpec.h"
 #include "cLLUVFile.h"
@@ -24,47 +20,18 @@ namespace {
 constexpr int64_t k2008Day = 104 * 365 + 26;
 constexpr double k1904To2001 = 3061152000.0;
 
-class LocalTimeRun : public ::testing::Test {
+class LocalTimeRun : public ExampleStation {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quillmoor-time-XXXXXX";
-        root = mkdtemp(pattern);
-        CopyExampleStation(root);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     // Gives the station's radial file a new time line: the text (ending in
     // the zone label) in the first 48 columns, then the 1904 seconds.
     void SetTimeLine(const std::string& text, int64_t seconds1904) {
-        const fs::path radial = root / "Processing" / "RadialData.txt";
+        const fs::path radial = Proc() / "RadialData.txt";
         std::string content = ReadAll(radial);
         char line[128];
         std::snprintf(line, sizeof(line), "%-48s%lld", text.c_str(),
                       static_cast<long long>(seconds1904));
-        content.replace(0, content.find('\n'), line);
-        std::ofstream(radial, std::ios::binary) << content;
+        WriteAll(radial, content.replace(0, content.find('\n'), line));
     }
-
-    int Run() {
-        // <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> <sCfgFolder>
-        // <nPattern> <sDiagFolder>
-        return RunQuillmoorProgram(
-                   {"0", "i", "", (root / "Out").string() + "/",
-                    (root / "Processing").string() + "/", "2", "0",
-                    (root / "Configs").string() + "/", "-1", (root / "Diagnostics").string() + "/"},
-                   "TZ=America/Los_Angeles ")
-            .status;
-    }
-
-    std::string HeaderLine(const fs::path& file, const std::string& key) {
-        std::istringstream lines(ReadAll(file));
-        std::string line;
-        while (std::getline(lines, line))
-            if (line.rfind(key, 0) == 0) return line;
-        return "";
-    }
-
-    fs::path root;
 };
 
 }  // namespace
@@ -90,10 +57,10 @@ TEST_F(LocalTimeRun, ZoneLabelsMeanTheirOwnOffsetAtTheMapsTime) {
         SCOPED_TRACE(c.timeText);
         const int64_t wall = (k2008Day + c.day) * 86400 + c.hour * 3600;
         SetTimeLine(c.timeText, wall);
-        ASSERT_EQ(Run(), 0);
-        const fs::path lluv = root / "Out" / c.name;
-        EXPECT_EQ(HeaderLine(lluv, "%TimeStamp:"), c.stamp);
-        EXPECT_EQ(HeaderLine(lluv, "%TimeZone:"), c.zone);
+        ASSERT_EQ(Run("2", "i", "0").status, 0);
+        const fs::path lluv = out / c.name;
+        EXPECT_EQ(LineStarting(ReadAll(lluv), "%TimeStamp:"), c.stamp);
+        EXPECT_EQ(LineStarting(ReadAll(lluv), "%TimeZone:"), c.zone);
 
         CLLUVFile back;
         CFileSpec spec;
