@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "FaultRun.h"
 #include "ProgramRun.h"
 #include "TestFiles.h"
 
@@ -322,6 +323,72 @@ TEST_F(ExampleWeek, TheFirstRunKeepsTheExampleRowsByteForByte) {
     EXPECT_TRUE(std::equal(before.begin(), before.end(), Rows(kept).begin()));
 }
 
+// An append with each of its writes, fsyncs, renames and exchanges failing in
+// turn: the week report is either the old one or the old one plus the new
+// record, never less.
+TEST_F(ExampleWeek, EveryFailedOperationKeepsTheWeeksRecords) {
+    // The rows as their values: a rewritten report may align its columns differently.
+    const auto Values = [](const std::string& text) {
+        std::vector<std::string> rows;
+        for (const std::string& line : Rows(text)) {
+            std::istringstream values(line);
+            std::string row;
+            for (std::string value; values >> value;) row += value + " ";
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics";
+    const std::string earlier = ReadAll(example / week.filename());
+    const std::vector<std::string> earlierRows = Values(earlier);
+    ASSERT_EQ(earlierRows.size(), 30u);
+    const std::vector<std::string> args = {"1", "1", proc.string() + "/", diag.string() + "/",
+                                           cfg.string() + "/"};
+
+    long n = 1;
+    for (bool hit = true; hit && n < 200; ++n) {
+        hit = false;
+        // The week's first record (ENOSPC), and one appended to its 30 (EIO).
+        for (const bool appending : {false, true}) {
+            SCOPED_TRACE("operation " + std::to_string(n) + (appending ? " appending" : " first"));
+            fs::remove_all(diag);
+            if (appending)
+                fs::copy(example, diag, fs::copy_options::recursive);
+            else
+                fs::create_directory(diag);
+            XFaultRunResult r = RunWithFault(FENWRIGHT_EXE, args, root, "TZ=America/Los_Angeles", n,
+                                             appending ? "EIO" : "ENOSPC");
+            hit = hit || r.faultHit;
+            if (r.faultHit) {
+                EXPECT_NE(r.run.status, 0) << r.run.out;
+                EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure ", r.run.out);
+            } else {
+                EXPECT_EQ(r.run.status, 0) << r.run.out;
+            }
+
+            const std::vector<std::string> before =
+                appending ? earlierRows : std::vector<std::string>{};
+            if (!fs::exists(week)) {
+                EXPECT_TRUE(r.faultHit && !appending) << "the week report is gone";
+            } else if (ReadAll(week) != (appending ? earlier : "")) {
+                // A new file: every earlier row with its values, then the new record.
+                std::vector<std::string> rows = Values(ReadAll(week));
+                ASSERT_EQ(rows.size(), before.size() + 1);
+                rows.pop_back();
+                EXPECT_EQ(rows, before);
+                EXPECT_PRED_FORMAT2(testing::IsSubstring, "%End:", ReadAll(week));
+            }
+            if (!r.faultHit) {
+                EXPECT_EQ(Values(ReadAll(week)).size(), before.size() + 1);
+            }
+            // No temporary stays behind.
+            for (const std::string& name : DiagNames()) EXPECT_NE(name[0], '.') << name;
+        }
+    }
+    EXPECT_GT(n, 3) << "an append makes more than a few writes";
+    EXPECT_LT(n, 200) << "the faults never ran out";
+}
+
 TEST_F(ExampleWeek, WeekFilesNotReadWholeAreKeptAsideWithTheirRowsCarriedOver) {
     const size_t lastRow = kept.rfind("\n ") + 1;
     const size_t lastRowEnd = kept.find('\n', lastRow);
@@ -350,11 +417,11 @@ TEST_F(ExampleWeek, WeekFilesNotReadWholeAreKeptAsideWithTheirRowsCarriedOver) {
         WriteAll(week, c.bytes);
         XProgramResult r = Run("1", "2");
         EXPECT_EQ(r.status, 0) << r.out;
-        EXPECT_NE(r.out.find(" Kept radial diagnostic STAT_BRNK_2026_12_06.rdt as "
-                             "STAT_BRNK_2026_12_06_1.rdt: " +
-                             std::string(c.reason) + "\n"),
-                  std::string::npos)
-            << r.out;
+        EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                            " Kept radial diagnostic STAT_BRNK_2026_12_06.rdt as "
+                            "STAT_BRNK_2026_12_06_1.rdt: " +
+                                std::string(c.reason) + "\n",
+                            r.out);
         EXPECT_EQ(ReadAll(diag / "STAT_BRNK_2026_12_06_1.rdt"), c.bytes);
         const std::string text = ReadAll(week);
         const std::vector<std::string> rows = Rows(text);
