@@ -32,6 +32,17 @@ inline std::string LineStarting(const std::string& text, const std::string& key)
     return "";
 }
 
+// `text` without the lines that differ from run to run by design: the file's
+// UUID and the time it was processed.
+inline std::string WithoutRunStamps(const std::string& text) {
+    std::istringstream lines(text);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("%UUID:", 0) != 0 && line.rfind("%ProcessedTimeStamp:", 0) != 0)
+            kept += line + "\n";
+    return kept;
+}
+
 // A copy of the example station in a fresh temporary folder (see CopyExampleStation).
 class ExampleStation : public ::testing::Test {
   protected:

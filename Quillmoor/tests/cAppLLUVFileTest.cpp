@@ -112,10 +112,10 @@ class HookWrite : public ::testing::Test {
     void WriteReceiverReport(const std::string& rows, const std::string& name = kWeekName,
                              const char* stamp = "2008 01 08  14 30 00") {
         WriteAll(Diag() / (name + ".hdt"),
-                  "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: " +
-                      std::string(stamp) +
-                      "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" +
-                      rows + "%TableEnd:\n%End:\n");
+                 "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: " +
+                     std::string(stamp) +
+                     "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" +
+                     rows + "%TableEnd:\n%End:\n");
     }
 
     fs::path root;
@@ -238,9 +238,9 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
         if (c.rdtOutside) WriteRadialReport({Radial(-5000, 1), Radial(5000, 1)});
         if (c.rdtJunk) WriteAll(Diag() / (std::string(kWeekName) + ".rdt"), "\x01\x02\n%BTF\n");
         if (c.diagInfo) {
-            WriteAll(Proc() / "RadialDiagInfo.txt",
-                      diagLine + std::to_string(kMapTime - 7200) + " 12 387 8.6\n" + diagLine +
-                          std::to_string(kMapTime) + " 12 387 8.6\n");
+            WriteAll(Proc() / "RadialDiagInfo.txt", diagLine + std::to_string(kMapTime - 7200) +
+                                                        " 12 387 8.6\n" + diagLine +
+                                                        std::to_string(kMapTime) + " 12 387 8.6\n");
         }
         if (c.receiver) WriteReceiverReport(" 0 20\n");
         const std::string text = Write();
@@ -254,10 +254,10 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
             ASSERT_EQ(read.tables[i + 1].size(), 1u);
             EXPECT_EQ(Item(read.tables[i + 1][0], 0), 0);
             // Each table after an empty comment line.
-            EXPECT_NE(text.find(end + "%%\n%TableType: " + c.types[i]), std::string::npos);
+            EXPECT_PRED_FORMAT2(testing::IsSubstring, end + "%%\n%TableType: " + c.types[i], text);
             end = "%TableEnd: " + std::to_string(i + 2) + "\n";
         }
-        EXPECT_NE(text.find(end + "%%\n%ProcessedTime"), std::string::npos);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, end + "%%\n%ProcessedTime", text);
         // The LLUV reader still takes exactly the vectors.
         EXPECT_EQ(static_cast<long>(read.tables[0].size()), store.mnVectors);
         CLLUVFile back;
