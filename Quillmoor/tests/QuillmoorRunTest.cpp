@@ -1,12 +1,14 @@
 // End-to-end runs of the built converter on temporary copies of the example
 // station: which outputs each mode writes, where the source comes from, the
-// pattern and ellipsoid choices, the failures and their exit statuses. The
-// bytes of the example's outputs are the golden test's (tests/golden_outputs.sh).
+// pattern and ellipsoid choices, the zone of the map's time, the failures and
+// their exit statuses. The bytes of the example's outputs are the golden
+// test's (tests/golden_outputs.sh).
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "QuillmoorProcess.h"
+#include "cFileSpec.h"
+#include "cLLUVFile.h"
 
 namespace fs = std::filesystem;
 
@@ -30,8 +34,16 @@ Names NamesIn(const fs::path& folder) {
     return names;
 }
 
+// Days from 1904-01-01 to 2008-01-01: 104 years, 26 of them leap years.
+constexpr int64_t k2008Day = 104 * 365 + 26;
+constexpr double k1904To2001 = 3061152000.0;
+
 class StationRun : public ExampleStation {
   protected:
+    void SetFirstLine(const fs::path& file, const std::string& line) {
+        std::string text = ReadAll(file);
+        WriteAll(file, text.replace(0, text.find('\n'), line));
+    }
     // The first data row of the LLUV file written by the last run.
     std::string FirstRow() {
         std::istringstream lines(ReadAll(out / kLLUVName));
@@ -219,10 +231,6 @@ TEST_F(StationRun, EveryOutputIsAttemptedAndAFailedOneIsTheExitStatus) {
 }
 
 TEST_F(StationRun, ASourceWithoutTimeOrWithAPathForASiteCodeWritesNothing) {
-    const std::string source = ReadAll(Proc() / "RadialData.txt");
-    const std::string header = ReadAll(Cfg() / "Header.txt");
-    const std::string restOfSource = source.substr(source.find('\n'));
-    const std::string restOfHeader = header.substr(header.find('\n'));
     struct Case {
         std::string timeLine;
         std::string siteLine;
@@ -240,8 +248,8 @@ TEST_F(StationRun, ASourceWithoutTimeOrWithAPathForASiteCodeWritesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        WriteAll(Proc() / "RadialData.txt", c.timeLine + restOfSource);
-        WriteAll(Cfg() / "Header.txt", c.siteLine + restOfHeader);
+        SetFirstLine(Proc() / "RadialData.txt", c.timeLine);
+        SetFirstLine(Cfg() / "Header.txt", c.siteLine);
         XProgramResult r = Run("3");
         EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure -50: " + c.message + "\n", r.out);
         EXPECT_EQ(r.status, 256 - 50);
@@ -367,6 +375,48 @@ TEST_F(StationRun, QuietAndVerboseOutput) {
           "  Writing classic " + std::string(kClassicName) + "\n",
           "  Writing LLUV " + std::string(kLLUVName) + "\n"})
         EXPECT_PRED_FORMAT2(testing::IsSubstring, line, verbose);
+}
+
+// The converter labels its LLUV output with the offset that the radial file's
+// zone label means at the map's time, and the file read back gives the map's
+// true instant.
+TEST_F(StationRun, ZoneLabelsMeanTheirOwnOffsetAtTheMapsTime) {
+    struct {
+        const char* timeText;
+        int64_t day;  // of 2008, from 0
+        int hour;
+        const char* name;
+        const char* stamp;
+        const char* zone;
+        double offsetHours;
+    } const cases[] = {
+        // Four in the morning of the day US clocks went forward (at 02:00).
+        {" 04:00:00  Sunday, March 9, 2008 PDT", 68, 4, "RDLi_BRNK_2008_03_09_0400.ruv",
+         "%TimeStamp: 2008 03 09  04 00 00", "%TimeZone: \"PDT\" -7.000 1", -7},
+        // A station on standard time all year.
+        {" 14:00:00  Tuesday, July 1, 2008 PST", 182, 14, "RDLi_BRNK_2008_07_01_1400.ruv",
+         "%TimeStamp: 2008 07 01  14 00 00", "%TimeZone: \"PST\" -8.000 0", -8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.timeText);
+        const int64_t wall = (k2008Day + c.day) * 86400 + c.hour * 3600;
+        // The text (ending in the zone label) in the first 48 columns, then the 1904 seconds.
+        char line[128];
+        std::snprintf(line, sizeof(line), "%-48s%lld", c.timeText, static_cast<long long>(wall));
+        SetFirstLine(Proc() / "RadialData.txt", line);
+        ASSERT_EQ(Run("2", "i", "0").status, 0);
+        EXPECT_EQ(HeaderLine("%TimeStamp:", c.name), c.stamp);
+        EXPECT_EQ(HeaderLine("%TimeZone:", c.name), c.zone);
+
+        CLLUVFile back;
+        CFileSpec spec;
+        spec.SetFileSpec((out / c.name).c_str());
+        EXPECT_EQ(back.ProcessBTFile(&spec, 0, 0), 0);
+        EXPECT_EQ(back.mnOriginTime, static_cast<uint32_t>(wall));
+        EXPECT_EQ(back.mnTimeZoneSeconds, static_cast<long>(c.offsetHours * 3600));
+        EXPECT_EQ(back.GetBtfAbsoluteTime(),
+                  static_cast<double>(wall) - k1904To2001 - c.offsetHours * 3600);
+    }
 }
 
 }  // namespace
