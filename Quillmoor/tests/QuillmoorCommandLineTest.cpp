@@ -1,22 +1,29 @@
+// The converter's command line: what each level prints first, the defaults of
+// missing and empty arguments, and the answers to --help and --version.
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "HelpChecks.h"
+#include "QuillmoorHelp.h"
 #include "QuillmoorProcess.h"
 #include "SandboxRun.h"
 
 namespace {
 
-const char* kUsage =
+const std::string kUsageLine =
     " Usage: Quillmoor <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> "
-    "<sCfgFolder> <nPattern> <sDiagFolder>\n"
-    "  <nDiag> 0=quiet, 999=much output\n"
-    "  <cProcChar> i=ideal, m=measured\n"
-    "  <bLLUV> -1=UsePref, 0=Rad, 1=LLUV, 2=Rad/LLUV, 3=LLUV/Rad\n"
-    "  <bOpen> 0=Don't open, 1=Open\n"
-    "  <nPattern> -1=Unknown, 0=Ideal, 1=Meas\n";
+    "<sCfgFolder> <nPattern> <sDiagFolder>";
+const std::string kUsage = kUsageLine +
+                           "\n"
+                           "  <nDiag> 0=quiet, 999=much output\n"
+                           "  <cProcChar> i=ideal, m=measured\n"
+                           "  <bLLUV> -1=UsePref, 0=Rad, 1=LLUV, 2=Rad/LLUV, 3=LLUV/Rad\n"
+                           "  <bOpen> 0=Don't open, 1=Open\n"
+                           "  <nPattern> -1=Unknown, 0=Ideal, 1=Meas\n";
 
 std::string RunningLine() {
     return " Running Quillmoor " + std::string(QUILLMOOR_VERSION) + "\n";
@@ -76,6 +83,36 @@ TEST(QuillmoorCommandLine, FirstStepsPrintByLevelAndOwnerCodesDefault) {
         EXPECT_PRED_FORMAT2(testing::IsSubstring, kMissingFolderFailure, r.out);
         EXPECT_EQ(r.status, 256 - 43);
     }
+}
+
+// Asking for help used to run the converter on the default folders, creating
+// them at the root of the file system.
+TEST(QuillmoorHelp, HelpAndVersionAnswerAndTouchNothing) {
+    ExpectInfoRequestsAnswerAndTouchNothing(QUILLMOOR_EXE, kUsageLine,
+                                            "Quillmoor " QUILLMOOR_VERSION);
+}
+
+TEST(QuillmoorHelp, HelpGivesEveryArgumentWithItsDefault) {
+    testing::internal::CaptureStdout();
+    PrintQuillmoorHelp();
+    const std::string help = testing::internal::GetCapturedStdout();
+    struct Case {
+        const char* name;
+        const char* fallback;
+    };
+    const Case cases[] = {
+        {"<nDiag>", "999"},
+        {"<cProcChar>", "empty"},
+        {"<sOwner>", "Kvrd"},
+        {"<sRadFolder>", "/Brenvik/Tesmara/Data/Radials/"},
+        {"<sProcFolder>", "/Brenvik/Tesmara/Data/Processing/"},
+        {"<bLLUV>", "-1"},
+        {"<bOpen>", "1"},
+        {"<sCfgFolder>", "/Brenvik/Tesmara/Configs/RadialConfigs/"},
+        {"<nPattern>", "-1"},
+        {"<sDiagFolder>", "/Brenvik/Tesmara/Data/Diagnostics/"},
+    };
+    for (const auto& c : cases) ExpectArgumentDefault(help, c.name, c.fallback);
 }
 
 }  // namespace
