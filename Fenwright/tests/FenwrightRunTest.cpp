@@ -1,5 +1,6 @@
 // End-to-end runs of the built Fenwright program on a hand-made station and
-// on a copy of the example one: the week reports it keeps and what it prints.
+// on a copy of the example one: the week reports it keeps, what it prints, and
+// its answers to --help and --version.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "FaultRun.h"
+#include "FenwrightHelp.h"
+#include "HelpChecks.h"
 #include "ProgramRun.h"
 #include "TestFiles.h"
 
@@ -91,6 +94,8 @@ class Station : public ::testing::Test {
     fs::path root, proc, diag, cfg;
 };
 
+const std::string kUsageLine =
+    " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>";
 const std::string kNoSource =
     "Failure -43: Couldn't find source file \"RdlsXXXX_00_00_00_0000.rv\" or "
     "\"RadialData.txt\"\n";
@@ -201,8 +206,7 @@ TEST_F(Station, WeekStartsAcrossMonthsAndClockChanges) {
 
 TEST_F(Station, EachRunPrintsByLevelAndAFailedOneWritesNothing) {
     const std::string running = " Running Fenwright " FENWRIGHT_VERSION "\n";
-    const std::string usage =
-        " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>\n";
+    const std::string usage = kUsageLine + "\n";
     enum { kNoDiagInfo, kEmptyDiagInfo, kDiagInfo };
     struct Case {
         std::vector<std::string> args;  // level and radial type, or none at all
@@ -548,6 +552,31 @@ TEST_F(Station, ReadsClassicRadialMapWithoutXYUV) {
     rows = Rows(ReadAll(diag / "STAT_ABCD_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], expected);
+}
+
+// Asking for help used to run on the default folders, creating them at the
+// root of the file system.
+TEST(FenwrightHelp, HelpAndVersionAnswerAndTouchNothing) {
+    ExpectInfoRequestsAnswerAndTouchNothing(FENWRIGHT_EXE, kUsageLine,
+                                            "Fenwright " FENWRIGHT_VERSION);
+}
+
+TEST(FenwrightHelp, HelpGivesEveryArgumentWithItsDefault) {
+    testing::internal::CaptureStdout();
+    PrintFenwrightHelp();
+    const std::string help = testing::internal::GetCapturedStdout();
+    struct Case {
+        const char* name;
+        const char* fallback;
+    };
+    const Case cases[] = {
+        {"<nDiag>", "0"},
+        {"<nRadType>", "0"},
+        {"<sProcFolder>", "/Brenvik/Tesmara/Data/Processing/"},
+        {"<sDiagFolder>", "/Brenvik/Tesmara/Data/Diagnostics/"},
+        {"<sCfgFolder>", "/Brenvik/Tesmara/Configs/RadialConfigs/"},
+    };
+    for (const auto& c : cases) ExpectArgumentDefault(help, c.name, c.fallback);
 }
 
 }  // namespace
