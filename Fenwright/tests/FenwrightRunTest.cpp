@@ -1,53 +1,41 @@
+// End-to-end runs of the built Fenwright program on a hand-made station and
+// on a copy of the example one: the week reports it keeps, what it prints, and
+// its answers to --help and --version.
+
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "FaultRun.h"
+#include "FenwrightHelp.h"
+#include "HelpChecks.h"
 #include "ProgramRun.h"
+#include "TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // The lines of a report file that are table rows.
 std::vector<std::string> Rows(const std::string& text) {
+    std::istringstream lines(text);
     std::vector<std::string> rows;
-    for (const std::string& line : Lines(text))
+    for (std::string line; std::getline(lines, line);)
         if (!line.empty() && line[0] == ' ') rows.push_back(line);
     return rows;
 }
 
 std::string Keyword(const std::string& text, const std::string& name) {
-    for (const std::string& line : Lines(text))
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
         if (line.rfind("%" + name + ":", 0) == 0) return line;
     return "";
 }
@@ -61,38 +49,32 @@ constexpr uint32_t kDay = 86400;
 class Station : public ::testing::Test {
   protected:
     void SetUp() override {
-        static const unsigned run = std::random_device{}();
-        static int serial = 0;
-        root = fs::temp_directory_path() /
-               ("fenwright-" + std::to_string(run) + "-" + std::to_string(++serial));
+        char pattern[] = "/tmp/fenwright-XXXXXX";
+        root = mkdtemp(pattern);
         proc = root / "Processing";
         diag = root / "Diagnostics";
         cfg = root / "Configs";
-        fs::create_directories(proc);
-        fs::create_directories(diag);
-        fs::create_directories(cfg);
-        WriteBytes(cfg / "Header.txt", "1 ABCD \"Brenvik Point\"\n36.5N 122.0W\n");
-        WriteBytes(root / "CSQ_ABCD_08_03_04_1600.cs", "");
-        WriteBytes(proc / "SpectraToProcess.txt",
-                   (root / "CSQ_ABCD_08_03_04_1600.cs").string() + "\n");
+        for (const fs::path& folder : {proc, diag, cfg}) fs::create_directories(folder);
+        WriteAll(cfg / "Header.txt", "1 ABCD \"Brenvik Point\"\n36.5N 122.0W\n");
+        WriteAll(root / "CSQ_ABCD_08_03_04_1600.cs", "");
+        WriteAll(proc / "SpectraToProcess.txt",
+                 (root / "CSQ_ABCD_08_03_04_1600.cs").string() + "\n");
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    void TearDown() override { fs::remove_all(root); }
 
     // The processing chain's diagnostics of one radial file at `time`.
     void WriteDiagInfo(uint32_t time) {
-        WriteBytes(proc / "RadialDiagInfo.txt",
-                   "1 1 0 0 0 0 -100 -100 -110 -110 -120 -120 10 10 10 " + std::to_string(time) +
-                       " 3 40 12.2\n");
+        WriteAll(proc / "RadialDiagInfo.txt",
+                 "1 1 0 0 0 0 -100 -100 -110 -110 -120 -120 10 10 10 " + std::to_string(time) +
+                     " 3 40 12.2\n");
     }
 
     XProgramResult Run(const std::vector<std::string>& args, const std::string& tz = "UTC") {
-        return RunProgram(FENWRIGHT_EXE, args, "cd " + ShellQuote(root.string()) + " && TZ=" + ShellQuote(tz) + " ");
+        return RunProgram(FENWRIGHT_EXE, args,
+                          "cd " + ShellQuote(root.string()) + " && TZ=" + ShellQuote(tz) + " ");
     }
     XProgramResult RunStation(const std::string& level, const std::string& radialType,
-                         const std::string& tz = "UTC") {
+                              const std::string& tz = "UTC") {
         return Run({level, radialType, proc.string(), diag.string(), cfg.string()}, tz);
     }
 
@@ -102,13 +84,18 @@ class Station : public ::testing::Test {
         return out.substr(out.find('\n') + 1);
     }
 
-    size_t DiagCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(diag), {}));
+    std::set<std::string> DiagNames() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(diag))
+            names.insert(entry.path().filename());
+        return names;
     }
 
     fs::path root, proc, diag, cfg;
 };
 
+const std::string kUsageLine =
+    " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>";
 const std::string kNoSource =
     "Failure -43: Couldn't find source file \"RdlsXXXX_00_00_00_0000.rv\" or "
     "\"RadialData.txt\"\n";
@@ -135,7 +122,7 @@ TEST_F(Station, KeepsOneFilePerWeek) {
               "  Diagnostic output level 2\n" + kNoSource +
                   " Starting new radial diagnostic STAT_ABCD_2008_03_02.rdt\n");
     const fs::path week = diag / "STAT_ABCD_2008_03_02.rdt";
-    std::string text = ReadBytes(week);
+    std::string text = ReadAll(week);
     EXPECT_EQ(Keyword(text, "FileType"), "%FileType: DIAG rads \"Tesmara Report\"");
     EXPECT_EQ(Keyword(text, "Site"), "%Site: ABCD \"\"");
     EXPECT_EQ(Keyword(text, "TimeStamp"), "%TimeStamp: 2008 03 02  00 00 00");
@@ -152,27 +139,27 @@ TEST_F(Station, KeepsOneFilePerWeek) {
     XProgramResult second = RunStation("2", "2");
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(AfterRunningLine(second.out), "  Diagnostic output level 2\n" + kNoSource);
-    text = ReadBytes(week);
+    text = ReadAll(week);
     EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: 2");
     EXPECT_EQ(Keyword(text, "UUID"), uuid);
     rows = Rows(text);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
     EXPECT_EQ(rows[1], Row(261000, 2, "2008 03 05  00 30 00"));
-    EXPECT_EQ(DiagCount(), 1u);  // no ".new" or old copy left behind
+    EXPECT_EQ(DiagNames().size(), 1u);  // no ".new" or old copy left behind
 
     // The same radial file again: a second record of the same time.
     EXPECT_EQ(RunStation("0", "2").status, 0);
-    EXPECT_EQ(Rows(ReadBytes(week)).size(), 3u);
+    EXPECT_EQ(Rows(ReadAll(week)).size(), 3u);
 
     // Sunday 9 March 00:00 starts the next week's file; the old one stays.
-    std::string before = ReadBytes(week);
+    std::string before = ReadAll(week);
     WriteDiagInfo(kSunday2Mar2008 + 7 * kDay);
     XProgramResult third = RunStation("0", "1");
     EXPECT_EQ(third.status, 0);
     EXPECT_EQ(third.out, kNoSource);  // at level 0 only the failure line
-    EXPECT_EQ(ReadBytes(week), before);
-    std::string next = ReadBytes(diag / "STAT_ABCD_2008_03_09.rdt");
+    EXPECT_EQ(ReadAll(week), before);
+    std::string next = ReadAll(diag / "STAT_ABCD_2008_03_09.rdt");
     EXPECT_EQ(Keyword(next, "TimeStamp"), "%TimeStamp: 2008 03 09  00 00 00");
     rows = Rows(next);
     ASSERT_EQ(rows.size(), 1u);
@@ -211,86 +198,87 @@ TEST_F(Station, WeekStartsAcrossMonthsAndClockChanges) {
         WriteDiagInfo(c.time);
         XProgramResult r = RunStation("0", "1", c.tz);
         EXPECT_EQ(r.status, 0) << c.tz;
-        std::vector<std::string> rows = Rows(ReadBytes(diag / c.file));
+        std::vector<std::string> rows = Rows(ReadAll(diag / c.file));
         ASSERT_EQ(rows.size(), 1u) << c.tz << " " << c.file;
         EXPECT_EQ(rows[0], Row(c.offset, 1, c.date)) << c.tz;
     }
 }
 
-TEST_F(Station, MissingDiagnosticsEndTheRun) {
-    // -43 leaves the program as its low byte, 213.
-    XProgramResult quiet = RunStation("0", "1");
-    EXPECT_EQ(quiet.status, 213);
-    EXPECT_EQ(quiet.out, "");
-    XProgramResult told = RunStation("2", "1");
-    EXPECT_EQ(told.status, 213);
-    EXPECT_EQ(AfterRunningLine(told.out),
-              "  Diagnostic output level 2\n Failed -43 : Couldn't open RadialDiagInfo.txt");
-    EXPECT_EQ(DiagCount(), 0u);
+TEST_F(Station, EachRunPrintsByLevelAndAFailedOneWritesNothing) {
+    const std::string running = " Running Fenwright " FENWRIGHT_VERSION "\n";
+    const std::string usage = kUsageLine + "\n";
+    enum { kNoDiagInfo, kEmptyDiagInfo, kDiagInfo };
+    struct Case {
+        std::vector<std::string> args;  // level and radial type, or none at all
+        int diagInfo;
+        const char* header;
+        std::string out;
+        bool whole;  // `out` is all that is printed, not only its start
+        int status;  // -43 and -50 leave the program as their low bytes
+    };
+    const Case cases[] = {
+        // The default folders do not exist here, so the run stops at the
+        // diagnostics file, quietly at level 0.
+        {{}, kNoDiagInfo, nullptr, usage, true, 256 - 43},
+        {{"6", "1"}, kNoDiagInfo, nullptr, running + usage, false, 256 - 43},
+        {{"0", "1"}, kNoDiagInfo, nullptr, "", true, 256 - 43},
+        {{"2", "1"},
+         kNoDiagInfo,
+         nullptr,
+         running + "  Diagnostic output level 2\n Failed -43 : Couldn't open RadialDiagInfo.txt",
+         true,
+         256 - 43},
+        // The default level is 0: no running line, no usage, failures only.
+        {{"", "1"}, kDiagInfo, nullptr, kNoSource, true, 0},
+        // No first line and no radial file: the record has no time, so it
+        // belongs to no week and nothing is written.
+        {{"0", ""},
+         kEmptyDiagInfo,
+         nullptr,
+         kNoSource + "Failure -50: No time for the radial diagnostic record in "
+                     "RadialDiagInfo.txt or the radial file\n",
+         true,
+         256 - 50},
+        {{"0", "1"},
+         kDiagInfo,
+         "1 A/BC\n",
+         "Failure -50: Site code \"A/BC\" of Header.txt cannot be part of a file name\n",
+         true,
+         256 - 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args[0] + " " + c.args[1]);
+        fs::remove_all(diag);
+        fs::create_directory(diag);
+        fs::remove(proc / "RadialDiagInfo.txt");
+        if (c.diagInfo == kEmptyDiagInfo) WriteAll(proc / "RadialDiagInfo.txt", "");
+        if (c.diagInfo == kDiagInfo) WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
+        if (c.header) WriteAll(cfg / "Header.txt", c.header);
+        const XProgramResult r = c.args.empty() ? Run({}) : RunStation(c.args[0], c.args[1]);
+        EXPECT_EQ(c.whole ? r.out : r.out.substr(0, c.out.size()), c.out);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(DiagNames().empty(), c.status != 0) << "only a run that fails writes nothing";
+    }
 }
 
-TEST_F(Station, RunsOnWhatIsMissing) {
-    // No first line and no radial file: the record has no time, so it
-    // belongs to no week and nothing is written.
-    WriteBytes(proc / "RadialDiagInfo.txt", "");
-    XProgramResult r = RunStation("0", "");
-    EXPECT_EQ(r.status, 256 - 50);
-    EXPECT_EQ(r.out, kNoSource +
-                         "Failure -50: No time for the radial diagnostic record in "
-                         "RadialDiagInfo.txt or the radial file\n");
-    EXPECT_EQ(DiagCount(), 0u);
-
-    // No header and a spectra list naming a file that does not exist: site
-    // XXXX and spectra type 0.
+TEST_F(Station, WithoutHeaderOrSpectraTheSiteIsXXXXAndTheSpectraType0) {
+    // No header and a spectra list naming a file that does not exist.
     fs::remove(cfg / "Header.txt");
-    WriteBytes(proc / "SpectraToProcess.txt", (root / "CSS_gone.cs").string() + "\n");
+    WriteAll(proc / "SpectraToProcess.txt", (root / "CSS_gone.cs").string() + "\n");
     WriteDiagInfo(kSunday2Mar2008 + 60);
     EXPECT_EQ(RunStation("0", "3").status, 0);
-    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_XXXX_2008_03_02.rdt"));
+    std::vector<std::string> rows = Rows(ReadAll(diag / "STAT_XXXX_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     std::string expected = Row(60, 3, "2008 03 02  00 01 00");
     expected.replace(expected.find("     81   "), 10, "      0   ");
     EXPECT_EQ(rows[0], expected);
 }
 
-TEST_F(Station, NoArgumentsPrintsUsage) {
-    XProgramResult r = Run({});
-    // The default folders do not exist here, so the run stops at the
-    // diagnostics file, quietly at level 0.
-    EXPECT_EQ(r.out,
-              " Usage: Fenwright <nDiag> <nRadType> <sProcFolder> <sDiagFolder> <sCfgFolder>\n");
-    EXPECT_EQ(r.status, 213);
-    XProgramResult six = RunStation("6", "1");
-    EXPECT_EQ(AfterRunningLine(six.out).rfind(" Usage: Fenwright <nDiag>", 0), 0u);
-}
-
-TEST_F(Station, EmptyDiagnosticLevelMeansTheDefault) {
-    // The default level is 0: no running line, no usage, failures only.
-    WriteDiagInfo(kSunday2Mar2008 + 60);
-    XProgramResult r = RunStation("", "1");
-    EXPECT_EQ(r.out.rfind("Failure -43: ", 0), 0u) << r.out;
-    EXPECT_EQ(r.out.find("Failure", 1), std::string::npos) << r.out;
-}
-
-TEST_F(Station, FirstRunOnTheExampleKeepsItsRowsByteForByte) {
-    // The bundled example's week report is laid out as the report writer lays
-    // it out, so adding the hour's row rewrites none of the earlier ones.
-    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station", root,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    const fs::path report = diag / "STAT_BRNK_2026_12_06.rdt";
-    const std::vector<std::string> before = Rows(ReadBytes(report));
-    ASSERT_EQ(before.size(), 30u);
-    EXPECT_EQ(RunStation("0", "1").status, 0);
-    const std::vector<std::string> after = Rows(ReadBytes(report));
-    ASSERT_EQ(after.size(), 31u);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
-}
-
 TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
     ASSERT_EQ(RunStation("0", "1").status, 0);
     const fs::path week = diag / "STAT_ABCD_2008_03_02.rdt";
-    const std::string before = ReadBytes(week);
+    const std::string before = ReadAll(week);
 
     // The ".new" name is held by a folder: the new contents cannot be
     // written (tests run as root, so a read-only folder would not stop it).
@@ -301,61 +289,109 @@ TEST_F(Station, FailedWriteKeepsTheWeeksRecords) {
     EXPECT_EQ(
         failed.out,
         kNoSource + "Failure -48: Couldn't write radial diagnostic STAT_ABCD_2008_03_02.rdt\n");
-    EXPECT_EQ(ReadBytes(week), before);
+    EXPECT_EQ(ReadAll(week), before);
 
+    // Nothing of the failed run stands in the way of the next one.
     fs::remove(diag / "STAT_ABCD_2008_03_02.rdt.new");
     ASSERT_EQ(RunStation("0", "2").status, 0);
-    std::vector<std::string> rows = Rows(ReadBytes(week));
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], Row(230400, 1, "2008 03 04  16 00 00"));
-}
-
-TEST_F(Station, ASiteCodeThatIsAPathWritesNothing) {
-    WriteBytes(cfg / "Header.txt", "1 A/BC\n");
-    WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
-    XProgramResult r = RunStation("0", "1");
-    EXPECT_EQ(r.status, 256 - 50);
-    EXPECT_EQ(r.out,
-              "Failure -50: Site code \"A/BC\" of Header.txt cannot be part of a file name\n");
-    EXPECT_EQ(DiagCount(), 0u);
+    EXPECT_EQ(Rows(ReadAll(week)).size(), 2u);
 }
 
 // A copy of the example station, whose week report Fenwright has kept once:
 // 31 rows of Sunday 2026-12-06, the last one of the radial file of 14:00.
-class ExampleWeek : public ::testing::Test {
+class ExampleWeek : public Station {
   protected:
     void SetUp() override {
-        static const unsigned run = std::random_device{}();
-        static int serial = 0;
-        root = fs::temp_directory_path() /
-               ("fenwright-example-" + std::to_string(run) + "-" + std::to_string(++serial));
-        fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station", root, fs::copy_options::recursive);
-        diag = root / "Diagnostics";
+        Station::SetUp();
+        fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station", root,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         week = diag / "STAT_BRNK_2026_12_06.rdt";
         ASSERT_EQ(Run("0", "1").status, 0);
-        kept = ReadBytes(week);
+        kept = ReadAll(week);
         ASSERT_EQ(Rows(kept).size(), 31u);
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
     XProgramResult Run(const std::string& level, const std::string& radialType) {
-        return RunProgram(FENWRIGHT_EXE,
-                          {level, radialType, (root / "Processing").string(), diag.string(),
-                           (root / "Configs").string()},
-                          "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
-    }
-    std::set<std::string> DiagNames() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(diag))
-            names.insert(entry.path().filename());
-        return names;
+        return RunStation(level, radialType, "America/Los_Angeles");
     }
 
-    fs::path root, diag, week;
+    fs::path week;
     std::string kept;
 };
+
+TEST_F(ExampleWeek, TheFirstRunKeepsTheExampleRowsByteForByte) {
+    // The bundled example's week report is laid out as the report writer lays
+    // it out, so adding the hour's row rewrites none of the earlier ones.
+    const std::vector<std::string> before =
+        Rows(ReadAll(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics" / week.filename()));
+    ASSERT_EQ(before.size(), 30u);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), Rows(kept).begin()));
+}
+
+// An append with each of its writes, fsyncs, renames and exchanges failing in
+// turn: the week report is either the old one or the old one plus the new
+// record, never less.
+TEST_F(ExampleWeek, EveryFailedOperationKeepsTheWeeksRecords) {
+    // The rows as their values: a rewritten report may align its columns differently.
+    const auto Values = [](const std::string& text) {
+        std::vector<std::string> rows;
+        for (const std::string& line : Rows(text)) {
+            std::istringstream values(line);
+            std::string row;
+            for (std::string value; values >> value;) row += value + " ";
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics";
+    const std::string earlier = ReadAll(example / week.filename());
+    const std::vector<std::string> earlierRows = Values(earlier);
+    ASSERT_EQ(earlierRows.size(), 30u);
+    const std::vector<std::string> args = {"1", "1", proc.string() + "/", diag.string() + "/",
+                                           cfg.string() + "/"};
+
+    long n = 1;
+    for (bool hit = true; hit && n < 200; ++n) {
+        hit = false;
+        // The week's first record (ENOSPC), and one appended to its 30 (EIO).
+        for (const bool appending : {false, true}) {
+            SCOPED_TRACE("operation " + std::to_string(n) + (appending ? " appending" : " first"));
+            fs::remove_all(diag);
+            if (appending)
+                fs::copy(example, diag, fs::copy_options::recursive);
+            else
+                fs::create_directory(diag);
+            XFaultRunResult r = RunWithFault(FENWRIGHT_EXE, args, root, "TZ=America/Los_Angeles", n,
+                                             appending ? "EIO" : "ENOSPC");
+            hit = hit || r.faultHit;
+            if (r.faultHit) {
+                EXPECT_NE(r.run.status, 0) << r.run.out;
+                EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure ", r.run.out);
+            } else {
+                EXPECT_EQ(r.run.status, 0) << r.run.out;
+            }
+
+            const std::vector<std::string> before =
+                appending ? earlierRows : std::vector<std::string>{};
+            if (!fs::exists(week)) {
+                EXPECT_TRUE(r.faultHit && !appending) << "the week report is gone";
+            } else if (ReadAll(week) != (appending ? earlier : "")) {
+                // A new file: every earlier row with its values, then the new record.
+                std::vector<std::string> rows = Values(ReadAll(week));
+                ASSERT_EQ(rows.size(), before.size() + 1);
+                rows.pop_back();
+                EXPECT_EQ(rows, before);
+                EXPECT_PRED_FORMAT2(testing::IsSubstring, "%End:", ReadAll(week));
+            }
+            if (!r.faultHit) {
+                EXPECT_EQ(Values(ReadAll(week)).size(), before.size() + 1);
+            }
+            // No temporary stays behind.
+            for (const std::string& name : DiagNames()) EXPECT_NE(name[0], '.') << name;
+        }
+    }
+    EXPECT_GT(n, 3) << "an append makes more than a few writes";
+    EXPECT_LT(n, 200) << "the faults never ran out";
+}
 
 TEST_F(ExampleWeek, WeekFilesNotReadWholeAreKeptAsideWithTheirRowsCarriedOver) {
     const size_t lastRow = kept.rfind("\n ") + 1;
@@ -382,16 +418,16 @@ TEST_F(ExampleWeek, WeekFilesNotReadWholeAreKeptAsideWithTheirRowsCarriedOver) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove(diag / "STAT_BRNK_2026_12_06_1.rdt");
-        WriteBytes(week, c.bytes);
+        WriteAll(week, c.bytes);
         XProgramResult r = Run("1", "2");
         EXPECT_EQ(r.status, 0) << r.out;
-        EXPECT_NE(r.out.find(" Kept radial diagnostic STAT_BRNK_2026_12_06.rdt as "
-                             "STAT_BRNK_2026_12_06_1.rdt: " +
-                             std::string(c.reason) + "\n"),
-                  std::string::npos)
-            << r.out;
-        EXPECT_EQ(ReadBytes(diag / "STAT_BRNK_2026_12_06_1.rdt"), c.bytes);
-        const std::string text = ReadBytes(week);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                            " Kept radial diagnostic STAT_BRNK_2026_12_06.rdt as "
+                            "STAT_BRNK_2026_12_06_1.rdt: " +
+                                std::string(c.reason) + "\n",
+                            r.out);
+        EXPECT_EQ(ReadAll(diag / "STAT_BRNK_2026_12_06_1.rdt"), c.bytes);
+        const std::string text = ReadAll(week);
         const std::vector<std::string> rows = Rows(text);
         ASSERT_EQ(rows.size(), c.carried + 1);
         EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: " + std::to_string(c.carried + 1));
@@ -421,19 +457,19 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
     // Three range groups east of the site, at 3, 6 and 9 km, of 4, 4 and 1
     // vectors; east-west flow in cm/s.
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
-    WriteBytes(proc / "RdlsXXXX_00_00_00_0000.rv",
-               "Radial vectors    ABCD\n"
-               "Format version # 1 0 ! Vectors: dx dy u v\n"
-               " 16:00:00 Tuesday, March 4, 2008                   Org:36.5000 -122.0000\n"
-               "  3.0000 0.0000 -30.000 0.000\n  3.0000 0.0000 20.000 0.000\n"
-               "  3.0000 0.0000 10.000 0.000\n  3.0000 0.0000 5.000 0.000\n"
-               "  6.0000 0.0000 30.000 0.000\n  6.0000 0.0000 -10.000 0.000\n"
-               "  6.0000 0.0000 10.000 0.000\n  6.0000 0.0000 5.000 0.000\n"
-               "  9.0000 0.0000 10.000 0.000\n");
+    WriteAll(proc / "RdlsXXXX_00_00_00_0000.rv",
+             "Radial vectors    ABCD\n"
+             "Format version # 1 0 ! Vectors: dx dy u v\n"
+             " 16:00:00 Tuesday, March 4, 2008                   Org:36.5000 -122.0000\n"
+             "  3.0000 0.0000 -30.000 0.000\n  3.0000 0.0000 20.000 0.000\n"
+             "  3.0000 0.0000 10.000 0.000\n  3.0000 0.0000 5.000 0.000\n"
+             "  6.0000 0.0000 30.000 0.000\n  6.0000 0.0000 -10.000 0.000\n"
+             "  6.0000 0.0000 10.000 0.000\n  6.0000 0.0000 5.000 0.000\n"
+             "  9.0000 0.0000 10.000 0.000\n");
     XProgramResult r = RunStation("0", "1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    std::vector<std::string> rows = Rows(ReadAll(diag / "STAT_ABCD_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     std::vector<std::string> t = Tokens(rows[0]);
     ASSERT_GE(t.size(), static_cast<size_t>(kSTYP + 1));
@@ -451,26 +487,6 @@ TEST_F(Station, AddsStatisticsOfTheXYUVMap) {
     EXPECT_EQ(t[kRABA], "90.0");
     EXPECT_EQ(t[kRTYP], "1");
     EXPECT_EQ(t[kSTYP], "81");
-
-    // Ranges 3000, 3000, 3005, 6000, 6000 m: groups of 3 and 2, (3 + 2) / 2
-    // = 2 per range cell, and no group reaches 4, so no maximum range.
-    WriteBytes(proc / "RdlsXXXX_00_00_00_0000.rv",
-               "Radial vectors    ABCD\n"
-               "Format version # 1 0 ! Vectors: dx dy u v\n"
-               " 16:00:00 Tuesday, March 4, 2008                   Org:36.5000 -122.0000\n"
-               "  3.0000 0.0000 10.000 0.000\n  3.0000 0.0000 10.000 0.000\n"
-               "  3.0050 0.0000 10.000 0.000\n  6.0000 0.0000 10.000 0.000\n"
-               "  6.0000 0.0000 10.000 0.000\n");
-    fs::remove_all(diag);
-    EXPECT_EQ(RunStation("0", "1").status, 0);
-    rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
-    ASSERT_EQ(rows.size(), 1u);
-    t = Tokens(rows[0]);
-    ASSERT_GE(t.size(), static_cast<size_t>(kSTYP + 1));
-    EXPECT_EQ(t[kRADV], "5");
-    EXPECT_EQ(t[kRAPR], "2");
-    EXPECT_EQ(t[kRADR], "0.0");
-    EXPECT_EQ(t[kRACV], "10.0");
 }
 
 TEST_F(ExampleWeek, ARecordWithoutATimeTakesTheMapsTime) {
@@ -481,11 +497,11 @@ TEST_F(ExampleWeek, ARecordWithoutATimeTakesTheMapsTime) {
         "16.9\n";
     for (const std::string& info : {line, std::string()}) {
         SCOPED_TRACE(info);
-        WriteBytes(root / "Processing/RadialDiagInfo.txt", info);
-        const size_t before = Rows(ReadBytes(week)).size();
+        WriteAll(root / "Processing/RadialDiagInfo.txt", info);
+        const size_t before = Rows(ReadAll(week)).size();
         XProgramResult r = Run("0", "1");
         EXPECT_EQ(r.status, 0) << r.out;
-        const std::string text = ReadBytes(week);
+        const std::string text = ReadAll(week);
         const std::vector<std::string> rows = Rows(text);
         ASSERT_EQ(rows.size(), before + 1);
         EXPECT_EQ(Keyword(text, "TableRows"), "%TableRows: " + std::to_string(before + 1));
@@ -514,11 +530,11 @@ const char* kRadialData =
 
 TEST_F(Station, ReadsClassicRadialMapWithoutXYUV) {
     WriteDiagInfo(kSunday2Mar2008 + 2 * kDay + 16 * 3600);
-    WriteBytes(proc / "RadialData.txt", kRadialData);
+    WriteAll(proc / "RadialData.txt", kRadialData);
     XProgramResult r = RunStation("0", "1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-    std::vector<std::string> rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    std::vector<std::string> rows = Rows(ReadAll(diag / "STAT_ABCD_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     // As for the xyuv map, but with cells 1 to 3 named and signed speeds
     // as the file gives them: -30 cm/s comes before +30.
@@ -533,9 +549,34 @@ TEST_F(Station, ReadsClassicRadialMapWithoutXYUV) {
     r = Run({"0", "1", "Processing/", "Diagnostics", "Configs/"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-    rows = Rows(ReadBytes(diag / "STAT_ABCD_2008_03_02.rdt"));
+    rows = Rows(ReadAll(diag / "STAT_ABCD_2008_03_02.rdt"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], expected);
+}
+
+// Asking for help used to run on the default folders, creating them at the
+// root of the file system.
+TEST(FenwrightHelp, HelpAndVersionAnswerAndTouchNothing) {
+    ExpectInfoRequestsAnswerAndTouchNothing(FENWRIGHT_EXE, kUsageLine,
+                                            "Fenwright " FENWRIGHT_VERSION);
+}
+
+TEST(FenwrightHelp, HelpGivesEveryArgumentWithItsDefault) {
+    testing::internal::CaptureStdout();
+    PrintFenwrightHelp();
+    const std::string help = testing::internal::GetCapturedStdout();
+    struct Case {
+        const char* name;
+        const char* fallback;
+    };
+    const Case cases[] = {
+        {"<nDiag>", "0"},
+        {"<nRadType>", "0"},
+        {"<sProcFolder>", "/Brenvik/Tesmara/Data/Processing/"},
+        {"<sDiagFolder>", "/Brenvik/Tesmara/Data/Diagnostics/"},
+        {"<sCfgFolder>", "/Brenvik/Tesmara/Configs/RadialConfigs/"},
+    };
+    for (const auto& c : cases) ExpectArgumentDefault(help, c.name, c.fallback);
 }
 
 }  // namespace

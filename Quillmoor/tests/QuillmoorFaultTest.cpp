@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
-#include "TestFiles.h"
 #include "FaultRun.h"
+#include "QuillmoorProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -28,43 +27,19 @@ std::map<std::string, std::string> Contents(const fs::path& folder) {
     return files;
 }
 
-// Two runs differ only in the file's UUID and the time it was processed.
-std::string WithoutRunStamps(const std::string& text) {
-    std::istringstream lines(text);
-    std::string line, kept;
-    while (std::getline(lines, line))
-        if (line.rfind("%UUID:", 0) != 0 && line.rfind("%ProcessedTimeStamp:", 0) != 0)
-            kept += line + "\n";
-    return kept;
-}
-
 }  // namespace
 
-TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
-    char pattern[] = "/tmp/quillmoor-fault-XXXXXX";
-    const fs::path root = mkdtemp(pattern);
-    const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
-    for (const char* part : {"Processing", "Configs", "Diagnostics"})
-        fs::copy(example / part, root / part, fs::copy_options::recursive);
+class QuillmoorFaults : public ExampleStation {};
+
+TEST_F(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
+    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
+             fs::copy_options::recursive);
     // The example's command line: classic and LLUV outputs.
-    auto args = [&](const char* out) {
-        return std::vector<std::string>{"10",
-                                        "i",
-                                        "",
-                                        (root / out).string() + "/",
-                                        (root / "Processing").string() + "/",
-                                        "2",
-                                        "0",
-                                        (root / "Configs").string() + "/",
-                                        "-1",
-                                        (root / "Diagnostics").string() + "/"};
-    };
     const std::string tz = "TZ=America/Los_Angeles";
-    ASSERT_EQ(
-        RunProgram(QUILLMOOR_EXE, args("Reference"), "cd " + root.string() + " && " + tz + " ")
-            .status,
-        0);
-    const auto reference = Contents(root / "Reference");
+    out = root / "Reference";
+    prefix = "cd " + root.string() + " && " + tz + " ";
+    ASSERT_EQ(Run("2").status, 0);
+    const auto reference = Contents(out);
     ASSERT_EQ(reference.size(), 2u);
     const auto inputs = [&] {
         std::map<std::string, std::string> all;
@@ -74,6 +49,7 @@ TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
         return all;
     };
     const auto inputsBefore = inputs();
+    out = root / "Out";
 
     long n = 1;
     for (bool hit = true; hit && n < 200; ++n) {
@@ -87,7 +63,7 @@ TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
                 for (const auto& [name, bytes] : reference)
                     std::ofstream(root / "Out" / name) << "old\n";
             XFaultRunResult r =
-                RunWithFault(QUILLMOOR_EXE, args("Out"), root, tz, n, replacing ? "EIO" : "ENOSPC");
+                RunWithFault(QUILLMOOR_EXE, Args("2"), root, tz, n, replacing ? "EIO" : "ENOSPC");
             const auto outputs = Contents(root / "Out");
             EXPECT_EQ(inputs(), inputsBefore);
             if (!r.faultHit) {
@@ -95,7 +71,7 @@ TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
                 EXPECT_EQ(outputs.size(), reference.size());
             } else {
                 hit = true;
-                EXPECT_NE(r.run.out.find("Failure "), std::string::npos) << r.run.out;
+                EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure ", r.run.out);
                 EXPECT_NE(r.run.status, 0) << r.run.out;
             }
             // No temporary stays, and no final name holds part of a file.
@@ -109,5 +85,4 @@ TEST(QuillmoorFaults, EveryFailedOperationLeavesOldOrWholeOutputs) {
     }
     EXPECT_GT(n, 5) << "a conversion makes more than a few writes";
     EXPECT_LT(n, 200) << "the faults never ran out";
-    fs::remove_all(root);
 }

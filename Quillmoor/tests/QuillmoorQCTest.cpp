@@ -10,27 +10,14 @@
 #include <sstream>
 #include <string>
 
-#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 // Nine flag columns of seven characters: Q201 to Q207, Q209 and PRIM.
 constexpr size_t kFlagText = 9 * 7;
-
-// The lines that differ from run to run (a new identifier, the time of the
-// run) left out.
-std::string WithoutRunLines(const std::string& text) {
-    std::istringstream in(text);
-    std::string line, kept;
-    while (std::getline(in, line))
-        if (line.rfind("%UUID:", 0) != 0 && line.rfind("%ProcessedTimeStamp:", 0) != 0)
-            kept += line + "\n";
-    return kept;
-}
 
 // A QC'd LLUV text taken back to the text without QC.
 std::string WithoutQC(const std::string& text) {
@@ -52,65 +39,63 @@ std::string WithoutQC(const std::string& text) {
     return kept;
 }
 
-class ConverterQC : public ::testing::Test {
+class ConverterQC : public ExampleStation {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quillmoor-qc-XXXXXX";
-        root = mkdtemp(pattern);
-        const fs::path example = fs::path(BVK_SOURCE_DIR) / "examples/station";
-        fs::copy(example, root, fs::copy_options::recursive);
-        pref = root / "Configs" / "Quillmoor.pref";
-        std::ofstream(root / "Processing" / "SpectraToProcess.txt")
-            << "Processing/CSS_BRNK_26_12_06_1400.cs\n";
+        ExampleStation::SetUp();
+        fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
+                 fs::copy_options::recursive);
+        pref = Cfg() / "Quillmoor.pref";
+        WriteAll(Proc() / "SpectraToProcess.txt", "Processing/CSS_BRNK_26_12_06_1400.cs\n");
+        // The spectra list names its file relative to the station folder.
+        prefix = "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ";
     }
-    void TearDown() override { fs::remove_all(root); }
 
     // Mode 3: the classic and the LLUV file.
-    void Run(const std::string& out) {
-        const XProgramResult r = RunQuillmoorProgram(
-            {"0", "i", "", (root / out).string() + "/", (root / "Processing").string() + "/", "3",
-             "0", (root / "Configs").string() + "/", "-1", (root / "Diagnostics").string() + "/"},
-            // The spectra list names its file relative to the station folder.
-            "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
+    void RunInto(const std::string& folder) {
+        out = root / folder;
+        const XProgramResult r = Run("3", "i", "0");
         ASSERT_EQ(r.status, 0) << r.out;
     }
     void ExpectSameOutputs(const std::string& a, const std::string& b) {
         for (const auto& entry : fs::directory_iterator(root / a)) {
             const fs::path other = root / b / entry.path().filename();
             ASSERT_TRUE(fs::exists(other)) << other;
-            EXPECT_EQ(WithoutRunLines(ReadAll(entry.path())), WithoutRunLines(ReadAll(other)))
+            EXPECT_EQ(WithoutRunStamps(ReadAll(entry.path())), WithoutRunStamps(ReadAll(other)))
                 << other;
         }
     }
 
-    fs::path root, pref;
+    fs::path pref;
 };
 
 TEST_F(ConverterQC, OffOrAbsentChangesNoByteAndOnAddsOnlyTheQC) {
-    Run("absent");
+    RunInto("absent");
     const std::string withoutSection = ReadAll(pref);
 
-    std::ofstream(pref, std::ios::app) << "\n[QC]\nRunQC = Off\nMaxSpeed = 1\n";
+    WriteAll(pref, withoutSection + "\n[QC]\nRunQC = Off\nMaxSpeed = 1\n");
     const std::string off = ReadAll(pref);
-    Run("off");
+    RunInto("off");
     EXPECT_EQ(ReadAll(pref), off);
     ExpectSameOutputs("absent", "off");
 
-    std::ofstream(pref) << withoutSection << "\n[QC]\nRunQC = On\nReferenceBearing = 250\n";
+    WriteAll(pref, withoutSection + "\n[QC]\nRunQC = On\nReferenceBearing = 250\n");
     const std::string on = ReadAll(pref);
-    Run("on");
+    RunInto("on");
     EXPECT_EQ(ReadAll(pref), on);
     const std::string checked = ReadAll(root / "on" / kLLUVName);
-    EXPECT_NE(checked.find("%SpectraDopplerCells: 512\n%QCFileVersion: 2.0.0\n"),
-              std::string::npos);
-    EXPECT_NE(checked.find("%QCTest: average_radial_bearing (Q207) "
-                           "[reference=250 deg warn=15 deg fail=30 deg]: "),
-              std::string::npos);
-    EXPECT_NE(checked.find("\n%QCTest: primary_flag (PRIM) [worst of the tests run]: "
-                           "column PRIM\n%TableType: LLUV RDL5\n%TableColumns: 25\n"),
-              std::string::npos);
-    EXPECT_EQ(WithoutRunLines(WithoutQC(checked)),
-              WithoutRunLines(ReadAll(root / "absent" / kLLUVName)));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "%SpectraDopplerCells: 512\n%QCFileVersion: 2.0.0\n",
+                        checked);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "%QCTest: average_radial_bearing (Q207) "
+                        "[reference=250 deg warn=15 deg fail=30 deg]: ",
+                        checked);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "\n%QCTest: primary_flag (PRIM) [worst of the tests run]: "
+                        "column PRIM\n%TableType: LLUV RDL5\n%TableColumns: 25\n",
+                        checked);
+    EXPECT_EQ(WithoutRunStamps(WithoutQC(checked)),
+              WithoutRunStamps(ReadAll(root / "absent" / kLLUVName)));
 }
 
 }  // namespace

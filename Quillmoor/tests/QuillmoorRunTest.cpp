@@ -1,70 +1,54 @@
 // End-to-end runs of the built converter on temporary copies of the example
 // station: which outputs each mode writes, where the source comes from, the
-// pattern and ellipsoid choices, the failures and their exit statuses.
+// pattern and ellipsoid choices, the zone of the map's time, the failures and
+// their exit statuses. The bytes of the example's outputs are the golden
+// test's (tests/golden_outputs.sh).
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
 #include "QuillmoorProcess.h"
+#include "cFileSpec.h"
+#include "cLLUVFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* kClassicName = "RadiBRNK_26-12-06_1400.rv";  // letter i, separators '_' and '-'
-const char* kXYUVName = "RdtiBRNK_26-12-06_1400.rv";
-const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 const char* kXYUVSource = "RdlsXXXX_00_00_00_0000.rv";
+using Names = std::set<std::string>;
 
-std::set<std::string> Names(const fs::path& folder) {
-    std::set<std::string> names;
+Names NamesIn(const fs::path& folder) {
+    Names names;
     if (!fs::exists(folder)) return names;
     for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
 }
 
-// A copy of the example station in a fresh temporary folder.
-class StationRun : public ::testing::Test {
+// Days from 1904-01-01 to 2008-01-01: 104 years, 26 of them leap years.
+constexpr int64_t k2008Day = 104 * 365 + 26;
+constexpr double k1904To2001 = 3061152000.0;
+
+class StationRun : public ExampleStation {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quillmoor-run-XXXXXX";
-        root = mkdtemp(pattern);
-        CopyExampleStation(root);
+    void SetFirstLine(const fs::path& file, const std::string& line) {
+        std::string text = ReadAll(file);
+        WriteAll(file, text.replace(0, text.find('\n'), line));
     }
-    void TearDown() override { fs::remove_all(root); }
-
-    fs::path Out() const { return root / "Out"; }
-    fs::path Proc() const { return root / "Processing"; }
-    fs::path Cfg() const { return root / "Configs"; }
-
-    // <nDiag> <cProcChar> <sOwner> <sRadFolder> <sProcFolder> <bLLUV> <bOpen> <sCfgFolder>
-    // <nPattern> <sDiagFolder>
-    XProgramResult Run(const std::string& mode, const std::string& procText = "i",
-                       const std::string& level = "10", const std::string& source = "",
-                       const std::string& pattern = "-1") {
-        std::string procArg = source.empty() ? Proc().string() + "/" : source;
-        return RunQuillmoorProgram(
-            {level, procText, "", Out().string() + "/", procArg, mode, "0", Cfg().string() + "/",
-             pattern, (root / "Diagnostics").string() + "/"},
-            "TZ=America/Los_Angeles ");
-    }
-
     // The first data row of the LLUV file written by the last run.
-    std::string FirstRow(const std::string& name = kLLUVName) {
-        std::istringstream lines(ReadAll(Out() / name));
-        std::string line;
+    std::string FirstRow() {
+        std::istringstream lines(ReadAll(out / kLLUVName));
         bool inTable = false;
-        while (std::getline(lines, line)) {
+        for (std::string line; std::getline(lines, line);) {
             if (line.rfind("%TableStart:", 0) == 0)
                 inTable = true;
             else if (inTable && line.rfind("%", 0) != 0)
@@ -72,22 +56,15 @@ class StationRun : public ::testing::Test {
         }
         return "";
     }
-
     std::string HeaderLine(const std::string& key, const std::string& name = kLLUVName) {
-        std::istringstream lines(ReadAll(Out() / name));
-        std::string line;
-        while (std::getline(lines, line))
-            if (line.rfind(key, 0) == 0) return line;
-        return "";
+        return LineStarting(ReadAll(out / name), key);
     }
-
-    fs::path root;
 };
 
-TEST_F(StationRun, EachOutputModeWritesItsFiles) {
+TEST_F(StationRun, EachOutputModeWritesItsFilesDatedWithTheDataTime) {
     struct Case {
         const char* mode;
-        std::set<std::string> files;
+        Names files;
     };
     const Case cases[] = {
         {"0", {kClassicName}},  // classic only: the source copied
@@ -97,90 +74,85 @@ TEST_F(StationRun, EachOutputModeWritesItsFiles) {
         {"5", {kXYUVName, kLLUVName}},  // bit 4: the xyuv test file instead of the classic one
         {"8", {kLLUVName}},             // large values without bit 4: LLUV only
     };
-    const std::string source = ReadAll(Proc() / "RadialData.txt");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        fs::remove_all(Out());
-        XProgramResult r = Run(c.mode);
-        EXPECT_EQ(r.status, 0) << r.out;
-        EXPECT_EQ(Names(Out()), c.files);
-        EXPECT_NE(r.out.find(" Finished. 0\n"), std::string::npos);
-        EXPECT_EQ(ReadAll(Proc() / "RadialData.txt"), source) << "the source keeps its content";
-    }
-    // Mode 0 copied the classic source byte for byte; mode 3 wrote it anew.
-    fs::remove_all(Out());
-    Run("0");
-    EXPECT_EQ(ReadAll(Out() / kClassicName), source);
-}
-
-TEST_F(StationRun, OutputsCarryTheDataTimeAsTheirDate) {
-    ASSERT_EQ(Run("3").status, 0);
     // 2026-12-06 14:00 PST is 22:00 UTC.
     struct tm utc = {};
     utc.tm_year = 2026 - 1900;
     utc.tm_mon = 11;
     utc.tm_mday = 6;
     utc.tm_hour = 22;
-    const time_t expected = timegm(&utc);
-    for (const char* name : {kClassicName, kLLUVName}) {
-        struct stat info {};
-        ASSERT_EQ(stat((Out() / name).c_str(), &info), 0);
-        EXPECT_EQ(info.st_mtime, expected) << name;
+    const time_t dataTime = timegm(&utc);
+    const std::string source = ReadAll(Proc() / "RadialData.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        fs::remove_all(out);
+        XProgramResult r = Run(c.mode);
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(NamesIn(out), c.files);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, " Finished. 0\n", r.out);
+        EXPECT_EQ(ReadAll(Proc() / "RadialData.txt"), source) << "the source keeps its content";
+        for (const std::string& name : c.files) {
+            struct stat info {};
+            ASSERT_EQ(stat((out / name).c_str(), &info), 0);
+            EXPECT_EQ(info.st_mtime, dataTime) << name;
+        }
     }
+    // Mode 0 copies the classic source byte for byte.
+    fs::remove_all(out);
+    Run("0");
+    EXPECT_EQ(ReadAll(out / kClassicName), source);
 }
 
 TEST_F(StationRun, PreferenceChoosesTheModeAndMovesATopLevelEntry) {
     // The example's preference file says Tandem: classic and LLUV.
     ASSERT_EQ(Run("-1").status, 0);
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kClassicName, kLLUVName}));
+    EXPECT_EQ(NamesIn(out), (Names{kClassicName, kLLUVName}));
 
     // An older file with the entry outside any section: it becomes the
     // default of the "Conversion" entry and the old line goes.
-    fs::remove_all(Out());
+    fs::remove_all(out);
     WriteAll(Cfg() / "Quillmoor.pref", "; old layout\nOutputLLUV = XYUV\n");
     XProgramResult r = Run("");
-    EXPECT_NE(r.out.find(" Make LLUV is 5\n"), std::string::npos);
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kXYUVName, kLLUVName}));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, " Make LLUV is 5\n", r.out);
+    EXPECT_EQ(NamesIn(out), (Names{kXYUVName, kLLUVName}));
     const std::string pref = ReadAll(Cfg() / "Quillmoor.pref");
-    EXPECT_EQ(pref.find("OutputLLUV = XYUV\n"), std::string::npos) << pref;
-    EXPECT_NE(pref.find("[Conversion]\nOutputLLUV = XYUV  \t;; Off,On,Tandem,XYUV\n"),
-              std::string::npos)
-        << pref;
+    EXPECT_PRED_FORMAT2(testing::IsNotSubstring, "OutputLLUV = XYUV\n", pref);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "[Conversion]\nOutputLLUV = XYUV  \t;; Off,On,Tandem,XYUV\n", pref);
 
     // No preference file at all: LLUV only.
-    fs::remove_all(Out());
+    fs::remove_all(out);
     fs::remove(Cfg() / "Quillmoor.pref");
     r = Run("-1");
-    EXPECT_NE(r.out.find(" Make LLUV is 1\n"), std::string::npos);
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kLLUVName}));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, " Make LLUV is 1\n", r.out);
+    EXPECT_EQ(NamesIn(out), (Names{kLLUVName}));
 }
 
 TEST_F(StationRun, SourceKindsAreTriedInTheirOrder) {
     // Write an xyuv file of the example with the converter itself, then offer it as the
     // station's xyuv source next to the classic one: it wins.
     ASSERT_EQ(Run("5").status, 0);
-    fs::copy_file(Out() / kXYUVName, Proc() / kXYUVSource);
-    fs::remove_all(Out());
+    fs::copy_file(out / kXYUVName, Proc() / kXYUVSource);
+    fs::remove_all(out);
     XProgramResult r = Run("1");
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Radial Source File is \"RdlsXXXX_00_00_00_0000.rv\"\n"),
-              std::string::npos);
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kLLUVName}));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        " Radial Source File is \"RdlsXXXX_00_00_00_0000.rv\"\n", r.out);
+    EXPECT_EQ(NamesIn(out), (Names{kLLUVName}));
 
     // An xyuv source that cannot be read ends the run.
     WriteAll(Proc() / kXYUVSource, "not an xyuv file\n");
     r = Run("1");
-    EXPECT_NE(r.out.find(": Unable to read source xyuv file\n"), std::string::npos) << r.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, ": Unable to read source xyuv file\n", r.out);
     EXPECT_NE(r.status, 0);
 
     // A file named on the command line is tried as xyuv, then as classic radial.
     fs::remove(Proc() / kXYUVSource);
-    fs::remove_all(Out());
+    fs::remove_all(out);
     r = Run("1", "i", "10", (Proc() / "RadialData.txt").string());
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Processing Folder is " + Proc().string() + "/\n"), std::string::npos)
-        << r.out;
-    EXPECT_EQ(Names(Out()), (std::set<std::string>{kLLUVName}));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, " Processing Folder is " + Proc().string() + "/\n",
+                        r.out);
+    EXPECT_EQ(NamesIn(out), (Names{kLLUVName}));
 }
 
 TEST_F(StationRun, FailuresEndTheRunWithTheirCode) {
@@ -189,44 +161,41 @@ TEST_F(StationRun, FailuresEndTheRunWithTheirCode) {
     struct Case {
         std::vector<std::string> args;
         std::string message;
-        int status;
     };
     const std::string proc = Proc().string() + "/", cfg = Cfg().string() + "/",
-                      out = Out().string() + "/";
+                      o = out.string() + "/";
+    const std::string plain = (root / "plain/out/").string(),
+                      nothing = (root / "nothing/").string(),
+                      noConfigs = (root / "noconfigs/").string(),
+                      aFile = (root / "Processing/none.rv").string();
     const Case cases[] = {
-        {{"0", "i", "", (root / "plain/out/").string(), proc},
-         "Failure -43: Couldn't set output Folder \"" + (root / "plain/out/").string() + "\"\n",
-         256 - 43},
-        {{"0", "i", "", out, (root / "nothing/").string()},
-         "Failure -43: Couldn't find Processing Folder \"" + (root / "nothing/").string() + "\"\n",
-         256 - 43},
-        {{"0", "i", "", out, proc, "1", "0", (root / "noconfigs/").string()},
-         "Failure -43: Couldn't find Configs Folder \"" + (root / "noconfigs/").string() + "\"\n",
-         256 - 43},
-        {{"0", "i", "", out, (root / "Processing/none.rv").string(), "1", "0", cfg},
-         "Failure -43: Couldn't find Processing Folder \"" +
-             (root / "Processing/none.rv").string() + "\"\n",
-         256 - 43},
+        {{"0", "i", "", plain, proc}, "Couldn't set output Folder \"" + plain + "\"\n"},
+        {{"0", "i", "", o, nothing}, "Couldn't find Processing Folder \"" + nothing + "\"\n"},
+        {{"0", "i", "", o, proc, "1", "0", noConfigs},
+         "Couldn't find Configs Folder \"" + noConfigs + "\"\n"},
+        {{"0", "i", "", o, aFile, "1", "0", cfg},
+         "Couldn't find Processing Folder \"" + aFile + "\"\n"},
     };
     for (const auto& c : cases) {
         XProgramResult r = RunQuillmoorProgram(c.args);
-        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-        EXPECT_EQ(r.status, c.status) << r.out;
-        EXPECT_EQ(r.out.find(" Finished."), std::string::npos);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure -43: " + c.message, r.out);
+        EXPECT_EQ(r.status, 256 - 43) << r.out;
+        EXPECT_PRED_FORMAT2(testing::IsNotSubstring, " Finished.", r.out);
     }
 
     // No source in the processing folder.
     fs::remove(Proc() / "RadialData.txt");
     XProgramResult r = Run("1");
-    EXPECT_NE(r.out.find("Failure -43: Couldn't find source file \"RdlsXXXX_00_00_00_0000.rv\" or "
-                         "\"RadialData.txt\"\n"),
-              std::string::npos);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "Failure -43: Couldn't find source file \"RdlsXXXX_00_00_00_0000.rv\" or "
+                        "\"RadialData.txt\"\n",
+                        r.out);
     EXPECT_EQ(r.status, 256 - 43);
 
     // A classic source that ends before its geometry line.
     WriteAll(Proc() / "RadialData.txt", " 14:00:00 PST\n");
     r = Run("1");
-    EXPECT_NE(r.out.find(": Unable to read source radial file\n"), std::string::npos) << r.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, ": Unable to read source radial file\n", r.out);
     EXPECT_NE(r.status, 0);
 }
 
@@ -238,36 +207,30 @@ TEST_F(StationRun, EveryOutputIsAttemptedAndAFailedOneIsTheExitStatus) {
         const char* written;
         std::string message;
     };
+    const std::string classic = "Cannot write classic radial \"" + std::string(kClassicName) + "\"";
     const Case cases[] = {
-        {"2", kClassicName, kLLUVName,
-         "Failure -48: Cannot write classic radial \"" + std::string(kClassicName) + "\"\n"},
-        {"2", kLLUVName, kClassicName, "Failure -48: Cannot create LLUV File\n"},
-        {"3", kClassicName, kLLUVName,
-         "Failure -48: Cannot write classic radial \"" + std::string(kClassicName) + "\"\n"},
-        {"3", kLLUVName, kClassicName, "Failure -48: Cannot create LLUV File\n"},
-        {"5", kXYUVName, kLLUVName,
-         "Failure -48: Cannot write testing xyuv \"" + std::string(kXYUVName) + "\"\n"},
+        {"2", kClassicName, kLLUVName, classic},
+        {"2", kLLUVName, kClassicName, "Cannot create LLUV File"},
+        {"3", kClassicName, kLLUVName, classic},
+        {"3", kLLUVName, kClassicName, "Cannot create LLUV File"},
+        {"5", kXYUVName, kLLUVName, "Cannot write testing xyuv \"" + std::string(kXYUVName) + "\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + " " + c.blocked);
-        fs::remove_all(Out());
-        fs::create_directories(Out() / c.blocked);
+        fs::remove_all(out);
+        fs::create_directories(out / c.blocked);
         XProgramResult r = Run(c.mode);
-        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-        EXPECT_NE(r.out.find(" Finished. -48\n"), std::string::npos) << r.out;
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure -48: " + c.message + "\n", r.out);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, " Finished. -48\n", r.out);
         EXPECT_EQ(r.status, 256 - 48);
-        EXPECT_TRUE(fs::is_directory(Out() / c.blocked));
+        EXPECT_TRUE(fs::is_directory(out / c.blocked));
         // The other output is written whole, and nothing half-written is left.
-        EXPECT_TRUE(fs::is_regular_file(Out() / c.written));
-        EXPECT_EQ(Names(Out()), (std::set<std::string>{c.blocked, c.written}));
+        EXPECT_TRUE(fs::is_regular_file(out / c.written));
+        EXPECT_EQ(NamesIn(out), (Names{c.blocked, c.written}));
     }
 }
 
 TEST_F(StationRun, ASourceWithoutTimeOrWithAPathForASiteCodeWritesNothing) {
-    const std::string source = ReadAll(Proc() / "RadialData.txt");
-    const std::string header = ReadAll(Cfg() / "Header.txt");
-    const std::string restOfSource = source.substr(source.find('\n'));
-    const std::string restOfHeader = header.substr(header.find('\n'));
     struct Case {
         std::string timeLine;
         std::string siteLine;
@@ -278,23 +241,20 @@ TEST_F(StationRun, ASourceWithoutTimeOrWithAPathForASiteCodeWritesNothing) {
     const Case cases[] = {
         // A time line that ends before the time's column: map time 0.
         {" 14:00:00  Sunday, December 6, 2026 PST", "1 BRNK",
-         "Failure -50: No time in the source file \"RadialData.txt\"\n"},
-        {time, "1 A/BC",
-         "Failure -50: Site code \"A/BC\" of Header.txt cannot be part of a file name\n"},
-        {time, "1 /../",
-         "Failure -50: Site code \"/../\" of Header.txt cannot be part of a file name\n"},
-        {time, "1 ..",
-         "Failure -50: Site code \"..\" of Header.txt cannot be part of a file name\n"},
+         "No time in the source file \"RadialData.txt\""},
+        {time, "1 A/BC", "Site code \"A/BC\" of Header.txt cannot be part of a file name"},
+        {time, "1 /../", "Site code \"/../\" of Header.txt cannot be part of a file name"},
+        {time, "1 ..", "Site code \"..\" of Header.txt cannot be part of a file name"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        WriteAll(Proc() / "RadialData.txt", c.timeLine + restOfSource);
-        WriteAll(Cfg() / "Header.txt", c.siteLine + restOfHeader);
+        SetFirstLine(Proc() / "RadialData.txt", c.timeLine);
+        SetFirstLine(Cfg() / "Header.txt", c.siteLine);
         XProgramResult r = Run("3");
-        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "Failure -50: " + c.message + "\n", r.out);
         EXPECT_EQ(r.status, 256 - 50);
-        EXPECT_EQ(r.out.find(" Finished."), std::string::npos);
-        EXPECT_TRUE(Names(Out()).empty());  // not even a folder "RadiA/" for "A/BC"
+        EXPECT_PRED_FORMAT2(testing::IsNotSubstring, " Finished.", r.out);
+        EXPECT_TRUE(NamesIn(out).empty());  // not even a folder "RadiA/" for "A/BC"
     }
 }
 
@@ -311,15 +271,14 @@ TEST_F(StationRun, FallbackDiagnosticRowsTakeThePatternType) {
         "     0.0       T      0   2026 12 06  14 00 00\n";
     for (const char* pattern : {"-1", "1"}) {
         SCOPED_TRACE(pattern);
-        fs::remove_all(Out());
+        fs::remove_all(out);
         ASSERT_EQ(Run("1", "i", "0", "", pattern).status, 0);
-        const std::string text = ReadAll(Out() / kLLUVName);
+        const std::string text = ReadAll(out / kLLUVName);
         std::string expected = row;
         expected[expected.find(" T ") + 1] = pattern == std::string("1") ? '2' : '1';
-        EXPECT_NE(text.find("%TableType: rads rad1\n"), std::string::npos);
-        EXPECT_NE(text.find("%TableRows: 1\n%TableStart: 2\n"), std::string::npos);
-        EXPECT_NE(text.find(expected), std::string::npos)
-            << text.substr(text.find("%TableStart: 2"));
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "%TableType: rads rad1\n", text);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "%TableRows: 1\n%TableStart: 2\n", text);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, expected, text);
     }
 }
 
@@ -336,20 +295,19 @@ TEST_F(StationRun, ACutReceiverReportGivesItsWholeRowsAndStaysAsItIs) {
     WriteAll(hdt, text);
     XProgramResult r = Run("1", "i", "1");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Using the complete receiver diagnostic rows of "
-                         "STAT_BRNK_2026_12_06.hdt: its last row "
-                         "is incomplete\n"),
-              std::string::npos)
-        << r.out;
-    const std::string lluv = ReadAll(Out() / kLLUVName);
-    EXPECT_NE(lluv.find("%TableType: rcvr rcv2\n"), std::string::npos);
-    EXPECT_NE(lluv.find("%TableRows: 5\n%TableStart: 3\n"), std::string::npos);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        " Using the complete receiver diagnostic rows of "
+                        "STAT_BRNK_2026_12_06.hdt: its last row is incomplete\n",
+                        r.out);
+    const std::string lluv = ReadAll(out / kLLUVName);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "%TableType: rcvr rcv2\n", lluv);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "%TableRows: 5\n%TableStart: 3\n", lluv);
     // Minutes from the map's time, " %8.0f" after the row's two blanks.
-    EXPECT_NE(lluv.find("\n%" + std::string(9, ' ') + "10   "), std::string::npos);
-    EXPECT_EQ(lluv.find("\n%" + std::string(9, ' ') + "20   "), std::string::npos);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "\n%" + std::string(9, ' ') + "10   ", lluv);
+    EXPECT_PRED_FORMAT2(testing::IsNotSubstring, "\n%" + std::string(9, ' ') + "20   ", lluv);
     EXPECT_EQ(ReadAll(hdt), text);
-    EXPECT_EQ(Names(root / "Diagnostics"),
-              (std::set<std::string>{"STAT_BRNK_2026_12_06.hdt", "STAT_BRNK_2026_12_06.rdt"}));
+    EXPECT_EQ(NamesIn(root / "Diagnostics"),
+              (Names{"STAT_BRNK_2026_12_06.hdt", "STAT_BRNK_2026_12_06.rdt"}));
 }
 
 TEST_F(StationRun, PatternTypeComesFromTheArgumentOrTheProcessingCharacter) {
@@ -365,42 +323,33 @@ TEST_F(StationRun, PatternTypeComesFromTheArgumentOrTheProcessingCharacter) {
         const char* patternType;
     };
     const Case cases[] = {
-        {"i", "-1", " Antenna Pattern Type is 0\n", kLLUVName, "%PatternType: Ideal"},
-        {"abcM", "-1", " Antenna Pattern Type is 1\n", "RDLm_BRNK_2026_12_06_1400.ruv",
-         "%PatternType: Measured"},
-        {"X", "-1", " Antenna Pattern Type is 0\n", "RDLx_BRNK_2026_12_06_1400.ruv",
-         "%PatternType: Ideal"},
-        {"", "-1", " Antenna Pattern Type is -1\n", "RDLs_BRNK_2026_12_06_1400.ruv", ""},
-        {"i", "1", " Antenna Pattern Type is 1\n", kLLUVName, "%PatternType: Measured"},
+        {"i", "-1", "0", kLLUVName, "%PatternType: Ideal"},
+        {"abcM", "-1", "1", "RDLm_BRNK_2026_12_06_1400.ruv", "%PatternType: Measured"},
+        {"X", "-1", "0", "RDLx_BRNK_2026_12_06_1400.ruv", "%PatternType: Ideal"},
+        {"", "-1", "-1", "RDLs_BRNK_2026_12_06_1400.ruv", ""},
+        {"i", "1", "1", kLLUVName, "%PatternType: Measured"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.procText);
-        fs::remove_all(Out());
+        fs::remove_all(out);
         XProgramResult r = Run("1", c.procText, "10", source.string(), c.pattern);
         EXPECT_EQ(r.status, 0) << r.out;
-        EXPECT_NE(r.out.find(c.printed), std::string::npos) << r.out;
-        EXPECT_EQ(Names(Out()), std::set<std::string>{c.name});
+        EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                            " Antenna Pattern Type is " + std::string(c.printed) + "\n", r.out);
+        EXPECT_EQ(NamesIn(out), Names{c.name});
         EXPECT_EQ(HeaderLine("%PatternType:", c.name), c.patternType);
     }
     // The classic source of the station folder is named "RadialData.txt":
     // its fourth letter already says ideal, whatever the processing text.
-    fs::remove_all(Out());
-    XProgramResult r = Run("1", "abcM");
-    EXPECT_NE(r.out.find(" Antenna Pattern Type is 0\n"), std::string::npos) << r.out;
-
-    // Only the ideal pattern file exists: its identifier reaches the file.
-    fs::remove_all(Out());
-    Run("1");
-    EXPECT_EQ(HeaderLine("%PatternUUID:"), "%PatternUUID: 6F1C2A3B-4D5E-4F60-8172-93A4B5C6D7E8");
-    EXPECT_EQ(HeaderLine("%PatternPhaseCorrections:"), "%PatternPhaseCorrections: -41.30  102.70");
+    fs::remove_all(out);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, " Antenna Pattern Type is 0\n", Run("1", "abcM").out);
 }
 
 TEST_F(StationRun, TheEllipsoidPreferenceMovesThePositions) {
     ASSERT_EQ(Run("1").status, 0);
     const std::string wgs84Row = FirstRow();
-    EXPECT_EQ(HeaderLine("%GreatCircle:"), "%GreatCircle: \"WGS84\" 6378137.000  298.257223562997");
 
-    fs::remove_all(Out());
+    fs::remove_all(out);
     WriteAll(Cfg() / "Quillmoor.pref", "[GreatCircle]\nEllipsiod = Sphere\n");
     ASSERT_EQ(Run("1").status, 0);
     EXPECT_EQ(HeaderLine("%GreatCircle:"), "%GreatCircle: \"Sphere\" 6367450.000  0.000000000000");
@@ -408,38 +357,8 @@ TEST_F(StationRun, TheEllipsoidPreferenceMovesThePositions) {
     ASSERT_FALSE(sphereRow.empty());
     EXPECT_NE(sphereRow.substr(0, 28), wgs84Row.substr(0, 28)) << "longitude and latitude change";
     // Range and bearing are the file's own; only the placement differs.
-    EXPECT_NE(sphereRow.find("    1.5000   180.0"), std::string::npos) << sphereRow;
-    EXPECT_NE(wgs84Row.find("    1.5000   180.0"), std::string::npos) << wgs84Row;
-}
-
-TEST_F(StationRun, TheExampleWeekAddsSpectraAndBothDiagnosticTables) {
-    // The example's reports; its spectra list names the spectra file relative
-    // to the folder the converter is started in.
-    fs::copy(fs::path(BVK_SOURCE_DIR) / "examples/station/Diagnostics", root / "Diagnostics",
-             fs::copy_options::recursive);
-    WriteAll(Proc() / "SpectraToProcess.txt", "Processing/CSS_BRNK_26_12_06_1400.cs\n");
-    XProgramResult r =
-        RunQuillmoorProgram({"0", "i", "", Out().string() + "/", Proc().string() + "/", "1", "0",
-                             Cfg().string() + "/", "-1", (root / "Diagnostics").string() + "/"},
-                            "cd " + ShellQuote(root.string()) + " && TZ=America/Los_Angeles ");
-    ASSERT_EQ(r.status, 0) << r.out;
-    const std::string text = ReadAll(Out() / kLLUVName);
-    // A downward sweep of 100 kHz at 4 sweeps a second, 31 by 512 cells.
-    EXPECT_NE(text.find("%TransmitSweepRateHz: 4.000000\n%TransmitBandwidthKHz: -100.000000\n"
-                        "%SpectraRangeCells: 31\n%SpectraDopplerCells: 512\n%TableType: LLUV"),
-              std::string::npos);
-    // The hour 13:30 to 14:30 of an ideal-pattern map: the 14:00 ideal row of
-    // the radial week, and the six receiver log rows from 13:30 to 14:20.
-    EXPECT_NE(text.find("%TableEnd:\n%%\n%TableType: rads rad1\n%TableColumns: 31\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("%TableRows: 1\n%TableStart: 2\n"), std::string::npos);
-    EXPECT_NE(text.find("%TableEnd: 2\n%%\n%TableType: rcvr rcv2\n%TableColumns: 30\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("%TableRows: 6\n%TableStart: 3\n"), std::string::npos);
-    EXPECT_NE(text.find("\n%         0   0.8532  1.1274"), std::string::npos);
-    EXPECT_NE(text.find("\n%        -30   "), std::string::npos);
-    EXPECT_NE(text.find("\n%         20   "), std::string::npos);
-    EXPECT_EQ(text.find("%TableStart: 4"), std::string::npos);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "    1.5000   180.0", sphereRow);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "    1.5000   180.0", wgs84Row);
 }
 
 TEST_F(StationRun, QuietAndVerboseOutput) {
@@ -447,15 +366,56 @@ TEST_F(StationRun, QuietAndVerboseOutput) {
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, " Running Quillmoor " + std::string(QUILLMOOR_VERSION) + "\n");
 
-    XProgramResult verbose = Run("3", "i", "10");
-    const std::string out = Out().string() + "/";
+    const std::string verbose = Run("3", "i", "10").out;
     for (const std::string& line :
-         {" Output Folder is " + out + "\n", " Processing Folder is " + Proc().string() + "/\n",
+         {" Output Folder is " + out.string() + "/\n",
+          " Processing Folder is " + Proc().string() + "/\n",
           " Configs Folder is " + Cfg().string() + "/\n", std::string(" Make LLUV is 3\n"),
           std::string(" Radial Source File is \"RadialData.txt\"\n"),
           "  Writing classic " + std::string(kClassicName) + "\n",
-          "  Writing LLUV " + std::string(kLLUVName) + "\n", std::string(" Finished. 0\n")}) {
-        EXPECT_NE(verbose.out.find(line), std::string::npos) << line;
+          "  Writing LLUV " + std::string(kLLUVName) + "\n"})
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, line, verbose);
+}
+
+// The converter labels its LLUV output with the offset that the radial file's
+// zone label means at the map's time, and the file read back gives the map's
+// true instant.
+TEST_F(StationRun, ZoneLabelsMeanTheirOwnOffsetAtTheMapsTime) {
+    struct {
+        const char* timeText;
+        int64_t day;  // of 2008, from 0
+        int hour;
+        const char* name;
+        const char* stamp;
+        const char* zone;
+        double offsetHours;
+    } const cases[] = {
+        // Four in the morning of the day US clocks went forward (at 02:00).
+        {" 04:00:00  Sunday, March 9, 2008 PDT", 68, 4, "RDLi_BRNK_2008_03_09_0400.ruv",
+         "%TimeStamp: 2008 03 09  04 00 00", "%TimeZone: \"PDT\" -7.000 1", -7},
+        // A station on standard time all year.
+        {" 14:00:00  Tuesday, July 1, 2008 PST", 182, 14, "RDLi_BRNK_2008_07_01_1400.ruv",
+         "%TimeStamp: 2008 07 01  14 00 00", "%TimeZone: \"PST\" -8.000 0", -8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.timeText);
+        const int64_t wall = (k2008Day + c.day) * 86400 + c.hour * 3600;
+        // The text (ending in the zone label) in the first 48 columns, then the 1904 seconds.
+        char line[128];
+        std::snprintf(line, sizeof(line), "%-48s%lld", c.timeText, static_cast<long long>(wall));
+        SetFirstLine(Proc() / "RadialData.txt", line);
+        ASSERT_EQ(Run("2", "i", "0").status, 0);
+        EXPECT_EQ(HeaderLine("%TimeStamp:", c.name), c.stamp);
+        EXPECT_EQ(HeaderLine("%TimeZone:", c.name), c.zone);
+
+        CLLUVFile back;
+        CFileSpec spec;
+        spec.SetFileSpec((out / c.name).c_str());
+        EXPECT_EQ(back.ProcessBTFile(&spec, 0, 0), 0);
+        EXPECT_EQ(back.mnOriginTime, static_cast<uint32_t>(wall));
+        EXPECT_EQ(back.mnTimeZoneSeconds, static_cast<long>(c.offsetHours * 3600));
+        EXPECT_EQ(back.GetBtfAbsoluteTime(),
+                  static_cast<double>(wall) - k1904To2001 - c.offsetHours * 3600);
     }
 }
 

@@ -7,12 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
-#include "TestFiles.h"
 #include "QuillmoorProcess.h"
 #include "cLLUVFile.h"
 
@@ -20,9 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* kClassicName = "RadiBRNK_26-12-06_1400.rv";
-const char* kXYUVName = "RdtiBRNK_26-12-06_1400.rv";
-const char* kLLUVName = "RDLi_BRNK_2026_12_06_1400.ruv";
 // The example's radial file holds 622 vectors; its first speed is -20.74.
 constexpr long kExampleVectors = 622;
 const std::string kFirstSpeed = "      -20.74";
@@ -34,54 +28,35 @@ long TableRows(const fs::path& lluv) {
     return std::stol(match[1]);
 }
 
-// The vectors of a classic radial or xyuv output as our own readers see them.
-long ClassicVectors(const fs::path& path) {
+// The vectors of a classic radial (or, with `xyuv`, an xyuv) output as our own readers see them.
+long Vectors(const fs::path& path, bool xyuv = false) {
     CLLUVFile store;
     CFileSpec spec;
     spec.SetFileSpec(path.c_str());
-    return store.ImportClassicRadial(&spec) == 0 ? store.mnVectors : -1;
-}
-long XYUVVectors(const fs::path& path) {
-    CLLUVFile store;
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return store.ImportClassicXYUV(&spec, 0, 0) == 0 ? store.mnVectors : -1;
+    const long err = xyuv ? store.ImportClassicXYUV(&spec, 0, 0) : store.ImportClassicRadial(&spec);
+    return err == 0 ? store.mnVectors : -1;
 }
 
 bool HoldsNanOrInf(const fs::path& path) {
     return std::regex_search(ReadAll(path), std::regex("[-+ ](nan|inf)", std::regex::icase));
 }
 
-class SourceDefects : public ::testing::Test {
+class SourceDefects : public ExampleStation {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quillmoor-defects-XXXXXX";
-        root = mkdtemp(pattern);
-        CopyExampleStation(root);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    fs::path Out() const { return root / "Out"; }
-    fs::path Source() const { return root / "Processing/RadialData.txt"; }
-
     // Output files are held to 20 MB and the run to 10 s, so that a run
     // away output fails the test instead of filling the disk.
-    XProgramResult Run(const std::string& mode) {
-        return RunQuillmoorProgram(
-            {"10", "i", "", Out().string() + "/", (root / "Processing").string() + "/", mode, "0",
-             (root / "Configs").string() + "/", "-1", (root / "Diagnostics").string() + "/"},
-            "ulimit -f 40000; TZ=America/Los_Angeles timeout 10 ");
+    void SetUp() override {
+        ExampleStation::SetUp();
+        prefix = "ulimit -f 40000; TZ=America/Los_Angeles timeout 10 ";
     }
+    fs::path Source() const { return Proc() / "RadialData.txt"; }
 
     void ReplaceInSource(const std::string& from, const std::string& to) {
         std::string text = ReadAll(Source());
         const size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos);
-        text.replace(at, from.size(), to);
-        std::ofstream(Source(), std::ios::binary) << text;
+        WriteAll(Source(), text.replace(at, from.size(), to));
     }
-
-    fs::path root;
 };
 
 }  // namespace
@@ -101,14 +76,14 @@ TEST_F(SourceDefects, CellSpanBeyondTheLimitIsRefusedAtOnceAndWritesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.data);
-        fs::copy_file(fs::path(BVK_TEST_DATA_DIR) / c.data, root / "Processing" / c.sourceName,
+        fs::copy_file(fs::path(BVK_TEST_DATA_DIR) / c.data, Proc() / c.sourceName,
                       fs::copy_options::overwrite_existing);
         // The run's time limit (see Run) catches a runaway; the time itself is not asserted.
         const XProgramResult r = Run("2");
         EXPECT_EQ(r.status, -50 & 0xFF) << r.out;
-        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-        EXPECT_TRUE(!fs::exists(Out()) || fs::is_empty(Out()));
-        fs::remove(root / "Processing" / c.sourceName);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, c.message, r.out);
+        EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
+        fs::remove(Proc() / c.sourceName);
     }
 }
 
@@ -118,19 +93,19 @@ TEST_F(SourceDefects, BadSpeedLeavesOutOnlyItsVectorInEveryOutput) {
     const std::string example = ReadAll(Source());
     for (const char* bad : {"abc", "1e308", "nan"}) {
         SCOPED_TRACE(bad);
-        std::ofstream(Source(), std::ios::binary) << example;
+        WriteAll(Source(), example);
         ReplaceInSource(kFirstSpeed, std::string("      ") + bad);
         // Mode 2 writes the classic output beside the LLUV file, mode 5 the
         // xyuv one; our own readers take each back whole.
         for (const char* mode : {"2", "5"}) {
-            fs::remove_all(Out());
+            fs::remove_all(out);
             const XProgramResult r = Run(mode);
             ASSERT_EQ(r.status, 0) << r.out;
-            EXPECT_EQ(TableRows(Out() / kLLUVName), kExampleVectors - 1);
+            EXPECT_EQ(TableRows(out / kLLUVName), kExampleVectors - 1);
             const bool classic = mode[0] == '2';
-            const fs::path first = Out() / (classic ? kClassicName : kXYUVName);
-            EXPECT_EQ(classic ? ClassicVectors(first) : XYUVVectors(first), kExampleVectors - 1);
-            EXPECT_FALSE(HoldsNanOrInf(Out() / kLLUVName));
+            const fs::path first = out / (classic ? kClassicName : kXYUVName);
+            EXPECT_EQ(Vectors(first, !classic), kExampleVectors - 1);
+            EXPECT_FALSE(HoldsNanOrInf(out / kLLUVName));
             EXPECT_FALSE(HoldsNanOrInf(first));
         }
     }
@@ -141,8 +116,9 @@ TEST_F(SourceDefects, BadSpeedLeavesOutOnlyItsVectorInEveryOutput) {
 TEST_F(SourceDefects, FirstCellAtRangeZeroReachesEveryOutput) {
     ReplaceInSource("  1.500   1.500   90.0", "  0.000   1.500   90.0");
     ASSERT_EQ(Run("2").status, 0);
-    EXPECT_EQ(TableRows(Out() / kLLUVName), kExampleVectors);
-    EXPECT_EQ(ClassicVectors(Out() / kClassicName), kExampleVectors);
-    const std::string classic = ReadAll(Out() / kClassicName);
-    EXPECT_NE(classic.find("\n  0.000   1.500   90.0   1.000\n 30\n 27  0  \n"), std::string::npos);
+    EXPECT_EQ(TableRows(out / kLLUVName), kExampleVectors);
+    EXPECT_EQ(Vectors(out / kClassicName), kExampleVectors);
+    const std::string classic = ReadAll(out / kClassicName);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "\n  0.000   1.500   90.0   1.000\n 30\n 27  0  \n",
+                        classic);
 }

@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../../BvkLibraries/BvkInterface/tests/SpectraTestFiles.h"
 #include "BTFKeyList.h"
+#include "TestFiles.h"
 #include "QuillmoorGlobals.h"
 #include "cAppLLUVFile.h"
 #include "cReportRadial.h"
@@ -31,12 +31,7 @@ constexpr uint32_t kMapTime = 3282647400u;
 constexpr const char* kWeekName = "STAT_TEST_2008_01_06";
 
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+    WriteAll(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // Every table row of a file, by table, "% " rows of later tables included.
@@ -93,10 +88,7 @@ class HookWrite : public ::testing::Test {
         CFileSpec out;
         out.SetFileSpec(Out().c_str());
         EXPECT_EQ(store.WriteUVFile(&out, BtfCode("Kvrd")), 0);
-        std::ifstream in(Out(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return ReadAll(Out());
     }
     XTables ReadTables() {
         CTableRows rows;
@@ -119,11 +111,11 @@ class HookWrite : public ::testing::Test {
     // A hand-made ".hdt": rows of minutes from the stamp and a temperature.
     void WriteReceiverReport(const std::string& rows, const std::string& name = kWeekName,
                              const char* stamp = "2008 01 08  14 30 00") {
-        WriteText(Diag() / (name + ".hdt"),
-                  "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: " +
-                      std::string(stamp) +
-                      "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" +
-                      rows + "%TableEnd:\n%End:\n");
+        WriteAll(Diag() / (name + ".hdt"),
+                 "%BTF: 1.00\n%FileType: DIAG rcvr \"Tesmara Report\"\n%TimeStamp: " +
+                     std::string(stamp) +
+                     "\n%TableType: rcvr rcv2\n%TableColumnTypes: TIME RTMP\n%TableStart:\n" +
+                     rows + "%TableEnd:\n%End:\n");
     }
 
     fs::path root;
@@ -166,7 +158,7 @@ TEST_F(HookWrite, SpectraKeywordsComeFromTheListedFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
-        WriteText(Proc() / "SpectraToProcess.txt", (root / c.list).string() + "\r\n");
+        WriteAll(Proc() / "SpectraToProcess.txt", (root / c.list).string() + "\r\n");
         const std::string text = Write();
         // The four lines stand just before the vector table.
         const size_t at =
@@ -244,11 +236,11 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
         fs::create_directory(Diag());
         fs::remove(Proc() / "RadialDiagInfo.txt");
         if (c.rdtOutside) WriteRadialReport({Radial(-5000, 1), Radial(5000, 1)});
-        if (c.rdtJunk) WriteText(Diag() / (std::string(kWeekName) + ".rdt"), "\x01\x02\n%BTF\n");
+        if (c.rdtJunk) WriteAll(Diag() / (std::string(kWeekName) + ".rdt"), "\x01\x02\n%BTF\n");
         if (c.diagInfo) {
-            WriteText(Proc() / "RadialDiagInfo.txt",
-                      diagLine + std::to_string(kMapTime - 7200) + " 12 387 8.6\n" + diagLine +
-                          std::to_string(kMapTime) + " 12 387 8.6\n");
+            WriteAll(Proc() / "RadialDiagInfo.txt", diagLine + std::to_string(kMapTime - 7200) +
+                                                        " 12 387 8.6\n" + diagLine +
+                                                        std::to_string(kMapTime) + " 12 387 8.6\n");
         }
         if (c.receiver) WriteReceiverReport(" 0 20\n");
         const std::string text = Write();
@@ -262,10 +254,10 @@ TEST_F(HookWrite, ReportSourcesAndWhatTheyAdd) {
             ASSERT_EQ(read.tables[i + 1].size(), 1u);
             EXPECT_EQ(Item(read.tables[i + 1][0], 0), 0);
             // Each table after an empty comment line.
-            EXPECT_NE(text.find(end + "%%\n%TableType: " + c.types[i]), std::string::npos);
+            EXPECT_PRED_FORMAT2(testing::IsSubstring, end + "%%\n%TableType: " + c.types[i], text);
             end = "%TableEnd: " + std::to_string(i + 2) + "\n";
         }
-        EXPECT_NE(text.find(end + "%%\n%ProcessedTime"), std::string::npos);
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, end + "%%\n%ProcessedTime", text);
         // The LLUV reader still takes exactly the vectors.
         EXPECT_EQ(static_cast<long>(read.tables[0].size()), store.mnVectors);
         CLLUVFile back;

@@ -1,5 +1,7 @@
 // End-to-end runs of the built lluv program on hours made from the example
-// station's LLUV file (written by the converter in each test's folder).
+// station's LLUV file (written by the converter in each test's folder), and
+// its netCDF export of the hand-made file of the netCDF library's tests, which
+// Debian's xarray opens in both layouts.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,9 @@ namespace {
 const char* kHour14 = "RDLi_BRNK_2026_12_06_1400.ruv";
 const char* kHour13 = "RDLi_BRNK_2026_12_06_1300.ruv";
 const char* kHour12 = "RDLi_BRNK_2026_12_06_1200.ruv";
+const fs::path kNetcdfSource =
+    fs::path(BVK_SOURCE_DIR) / "BvkLibraries/BvkNetcdf/tests/data/RDLm_TEST_2026_07_04_0930.ruv";
+const std::string kNetcdfName = "RDLm_TEST_2026_07_04_0930.nc";
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -137,11 +142,16 @@ TEST_F(LluvRun, CommandLineStatuses) {
         {{"qc", "--out", ".", "--in-place", "x.ruv"}, 2, "excludes"},
         {{"qc", "--max-speed", "fast", "x.ruv"}, 2, "fast"},
         {{"info", "missing.ruv"}, 1, "lluv: missing.ruv: no such file (error -43)"},
+        {{"netcdf", "missing.ruv"}, 1, "lluv: missing.ruv: no such file (error -43)"},
+        {{"netcdf"}, 2, "FILE is required"},
+        {{"netcdf", "--layout", "round", "x.ruv"}, 2, "round"},
+        {{"netcdf", "--deflate", "12", "x.ruv"}, 2, "12"},
+        {{"netcdf", "--out", "no-such-folder", "x.ruv"}, 2, "no-such-folder"},
     };
     for (const auto& c : cases) {
         const XProgramResult r = Lluv(c.args);
         EXPECT_EQ(r.status, c.status) << r.out;
-        EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, c.says, r.out);
     }
 }
 
@@ -174,7 +184,7 @@ TEST_F(LluvRun, QcKeepsEveryByteOfTheInputAndWritesOverItOnlyInPlace) {
     const fs::path input = root / "hours" / kHour14;
     XProgramResult r = Lluv({"qc", kHour14}, root / "hours");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("the copy would replace the input"), std::string::npos) << r.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "the copy would replace the input", r.out);
     EXPECT_EQ(ReadAll(input), hour14);
 
     r = Lluv({"qc", "--in-place", "--reference-bearing", "250", input.string()});
@@ -197,18 +207,18 @@ TEST_F(LluvRun, QcKeepsEveryByteOfTheInputAndWritesOverItOnlyInPlace) {
 
     r = Lluv({"qc", "--in-place", input.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("already carries QC results"), std::string::npos) << r.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "already carries QC results", r.out);
 }
 
 TEST_F(LluvRun, CheckAndInfoReportEachFile) {
     WriteAll(root / "hours" / "renamed.ruv", hour14);
     XProgramResult r = Lluv({"check", kHour14, "renamed.ruv", "missing.ruv"}, root / "hours");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find(std::string(kHour14) + ": ok\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("renamed.ruv: FAIL: file name has no YYYY_MM_DD_HHMM stamp\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("missing.ruv: FAIL: no such file (error -43)\n"), std::string::npos);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, std::string(kHour14) + ": ok\n", r.out);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "renamed.ruv: FAIL: file name has no YYYY_MM_DD_HHMM stamp\n", r.out);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "missing.ruv: FAIL: no such file (error -43)\n",
+                        r.out);
 
     r = Lluv({"info", kHour14}, root / "hours");
     EXPECT_EQ(r.status, 0);
@@ -220,9 +230,58 @@ TEST_F(LluvRun, CheckAndInfoReportEachFile) {
     ASSERT_EQ(Lluv({"qc", "--out", "../out", kHour14}, root / "hours").status, 0);
     r = Lluv({"info", "--json", kHour14}, root / "out");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"rows\": 622, \"tables\": 3"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"qc\": {\"tests\": 8, \"primary\": {\"pass\": "), std::string::npos)
-        << r.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "\"rows\": 622, \"tables\": 3", r.out);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "\"qc\": {\"tests\": 8, \"primary\": {\"pass\": ", r.out);
+}
+
+TEST_F(LluvRun, NetcdfWritesNameDotNcBesideTheFileOrIntoOutAndSaysWhere) {
+    fs::copy_file(kNetcdfSource, root / kNetcdfSource.filename());
+    const XProgramResult beside = Lluv({"netcdf", kNetcdfSource.filename().string()});
+    EXPECT_EQ(beside.status, 0) << beside.out;
+    EXPECT_TRUE(fs::exists(root / kNetcdfName));
+    const XProgramResult out =
+        Lluv({"netcdf", "--layout", "gridded", "--out", "out", kNetcdfSource.filename().string()});
+    EXPECT_EQ(out.status, 0) << out.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "out/" + kNetcdfName, out.out);
+}
+
+// A Python with xarray and netCDF4, or "" when there is none.
+std::string PythonWithXarray() {
+    for (const char* python : {"/usr/bin/python3", "python3"}) {
+        const std::string probe =
+            ShellQuote(python) + " -c 'import xarray, netCDF4' >/dev/null 2>&1";
+        if (std::system(probe.c_str()) == 0) return python;
+    }
+    return "";
+}
+
+TEST_F(LluvRun, XarrayOpensBothNetcdfLayoutsAndDecodesTheMapTimeToUtc) {
+    const std::string python = PythonWithXarray();
+    if (python.empty()) GTEST_SKIP() << "no python3 with xarray and netCDF4";
+    ASSERT_EQ(Lluv({"netcdf", "--out", "out", kNetcdfSource.string()}).status, 0);
+    fs::create_directory(root / "grid");
+    ASSERT_EQ(Lluv({"netcdf", "--layout", "gridded", "--deflate", "4", "--out", "grid",
+                    kNetcdfSource.string()})
+                  .status,
+              0);
+    // 09:30 PDT is 16:30 UTC.
+    const std::string script =
+        "import sys, numpy, xarray\n"
+        "want = numpy.datetime64('2026-07-04T16:30:00')\n"
+        "for path in sys.argv[1:]:\n"
+        "    ds = xarray.open_dataset(path)\n"
+        "    got = ds['time'].values.ravel()[0]\n"
+        "    assert got == want, (path, got)\n"
+        "    assert ds['diag_time'].values[0] == numpy.datetime64('2026-07-04T16:20:00')\n"
+        "    assert float(ds['velocity'].max()) == numpy.float32(0.2007), path\n"
+        "print('ok')\n";
+    const XProgramResult r = RunProgram(python,
+                                        {"-c", script, (root / "out" / kNetcdfName).string(),
+                                         (root / "grid" / kNetcdfName).string()},
+                                        "exec 2>&1; ");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "ok\n");
 }
 
 }  // namespace

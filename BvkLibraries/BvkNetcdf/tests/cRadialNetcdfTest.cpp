@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,88 +109,98 @@ void ExpectNear(double actual, double expected, const std::string& what) {
     EXPECT_NEAR(actual, expected, std::fabs(expected) * 1e-6 + 1e-7) << what;
 }
 
+class RadialNetcdf : public ::testing::Test {
+  protected:
+    // The test file converted with `layout` and `deflate`, opened.
+    std::unique_ptr<CNcRead> Converted(ERadialNetcdfLayout layout = kNetcdfTabular,
+                                       int deflate = 0) {
+        const fs::path target = folder.path / ("t" + std::to_string(++files) + ".nc");
+        XRadialNetcdfOptions options;
+        options.layout = layout;
+        options.deflate = deflate;
+        EXPECT_EQ(Convert(kSource, target, options), kNoErr);
+        auto nc = std::make_unique<CNcRead>(target);
+        EXPECT_EQ(nc->status, NC_NOERR);
+        return nc;
+    }
+    CTempFolder folder;
+    int files = 0;
+};
+
 }  // namespace
 
-TEST(RadialNetcdf, TabularHoldsEveryRowOfEveryColumnInNetworkUnits) {
-    CTempFolder folder;
-    ASSERT_EQ(Convert(kSource, folder.path / "t.nc"), kNoErr);
-    CNcRead nc(folder.path / "t.nc");
-    ASSERT_EQ(nc.status, NC_NOERR);
-    int format = 0;
-    nc_inq_format(nc.id, &format);
-    EXPECT_EQ(format, NC_FORMAT_64BIT_OFFSET);
-    for (const XExpected& column : kColumns) {
-        const std::vector<double> values = nc.Values(column.name);
-        ASSERT_EQ(values.size(), column.values.size()) << column.name;
-        for (size_t row = 0; row < values.size(); ++row)
-            ExpectNear(values[row], column.values[row],
-                       std::string(column.name) + " row " + std::to_string(row));
+TEST_F(RadialNetcdf, TabularHoldsEveryRowOfEveryColumnInNetworkUnits) {
+    // Compressed, the file is netCDF-4 with the same values.
+    for (const auto& [deflate, format] :
+         {std::pair{0, NC_FORMAT_64BIT_OFFSET}, std::pair{5, NC_FORMAT_NETCDF4_CLASSIC}}) {
+        SCOPED_TRACE(deflate);
+        const auto nc = Converted(kNetcdfTabular, deflate);
+        int written = 0;
+        nc_inq_format(nc->id, &written);
+        EXPECT_EQ(written, format);
+        for (const XExpected& column : kColumns) {
+            const std::vector<double> values = nc->Values(column.name);
+            ASSERT_EQ(values.size(), column.values.size()) << column.name;
+            for (size_t row = 0; row < values.size(); ++row)
+                ExpectNear(values[row], column.values[row],
+                           std::string(column.name) + " row " + std::to_string(row));
+        }
     }
-    EXPECT_EQ(nc.Text("velocity", "standard_name"),
+    const auto nc = Converted();
+    EXPECT_EQ(nc->Text("velocity", "standard_name"),
               "radial_sea_water_velocity_away_from_instrument");
-    EXPECT_EQ(nc.Text("u", "units"), "m s-1");
-    EXPECT_EQ(nc.Text("range", "units"), "km");
-    EXPECT_EQ(nc.Text("PRIM", "flag_meanings"), "pass not_evaluated suspect fail missing_data");
-    EXPECT_EQ(nc.Values("site_code").size(), 4u);
-    EXPECT_EQ(nc.Values("latitude"), std::vector<double>{36.95});
-    EXPECT_EQ(nc.Values("longitude"), std::vector<double>{-122.06});
+    EXPECT_EQ(nc->Text("u", "units"), "m s-1");
+    EXPECT_EQ(nc->Text("range", "units"), "km");
+    EXPECT_EQ(nc->Text("PRIM", "flag_meanings"), "pass not_evaluated suspect fail missing_data");
+    EXPECT_EQ(nc->Values("site_code").size(), 4u);
+    EXPECT_EQ(nc->Values("latitude"), std::vector<double>{36.95});
+    EXPECT_EQ(nc->Values("longitude"), std::vector<double>{-122.06});
 }
 
-TEST(RadialNetcdf, GriddedPutsEachRowInItsRangeAndBearingCellAndFillsTheRest) {
-    CTempFolder folder;
-    XRadialNetcdfOptions options;
-    options.layout = kNetcdfGridded;
-    ASSERT_EQ(Convert(kSource, folder.path / "g.nc", options), kNoErr);
-    CNcRead nc(folder.path / "g.nc");
-    ASSERT_EQ(nc.status, NC_NOERR);
+TEST_F(RadialNetcdf, GriddedPutsEachRowInItsRangeAndBearingCellAndFillsTheRest) {
+    const auto nc = Converted(kNetcdfGridded);
     // Two range cells (1.5 and 3 km) by the 72 bearings of a 5 degree grid.
-    EXPECT_EQ(nc.Values("range"), (std::vector<double>{1.5, 3.0}));
-    const std::vector<double> bearings = nc.Values("bearing");
+    EXPECT_EQ(nc->Values("range"), (std::vector<double>{1.5, 3.0}));
+    const std::vector<double> bearings = nc->Values("bearing");
     ASSERT_EQ(bearings.size(), 72u);
     EXPECT_EQ(bearings[36], 180);
     EXPECT_EQ(bearings[37], 185);
     const size_t cellOfRow[] = {36, 37, 72 + 36, 72 + 37};
     for (const XExpected& column : kColumns) {
         if (column.name == std::string("range") || column.name == std::string("bearing")) continue;
-        const std::vector<double> values = nc.Values(column.name);
+        const std::vector<double> values = nc->Values(column.name);
         ASSERT_EQ(values.size(), 144u) << column.name;
         for (size_t row = 0; row < 4; ++row)
             ExpectNear(values[cellOfRow[row]], column.values[row],
                        std::string(column.name) + " row " + std::to_string(row));
     }
     // An empty cell: data filled, positions from the site along the bearing.
-    EXPECT_EQ(nc.Values("u")[0], kFillFloat);
-    EXPECT_EQ(nc.Values("PRIM")[0], kFillByte);
-    EXPECT_NEAR(nc.Values("lat")[0], 36.95 + 1.5 / 111.0, 1e-3);  // due north, 1.5 km
-    EXPECT_NEAR(nc.Values("lon")[0], -122.06, 1e-9);
-    EXPECT_EQ(nc.Text("u", "coordinates"), "lat lon");
+    EXPECT_EQ(nc->Values("u")[0], kFillFloat);
+    EXPECT_EQ(nc->Values("PRIM")[0], kFillByte);
+    EXPECT_NEAR(nc->Values("lat")[0], 36.95 + 1.5 / 111.0, 1e-3);  // due north, 1.5 km
+    EXPECT_NEAR(nc->Values("lon")[0], -122.06, 1e-9);
+    EXPECT_EQ(nc->Text("u", "coordinates"), "lat lon");
 }
 
-TEST(RadialNetcdf, TimesAreUtcFromTheStampMinusTheZoneOffset) {
+TEST_F(RadialNetcdf, TimesAreUtcFromTheStampMinusTheZoneOffset) {
     for (ERadialNetcdfLayout layout : {kNetcdfTabular, kNetcdfGridded}) {
-        CTempFolder folder;
-        XRadialNetcdfOptions options;
-        options.layout = layout;
-        ASSERT_EQ(Convert(kSource, folder.path / "t.nc", options), kNoErr);
-        CNcRead nc(folder.path / "t.nc");
-        EXPECT_EQ(nc.Values("time"), std::vector<double>{k1630Utc});
-        EXPECT_EQ(nc.Text("time", "units"), "seconds since 1970-01-01T00:00:00Z");
-        EXPECT_EQ(nc.Text("time", "calendar"), "gregorian");
-        EXPECT_EQ(nc.Text(nullptr, "time_coverage_start"), "2026-07-04T16:00:00Z");
-        EXPECT_EQ(nc.Text(nullptr, "time_coverage_end"), "2026-07-04T17:00:00Z");
-        EXPECT_EQ(nc.Text(nullptr, "time_coverage_duration"), "PT1H");
+        const auto nc = Converted(layout);
+        EXPECT_EQ(nc->Values("time"), std::vector<double>{k1630Utc});
+        EXPECT_EQ(nc->Text("time", "units"), "seconds since 1970-01-01T00:00:00Z");
+        EXPECT_EQ(nc->Text("time", "calendar"), "gregorian");
+        EXPECT_EQ(nc->Text(nullptr, "time_coverage_start"), "2026-07-04T16:00:00Z");
+        EXPECT_EQ(nc->Text(nullptr, "time_coverage_end"), "2026-07-04T17:00:00Z");
+        EXPECT_EQ(nc->Text(nullptr, "time_coverage_duration"), "PT1H");
         // Diagnostic rows on one axis: receiver rows at 09:20 and 09:30,
         // the radial row only at 09:30.
-        EXPECT_EQ(nc.Values("diag_time"), (std::vector<double>{k1620Utc, k1630Utc}));
-        EXPECT_EQ(nc.Values("rcvr_RTMP"), (std::vector<double>{35, 36}));
-        EXPECT_EQ(nc.Values("rads_AMP1"), (std::vector<double>{NC_FILL_DOUBLE, 0.85}));
+        EXPECT_EQ(nc->Values("diag_time"), (std::vector<double>{k1620Utc, k1630Utc}));
+        EXPECT_EQ(nc->Values("rcvr_RTMP"), (std::vector<double>{35, 36}));
+        EXPECT_EQ(nc->Values("rads_AMP1"), (std::vector<double>{NC_FILL_DOUBLE, 0.85}));
     }
 }
 
-TEST(RadialNetcdf, GlobalAttributesCarryEveryHeaderKeywordAndTheConventions) {
-    CTempFolder folder;
-    ASSERT_EQ(Convert(kSource, folder.path / "t.nc"), kNoErr);
-    CNcRead nc(folder.path / "t.nc");
+TEST_F(RadialNetcdf, GlobalAttributesCarryEveryHeaderKeywordAndTheConventions) {
+    const auto nc = Converted();
     const struct {
         const char* name;
         const char* value;
@@ -203,27 +214,14 @@ TEST(RadialNetcdf, GlobalAttributesCarryEveryHeaderKeywordAndTheConventions) {
         {"ProcessingTool", "\"Quillmoor\" 0.1.0"},
         {"Conventions", "CF-1.8, ACDD-1.3"},
         {"institution", "Brenvik Marine. Tesmara, site TEST"},
+        {"TableType", "<no attribute>"},
+        {"End", "<no attribute>"},
     };
     for (const auto& attribute : kAttributes)
-        EXPECT_EQ(nc.Text(nullptr, attribute.name), attribute.value) << attribute.name;
-    EXPECT_EQ(nc.Text(nullptr, "TableType"), "<no attribute>");
-    EXPECT_EQ(nc.Text(nullptr, "End"), "<no attribute>");
+        EXPECT_EQ(nc->Text(nullptr, attribute.name), attribute.value) << attribute.name;
 }
 
-TEST(RadialNetcdf, CompressionWritesNetcdf4WithTheSameValues) {
-    CTempFolder folder;
-    XRadialNetcdfOptions options;
-    options.deflate = 5;
-    ASSERT_EQ(Convert(kSource, folder.path / "d.nc", options), kNoErr);
-    CNcRead nc(folder.path / "d.nc");
-    int format = 0;
-    nc_inq_format(nc.id, &format);
-    EXPECT_EQ(format, NC_FORMAT_NETCDF4_CLASSIC);
-    EXPECT_EQ(nc.Values("PRIM"), kColumns[10].values);
-}
-
-TEST(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
-    CTempFolder folder;
+TEST_F(RadialNetcdf, BadInputFailsClearlyAndLeavesNoFileBehind) {
     const std::string good = [] {
         std::ifstream in(kSource, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
