@@ -1,52 +1,15 @@
 #include "cPrefBase.h"
 
 #include "BvkErrors.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include "UtilsTestFiles.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class PrefFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("prefbase_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = (dir / "Test.pref").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    void Write(const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    std::string Read() {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    long Open(CPrefBase& pref, long bReadOnly) {
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
-        return pref.OpenPreference(&spec, 0, 0, bReadOnly);
-    }
-    std::string Value(CPrefBase& pref, const char* key, long bRaw = 0) {
-        char out[256];
-        if (pref.GetString(key, out, sizeof(out), nullptr, bRaw) == kPrefNoLine) return "<none>";
-        return out;
-    }
-
-    fs::path dir;
-    std::string path;
-};
+std::string Value(CPrefBase& pref, const char* key, long bRaw = 0) {
+    char out[256];
+    if (pref.GetString(key, out, sizeof(out), nullptr, bRaw) == kPrefNoLine) return "<none>";
+    return out;
+}
 
 struct ValueCase {
     const char* line;
