@@ -54,7 +54,10 @@ TEST(CFile, ReadTextLineSplitsEveryLineEndKindAnywhereAndCutsAtTheLimit) {
     const std::string y300(300, 'y');
     const size_t edge = kPlatformStreamBuffer;
     const std::string upToEdge(edge - 1, 'a');  // the byte before the edge is the line end
-    const std::string c20(20, 'c');
+    const std::string c20(20, 'c'), a11(edge - 11, 'a'), d2(2 * edge + 5, 'd');
+    const std::string nulZ("\0z", 2);
+    const long wide = 3 * edge;
+    const Line eof{kErrEndOfFile, ""};
     struct Case {
         const char* name;
         std::string content;
@@ -62,64 +65,37 @@ TEST(CFile, ReadTextLineSplitsEveryLineEndKindAnywhereAndCutsAtTheLimit) {
         std::vector<Line> lines;
     };
     const std::vector<Case> cases = {
-        {"mixed ends",
-         std::string("a\r\nb\rc\nd"),
-         1024,
-         {{0, "a"}, {0, "b"}, {0, "c"}, {0, "d"}, {kErrEndOfFile, ""}}},
-        {"final line end", "x\n", 1024, {{0, "x"}, {kErrEndOfFile, ""}}},
-        {"empty file", "", 1024, {{kErrEndOfFile, ""}}},
-        {"empty CR LF lines", "\r\n\r\n", 1024, {{0, ""}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"two LFs are two lines", "\n\n", 1024, {{0, ""}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"LF CR is one line end", "p\n\rq", 1024, {{0, "p"}, {0, "q"}, {kErrEndOfFile, ""}}},
-        {"CR CR are two", "p\r\rq", 1024, {{0, "p"}, {0, ""}, {0, "q"}, {kErrEndOfFile, ""}}},
-        {"NUL ends a line",
-         std::string("ab\0cd\n", 6),
-         1024,
-         {{0, "ab"}, {0, "cd"}, {kErrEndOfFile, ""}}},
-        {"NUL never pairs",
-         std::string("a\0\nb", 4),
-         1024,
-         {{0, "a"}, {0, ""}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"binary bytes pass", "\xA1\xFF\x01", 1024, {{0, "\xA1\xFF\x01"}, {kErrEndOfFile, ""}}},
+        {"mixed ends", "a\r\nb\rc\nd", 1024, {{0, "a"}, {0, "b"}, {0, "c"}, {0, "d"}, eof}},
+        {"final line end", "x\n", 1024, {{0, "x"}, eof}},
+        {"empty file", "", 1024, {eof}},
+        {"empty CR LF lines", "\r\n\r\n", 1024, {{0, ""}, {0, ""}, eof}},
+        {"two LFs are two lines", "\n\n", 1024, {{0, ""}, {0, ""}, eof}},
+        {"LF CR is one line end", "p\n\rq", 1024, {{0, "p"}, {0, "q"}, eof}},
+        {"CR CR are two", "p\r\rq", 1024, {{0, "p"}, {0, ""}, {0, "q"}, eof}},
+        {"NUL ends a line", std::string("ab\0cd\n", 6), 1024, {{0, "ab"}, {0, "cd"}, eof}},
+        {"NUL never pairs", std::string("a\0\nb", 4), 1024, {{0, "a"}, {0, ""}, {0, "b"}, eof}},
+        {"binary bytes pass", "\xA1\xFF\x01", 1024, {{0, "\xA1\xFF\x01"}, eof}},
         // Bytes 0..254 are text, 255 (last of the first block) is CR, 256 LF.
-        {"CR LF across blocks", x255 + "\r\nz", 1024, {{0, x255}, {0, "z"}, {kErrEndOfFile, ""}}},
-        {"LF CR across blocks", x255 + "\n\rz", 1024, {{0, x255}, {0, "z"}, {kErrEndOfFile, ""}}},
-        {"CR ends last block", x255 + "\r", 1024, {{0, x255}, {kErrEndOfFile, ""}}},
-        {"line over one block", y300 + "\nz", 1024, {{0, y300}, {0, "z"}, {kErrEndOfFile, ""}}},
+        {"CR LF across blocks", x255 + "\r\nz", 1024, {{0, x255}, {0, "z"}, eof}},
+        {"LF CR across blocks", x255 + "\n\rz", 1024, {{0, x255}, {0, "z"}, eof}},
+        {"CR ends last block", x255 + "\r", 1024, {{0, x255}, eof}},
+        {"line over one block", y300 + "\nz", 1024, {{0, y300}, {0, "z"}, eof}},
         {"600 with limit 512",
          std::string(600, 'w') + "\n",
          512,
-         {{0, std::string(512, 'w')}, {0, std::string(88, 'w')}, {kErrEndOfFile, ""}}},
-        {"line exactly at limit",
-         "abcd\nef",
-         4,
-         {{0, "abcd"}, {0, ""}, {0, "ef"}, {kErrEndOfFile, ""}}},
-        {"limit one", "ab\n", 1, {{0, "a"}, {0, "b"}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"CR LF across a refill",
-         upToEdge + "\r\nb",
-         3 * edge,
-         {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"LF CR across a refill",
-         upToEdge + "\n\rb",
-         3 * edge,
-         {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"CR then empty line at a refill",
-         upToEdge + "\r\r",
-         3 * edge,
-         {{0, upToEdge}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"NUL after the refill edge",
-         upToEdge + "\n" + std::string("\0z", 2),
-         3 * edge,
-         {{0, upToEdge}, {0, ""}, {0, "z"}, {kErrEndOfFile, ""}}},
+         {{0, std::string(512, 'w')}, {0, std::string(88, 'w')}, eof}},
+        {"line exactly at limit", "abcd\nef", 4, {{0, "abcd"}, {0, ""}, {0, "ef"}, eof}},
+        {"limit one", "ab\n", 1, {{0, "a"}, {0, "b"}, {0, ""}, eof}},
+        {"CR LF across a refill", upToEdge + "\r\nb", wide, {{0, upToEdge}, {0, "b"}, eof}},
+        {"LF CR across a refill", upToEdge + "\n\rb", wide, {{0, upToEdge}, {0, "b"}, eof}},
+        {"CR CR at a refill", upToEdge + "\r\r", wide, {{0, upToEdge}, {0, ""}, eof}},
+        {"NUL after a refill",
+         upToEdge + "\n" + nulZ,
+         wide,
+         {{0, upToEdge}, {0, ""}, {0, "z"}, eof}},
         // Bytes edge-10 .. edge+9 are one line of 20.
-        {"line across a refill",
-         std::string(edge - 11, 'a') + "\n" + c20 + "\n",
-         3 * edge,
-         {{0, std::string(edge - 11, 'a')}, {0, c20}, {kErrEndOfFile, ""}}},
-        {"two refills in one line",
-         std::string(2 * edge + 5, 'd') + "\r\n",
-         3 * edge,
-         {{0, std::string(2 * edge + 5, 'd')}, {kErrEndOfFile, ""}}},
+        {"line across a refill", a11 + "\n" + c20 + "\n", wide, {{0, a11}, {0, c20}, eof}},
+        {"two refills in one line", d2 + "\r\n", wide, {{0, d2}, eof}},
     };
     TempFolder folder;
     for (const Case& c : cases) {
