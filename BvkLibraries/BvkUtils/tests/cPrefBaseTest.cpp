@@ -11,15 +11,13 @@ std::string Value(CPrefBase& pref, const char* key, long bRaw = 0) {
     return out;
 }
 
-struct ValueCase {
-    const char* line;
-    const char* key;
-    long bRaw;
-    const char* value;
-};
-
 TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
-    const ValueCase cases[] = {
+    const struct {
+        std::string line;
+        const char* key;
+        long bRaw;
+        const char* value;
+    } cases[] = {
         {"Key = value", "Key", 0, "value"},
         {"  Key\t=\tvalue  \t", "Key", 0, "value"},
         {"key = a;;b", "key", 0, "a"},         // ";;" starts a comment
@@ -33,9 +31,10 @@ TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
         {"keyx = 1", "key", 0, "<none>"},          // names must match in length
         {"key", "key", 0, "<none>"},               // no '=': not an entry
         {"; key = 1", "key", 0, "<none>"},         // a comment
+        {std::string("k = a\1b\0c\2\3", 11), "k", 0, "a_b_c_\x03"},  // control bytes
     };
     for (const auto& c : cases) {
-        Write(std::string(c.line) + "\n");
+        Write(c.line + "\n");
         CPrefBase pref;
         ASSERT_EQ(Open(pref, 1), kNoErr);
         pref.SetSection("");
@@ -62,16 +61,6 @@ TEST_F(PrefFile, LookupsStayInsideTheCurrentSection) {
     EXPECT_EQ(Value(pref, "x"), "<none>");
     EXPECT_EQ(pref.SetSection("Missing"), kPrefNoLine);  // read-only: not created
     EXPECT_EQ(Value(pref, "x"), "<none>");
-}
-
-TEST_F(PrefFile, ControlBytesReadAsUnderscores) {
-    Write(
-        std::string("k = a\x01"
-                    "b\0c\x02\x03\n",
-                    12));
-    CPrefBase pref;
-    ASSERT_EQ(Open(pref, 1), kNoErr);
-    EXPECT_EQ(Value(pref, "k"), "a_b_c_\x03");
 }
 
 TEST_F(PrefFile, NewLinesTakeTheFilesLineEnd) {
