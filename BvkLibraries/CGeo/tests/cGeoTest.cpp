@@ -174,18 +174,28 @@ TEST_F(CGeoTest, DirectProblemWrapsTheLongitudeOnce) {
     }
 }
 
-TEST_F(CGeoTest, SameMeridianHeadsDueNorthOrSouth) {
+// Pairs on one meridian head due north or south; pairs on the equator head due
+// east or west, and below (1 - f) * 180 degrees apart the geodesic is the equator.
+TEST_F(CGeoTest, MeridianAndEquatorPairsHeadAlongThem) {
     const struct {
-        double lat1, lat2, azimuth, back;
+        double lat1, lon1, lat2, lon2, azimuth, back;
+        double degreesApart;  // along the equator; 0: on a meridian
     } cases[] = {
-        {10.0, 11.0, 0.0, 180.0}, {11.0, 10.0, 180.0, 0.0}, {-45.0, 60.0, 0.0, 180.0},
-        {0.0, 89.9, 0.0, 180.0},  {-89.9, 0.0, 0.0, 180.0},
+        {10.0, 20.0, 11.0, 20.0, 0.0, 180.0, 0.0},   {11.0, 20.0, 10.0, 20.0, 180.0, 0.0, 0.0},
+        {-45.0, 20.0, 60.0, 20.0, 0.0, 180.0, 0.0},  {0.0, 20.0, 89.9, 20.0, 0.0, 180.0, 0.0},
+        {-89.9, 20.0, 0.0, 20.0, 0.0, 180.0, 0.0},   {0.0, 10.0, 0.0, 12.0, 90.0, 270.0, 2.0},
+        {0.0, 12.0, 0.0, 10.0, 270.0, 90.0, 2.0},    {0.0, -179.0, 0.0, 179.0, 270.0, 90.0, 2.0},
+        {0.0, 179.0, 0.0, -179.0, 90.0, 270.0, 2.0},  // across the antimeridian
+        {0.0, 0.0, 0.0, 170.0, 90.0, 270.0, 170.0},
     };
     for (const auto& c : cases) {
-        double expected = 0.0;
-        GeographicLib::Geodesic::WGS84().Inverse(c.lat1, 20.0, c.lat2, 20.0, expected);
-        const XInverse r = Inverse(c.lat1, 20.0, c.lat2, 20.0);
-        EXPECT_NEAR(r.distance, expected, 1e-3) << c.lat1 << " to " << c.lat2;
+        SCOPED_TRACE(testing::Message()
+                     << c.lat1 << "," << c.lon1 << " to " << c.lat2 << "," << c.lon2);
+        double expected = kWgs84A * c.degreesApart * kPi / 180.0;
+        if (c.degreesApart == 0.0)
+            GeographicLib::Geodesic::WGS84().Inverse(c.lat1, c.lon1, c.lat2, c.lon2, expected);
+        const XInverse r = Inverse(c.lat1, c.lon1, c.lat2, c.lon2);
+        EXPECT_NEAR(r.distance, expected, 1e-3);
         EXPECT_EQ(r.azimuth, c.azimuth);
         EXPECT_EQ(r.back, c.back);
     }
@@ -204,28 +214,6 @@ TEST_F(CGeoTest, MeridianArcToThePoleIsAQuarterMeridian) {
     EXPECT_NEAR(p.GetMeridonalArcLength(40.0, &sphere), 6367450.0 * kPi / 6.0, 1e-6);
 }
 
-TEST_F(CGeoTest, EquatorPairsHeadDueEastOrWest) {
-    const struct {
-        double lon1, lon2, degreesApart, azimuth, back;
-    } cases[] = {
-        {10.0, 12.0, 2.0, 90.0, 270.0},    {12.0, 10.0, 2.0, 270.0, 90.0},
-        {179.0, -179.0, 2.0, 90.0, 270.0},  // across the antimeridian
-        {-179.0, 179.0, 2.0, 270.0, 90.0}, {0.0, 170.0, 170.0, 90.0, 270.0},
-    };
-    for (const auto& c : cases) {
-        const XInverse r = Inverse(0.0, c.lon1, 0.0, c.lon2);
-        // Below (1 - f) * 180 degrees apart the geodesic is the equator.
-        EXPECT_NEAR(r.distance, kWgs84A * c.degreesApart * kPi / 180.0, 1e-3)
-            << c.lon1 << " " << c.lon2;
-        EXPECT_EQ(r.azimuth, c.azimuth);
-        EXPECT_EQ(r.back, c.back);
-    }
-}
-
-// Pairs across the antimeridian take the short way; beyond (1 - f) * 180
-// degrees apart on the equator the shortest way lifts off towards a pole (the
-// oracle picks the northern of the two mirror images); nearly antipodal pairs
-// off the equator follow the geodesic.
 TEST_F(CGeoTest, AntimeridianAndNearlyAntipodalPairsAgreeWithGeographicLib) {
     const double pairs[][4] = {
         {0.5, 179.5, 0.5, -179.5},    {0.5, -179.5, 0.5, 179.5}, {-60.0, 179.9, -59.0, -179.2},
