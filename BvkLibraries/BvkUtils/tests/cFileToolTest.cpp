@@ -42,8 +42,7 @@ TEST(CFileTool, CreateFilesAndFolders) {
 
 TEST(CFileTool, CatalogInformationAndListing) {
     ToolFolder folder;
-    setenv("TZ", "PST8PDT", 1);
-    tzset();
+    ScopedTZ tz("PST8PDT");
     fs::create_directory(folder.path / "list");
     WriteBytes(folder / "list/one.txt", "12345");
     WriteBytes(folder / "list/two.txt", "");
@@ -306,8 +305,7 @@ TEST(CFileTool, ExchangeSwapsContentsUnderTheSameNames) {
 
 TEST(CFileTool, CopyKeepsContentPermissionsAndTimes) {
     ToolFolder folder;
-    setenv("TZ", "UTC", 1);
-    tzset();
+    ScopedTZ tz("UTC");
     WriteBytes(folder / "src.rv", "radial data\n");
     fs::permissions(folder.path / "src.rv",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
