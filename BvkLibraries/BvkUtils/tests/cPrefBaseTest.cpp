@@ -31,7 +31,7 @@ TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
         {"keyx = 1", "key", 0, "<none>"},          // names must match in length
         {"key", "key", 0, "<none>"},               // no '=': not an entry
         {"; key = 1", "key", 0, "<none>"},         // a comment
-        {std::string("k = a\1b\0c\2\3", 11), "k", 0, "a_b_c_\x03"},  // control bytes
+        {std::string("k = a\1b\0c\2\3", 11), "k", 0, "a_b_c_\x03"},  // bytes 0 to 2 read as _
     };
     for (const auto& c : cases) {
         Write(c.line + "\n");
