@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "BtfTestFiles.h"
+#include "../../BvkUtils/tests/UtilsTestFiles.h"
 #include "BvkErrors.h"
 #include "cStrConv.h"
 
@@ -91,8 +91,8 @@ class RecordingReader : public BTFReader {
 long ReadText(const std::string& bytes, RecordingReader& reader, long skipRows = 0,
               long maxLines = 0) {
     TempFolder folder;
-    WriteBytes(folder.File("in.btf"), bytes);
-    CFileSpec spec = Spec(folder.File("in.btf"));
+    WriteBytes(folder / "in.btf", bytes);
+    CFileSpec spec = SpecOf(folder / "in.btf");
     return reader.ProcessBTFile(&spec, skipRows, maxLines);
 }
 
@@ -100,7 +100,7 @@ long ReadText(const std::string& bytes, RecordingReader& reader, long skipRows =
 
 TEST(BTFReader, ReadsTheWrittenFileBack) {
     RecordingReader r;
-    CFileSpec spec = Spec(BVK_TEST_DATA_DIR "/written.btf");
+    CFileSpec spec = SpecOf(BVK_TEST_DATA_DIR "/written.btf");
     ASSERT_EQ(r.ProcessBTFile(&spec, 0, 0), kNoErr);
     const Calls expected = {
         "key BTF_| 1.00", "validate LLUV RDM1", "key ftyp| LLUV RDM1 \"Radial Map\"",
@@ -267,29 +267,6 @@ std::string ZoneLine(const ZoneCase& c) {
     if (c.city[0]) text += std::string(" \"") + c.city + "\"";
     return text;
 }
-
-// Sets TZ for one test and puts it back afterwards.
-class ScopedTZ {
-  public:
-    explicit ScopedTZ(const char* zone) {
-        const char* saved = std::getenv("TZ");
-        mbHad = saved != nullptr;
-        if (mbHad) msSaved = saved;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTZ() {
-        if (mbHad)
-            setenv("TZ", msSaved.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-  private:
-    bool mbHad;
-    std::string msSaved;
-};
 
 }  // namespace
 
@@ -468,7 +445,7 @@ TEST(BTFReader, EveryLineTheWriterWritesReadsBackWhole) {
 
 TEST(BTFReader, HostileInput) {
     RecordingReader r;
-    CFileSpec spec = Spec("/nonexistent-folder-for-btf/none.btf");
+    CFileSpec spec = SpecOf("/nonexistent-folder-for-btf/none.btf");
     EXPECT_EQ(r.ProcessBTFile(&spec, 0, 0), kErrNotFound);
     EXPECT_EQ(ReadText("", r), kBtfErrNoFileType);
     EXPECT_TRUE(r.calls.empty());

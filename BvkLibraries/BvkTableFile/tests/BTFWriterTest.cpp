@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "BtfTestFiles.h"
+#include "../../BvkUtils/tests/UtilsTestFiles.h"
 #include "BvkErrors.h"
 
 namespace {
@@ -47,7 +47,7 @@ std::string WithoutProcessedTime(std::string bytes) {
 
 TEST(BTFWriter, WritesAWholeFileByteForByte) {
     TempFolder folder;
-    CFileSpec spec = Spec(folder.File("whole.btf"));
+    CFileSpec spec = SpecOf(folder / "whole.btf");
     BTFWriter w;
     w.SetBtfUUIDFromString("01234567-89ab-cdef-0123-456789abcdef");
     w.SetBtfTimeZoneLabel("PST", "America/Los_Angeles");
@@ -79,7 +79,7 @@ TEST(BTFWriter, WritesAWholeFileByteForByte) {
     EXPECT_EQ(w.WriteTableRow(" 3 4"), kNoErr);
     EXPECT_EQ(w.EndTable(), kNoErr);
     EXPECT_EQ(w.CloseFile(), kNoErr);
-    EXPECT_EQ(WithoutProcessedTime(ReadBytes(folder.File("whole.btf"))),
+    EXPECT_EQ(WithoutProcessedTime(ReadBytes(folder / "whole.btf")),
               WithoutProcessedTime(ReadBytes(BVK_TEST_DATA_DIR "/written.btf")));
 }
 
@@ -225,9 +225,9 @@ TEST(BTFWriter, SharedKeyListIsUsedAndNotDeleted) {
 
 TEST(BTFWriter, AGoodFileIsNeverReplacedByAnIncompleteOne) {
     TempFolder folder;
-    const std::string path = folder.File("keep.btf");
+    const std::string path = folder / "keep.btf";
     WriteBytes(path, "old content\n");
-    CFileSpec spec = Spec(path);
+    CFileSpec spec = SpecOf(path);
 
     // The third line fails as a full disk would; the writer goes on as its
     // caller does, but CloseFile must not put the incomplete file in place.

@@ -7,69 +7,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "BvkErrors.h"
 #include "Platform.h"
+#include "UtilsTestFiles.h"
 #include "cFile.h"
-#include "cPrefBase.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-struct TempFolder {
-    TempFolder() {
-        std::random_device random;
-        do {
-            path = fs::temp_directory_path() / ("bvk-output-" + std::to_string(random()));
-        } while (!fs::create_directory(path));
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Writes `text` as an output named `path`; the close's result.
 long WriteOutput(const std::string& path, const std::string& text) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
+    CFileSpec spec = SpecOf(path);
     CFile file;
     if (long err = file.OpenCreateFile(&spec, 0, kTextFileType)) return err;
     file.WriteFile(text.data(), text.size(), nullptr);
     return file.CloseFile();
 }
 
-class PrefFile : public CPrefBase {
+class PrefStore : public CPrefBase {
   public:
     using CPrefBase::PutString;
 };
@@ -149,7 +103,7 @@ TEST(OutputPlacement, CopiesExchangesAndPreferencesKeepTheLinkToo) {
     // Preferences written back through a link.
     WriteBytes(folder / "real/Quillmoor.pref", "[A]\na = 1\n");
     fs::create_symlink("real/Quillmoor.pref", folder / "Quillmoor.pref");
-    PrefFile pref;
+    PrefStore pref;
     CFileSpec prefSpec;
     prefSpec.SetFileSpec((folder / "Quillmoor.pref").c_str());
     ASSERT_EQ(pref.OpenPreference(&prefSpec, 0, 0, 0), kNoErr);

@@ -7,34 +7,27 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <string>
-
 #include "BvkErrors.h"
 #include "Platform.h"
+#include "UtilsTestFiles.h"
 #include "cFile.h"
 
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
 TEST(PlatformFault, TheNthOperationOfItsKindFailsAndTheOldOutputStays) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("bvk-fault-" + std::to_string(std::random_device{}()));
-    fs::create_directory(folder);
-    const fs::path out = folder / "out.txt";
+    TempFolder folder;
+    const std::string out = folder / "out.txt";
+    // Writes `text` as an output while the given fault is armed; the close's result.
+    const auto writeOutput = [&out](const char* text, uint32_t kinds, long nth, int err,
+                                    bool fires) {
+        CFileSpec spec = SpecOf(out);
+        CFile file;
+        EXPECT_EQ(file.OpenCreateFile(&spec, 0, kTextFileType), kNoErr);
+        file.WriteTextFormat("%s", text);
+        PlatformSetFault(kinds, nth, err);
+        long closed = file.CloseFile();
+        EXPECT_EQ(PlatformFaultFired(), fires);
+        PlatformSetFault(0, 0, 0);
+        return closed;
+    };
     // An output makes one write (at the close, from the write-behind
     // buffer), one fsync and one rename.
     struct Case {
@@ -50,48 +43,28 @@ TEST(PlatformFault, TheNthOperationOfItsKindFailsAndTheOldOutputStays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.kinds) + " #" + std::to_string(c.nth));
-        std::ofstream(out) << "old\n";
-        CFileSpec spec;
-        spec.SetFileSpec(out.string().c_str());
-        CFile file;
-        ASSERT_EQ(file.OpenCreateFile(&spec, 0, kTextFileType), kNoErr);
-        file.WriteTextFormat("new\n");
-        PlatformSetFault(c.kinds, c.nth, c.err);
-        long closed = file.CloseFile();
-        EXPECT_EQ(PlatformFaultFired(), c.fails);
-        PlatformSetFault(0, 0, 0);
-        EXPECT_EQ(closed, c.fails ? kErrPlatformBase - c.err : kNoErr);
+        WriteBytes(out, "old\n");
+        EXPECT_EQ(writeOutput("new\n", c.kinds, c.nth, c.err, c.fails),
+                  c.fails ? kErrPlatformBase - c.err : kNoErr);
         EXPECT_EQ(ReadBytes(out), c.fails ? "old\n" : "new\n");
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "no temporary stays";
+        EXPECT_EQ(Names(folder.path).size(), 1u) << "no temporary stays";
     }
 
     // A batch that syncs its volume itself: no fsync per output.
     setenv("BVK_DEFER_SYNC", "1", 1);
-    {
-        CFileSpec spec;
-        spec.SetFileSpec(out.string().c_str());
-        CFile file;
-        ASSERT_EQ(file.OpenCreateFile(&spec, 0, kTextFileType), kNoErr);
-        file.WriteTextFormat("deferred\n");
-        PlatformSetFault(kFaultSync, 1, EIO);
-        EXPECT_EQ(file.CloseFile(), kNoErr);
-        EXPECT_FALSE(PlatformFaultFired());
-        PlatformSetFault(0, 0, 0);
-        EXPECT_EQ(ReadBytes(out), "deferred\n");
-    }
+    EXPECT_EQ(writeOutput("deferred\n", kFaultSync, 1, EIO, false), kNoErr);
+    EXPECT_EQ(ReadBytes(out), "deferred\n");
     unsetenv("BVK_DEFER_SYNC");
 
     // An exchange that fails leaves both files as they were.
-    std::ofstream(out) << "old\n";
-    std::ofstream(folder / "other.txt") << "other\n";
+    WriteBytes(out, "old\n");
+    WriteBytes(folder / "other.txt", "other\n");
     CFileTool a;
-    a.SetFileSpec(out.string().c_str());
-    CFileSpec b;
-    b.SetFileSpec((folder / "other.txt").string().c_str());
+    a.SetFileSpec(out.c_str());
+    CFileSpec b = SpecOf(folder / "other.txt");
     PlatformSetFault(kFaultExchange, 1, ENOSPC);
     EXPECT_EQ(a.ExchangeFiles(&b), kErrPlatformBase - ENOSPC);
     PlatformSetFault(0, 0, 0);
     EXPECT_EQ(ReadBytes(out), "old\n");
     EXPECT_EQ(ReadBytes(folder / "other.txt"), "other\n");
-    fs::remove_all(folder);
 }

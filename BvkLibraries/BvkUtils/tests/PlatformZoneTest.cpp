@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "UtilsTestFiles.h"
+
 namespace {
 
 // Instants worked out from the civil calendar: 2021-01-01 00:00 UTC is day
@@ -39,29 +41,6 @@ ZoneAnswer Ask(const char* name, int64_t seconds, bool isWall = false) {
     a.instant = state.unixSeconds;
     return a;
 }
-
-// Sets TZ for one test and puts it back afterwards.
-class ScopedTZ {
-  public:
-    explicit ScopedTZ(const char* zone) {
-        const char* saved = std::getenv("TZ");
-        mbHad = saved != nullptr;
-        if (mbHad) msSaved = saved;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTZ() {
-        if (mbHad)
-            setenv("TZ", msSaved.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-  private:
-    bool mbHad;
-    std::string msSaved;
-};
 
 }  // namespace
 

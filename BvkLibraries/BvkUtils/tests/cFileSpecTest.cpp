@@ -2,34 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "BvkErrors.h"
-
-namespace fs = std::filesystem;
+#include "UtilsTestFiles.h"
 
 namespace {
-
-struct TempFolder {
-    TempFolder() {
-        std::random_device random;
-        do {
-            path = fs::temp_directory_path() / ("bvk-spec-" + std::to_string(random()));
-        } while (!fs::create_directory(path));
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    std::string Text() const { return path.string(); }
-    fs::path path;
-};
 
 std::string Repeat(const std::string& item, int times) {
     std::string s;
@@ -37,21 +13,12 @@ std::string Repeat(const std::string& item, int times) {
     return s;
 }
 
-std::string PathOf(const CFileSpec& spec) {
-    char buf[kMaxPathBytes + 2];
-    spec.GetFilePath(buf, sizeof buf);
-    return buf;
-}
-
 }  // namespace
 
 TEST(CFileSpec, PathsResolveAgainstHomeTheSpecAndTheRoot) {
     TempFolder folder;
     fs::create_directory(folder.path / "a");
-    {
-        FILE* f = fopen((folder / "a/b.txt").c_str(), "w");
-        fclose(f);
-    }
+    WriteBytes(folder / "a/b.txt", "");
     const std::string home = folder / "home";
     fs::create_directory(home);
     setenv("HOME", home.c_str(), 1);
@@ -323,24 +290,23 @@ TEST(CFileSpec, LinksAreFollowedUnlessAskedNotTo) {
 TEST(CFileSpec, CopiesAreIndependent) {
     TempFolder folder;
     CFileSpec spec;
-    spec.SetFileSpec((folder.Text() + "/").c_str());
+    spec.SetFileSpec((folder.path.string() + "/").c_str());
     CFileSpec assigned;
     assigned = spec;
     assigned.SetFileSpec("child");
     EXPECT_EQ(PathOf(assigned), folder / "child");
-    EXPECT_EQ(PathOf(spec), folder.Text() + "/");
+    EXPECT_EQ(PathOf(spec), folder.path.string() + "/");
     XFileRef ref;
     ASSERT_EQ(spec.GetFileRef(&ref), kNoErr);
     CFileSpec fromRef;
     EXPECT_EQ(fromRef.SetFileSpec(&ref), kNoErr);
-    EXPECT_EQ(PathOf(fromRef), folder.Text() + "/");
+    EXPECT_EQ(PathOf(fromRef), folder.path.string() + "/");
 }
 
 TEST(CFileSpec, LegacyTripleAndUnicodeName) {
     TempFolder folder;
     const std::string longName = std::string(70, 'L');
-    FILE* f = fopen((folder / longName).c_str(), "w");
-    fclose(f);
+    WriteBytes(folder / longName, "");
     CFileSpec spec;
     spec.SetFileSpec((folder / longName).c_str());
     XLegacySpec* legacy = spec.GetFileSpecPtr();

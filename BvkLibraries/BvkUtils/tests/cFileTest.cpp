@@ -3,69 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
+#include <cstring>
 
 #include "BvkErrors.h"
 #include "Platform.h"
-
-namespace fs = std::filesystem;
+#include "UtilsTestFiles.h"
 
 namespace {
-
-constexpr uint32_t FourCC(const char* c) {
-    return (uint32_t(uint8_t(c[0])) << 24) | (uint32_t(uint8_t(c[1])) << 16) |
-           (uint32_t(uint8_t(c[2])) << 8) | uint32_t(uint8_t(c[3]));
-}
-
-CFileSpec SpecOf(const std::string& path) {
-    CFileSpec spec;
-    spec.SetFileSpec(path.c_str());
-    return spec;
-}
-
-// A fresh folder for one test, removed afterwards.
-struct TempFolder {
-    TempFolder() {
-        std::random_device random;
-        do {
-            path = fs::temp_directory_path() / ("bvk-cfile-" + std::to_string(random()));
-        } while (!fs::create_directory(path));
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (f == nullptr) return "<missing>";
-    char chunk[4096];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
-
-std::vector<std::string> FolderNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct Line {
     long result;
@@ -103,41 +47,17 @@ void ExpectLines(const std::string& path, const std::string& content, long limit
 
 }  // namespace
 
-TEST(CFile, ReadTextLineSplitsEveryLineEndKind) {
-    struct Case {
-        const char* name;
-        std::string content;
-        std::vector<Line> lines;
-    };
-    const std::vector<Case> cases = {
-        {"mixed ends",
-         std::string("a\r\nb\rc\nd"),
-         {{0, "a"}, {0, "b"}, {0, "c"}, {0, "d"}, {kErrEndOfFile, ""}}},
-        {"final line end", "x\n", {{0, "x"}, {kErrEndOfFile, ""}}},
-        {"empty file", "", {{kErrEndOfFile, ""}}},
-        {"empty CR LF lines", "\r\n\r\n", {{0, ""}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"two LFs are two lines", "\n\n", {{0, ""}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"LF CR is one line end", "p\n\rq", {{0, "p"}, {0, "q"}, {kErrEndOfFile, ""}}},
-        {"CR CR are two", "p\r\rq", {{0, "p"}, {0, ""}, {0, "q"}, {kErrEndOfFile, ""}}},
-        {"NUL ends a line",
-         std::string("ab\0cd\n", 6),
-         {{0, "ab"}, {0, "cd"}, {kErrEndOfFile, ""}}},
-        {"NUL never pairs",
-         std::string("a\0\nb", 4),
-         {{0, "a"}, {0, ""}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"binary bytes pass", "\xA1\xFF\x01", {{0, "\xA1\xFF\x01"}, {kErrEndOfFile, ""}}},
-    };
-    TempFolder folder;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ExpectLines(folder / "t.txt", c.content, 1024, c.lines);
-    }
-}
-
-TEST(CFile, ReadTextLineJoinsPairsAcrossBlocksAndCutsAtTheLimit) {
-    TempFolder folder;
+// Every kind of line end, pairs split by a block or by the stream's read-ahead
+// refill (kPlatformStreamBuffer bytes at a time), and lines cut at the limit.
+TEST(CFile, ReadTextLineSplitsEveryLineEndKindAnywhereAndCutsAtTheLimit) {
     const std::string x255(255, 'x');
     const std::string y300(300, 'y');
+    const size_t edge = kPlatformStreamBuffer;
+    const std::string upToEdge(edge - 1, 'a');  // the byte before the edge is the line end
+    const std::string c20(20, 'c'), a11(edge - 11, 'a'), d2(2 * edge + 5, 'd');
+    const std::string nulZ("\0z", 2);
+    const long wide = 3 * edge;
+    const Line eof{kErrEndOfFile, ""};
     struct Case {
         const char* name;
         std::string content;
@@ -145,21 +65,39 @@ TEST(CFile, ReadTextLineJoinsPairsAcrossBlocksAndCutsAtTheLimit) {
         std::vector<Line> lines;
     };
     const std::vector<Case> cases = {
+        {"mixed ends", "a\r\nb\rc\nd", 1024, {{0, "a"}, {0, "b"}, {0, "c"}, {0, "d"}, eof}},
+        {"final line end", "x\n", 1024, {{0, "x"}, eof}},
+        {"empty file", "", 1024, {eof}},
+        {"empty CR LF lines", "\r\n\r\n", 1024, {{0, ""}, {0, ""}, eof}},
+        {"two LFs are two lines", "\n\n", 1024, {{0, ""}, {0, ""}, eof}},
+        {"LF CR is one line end", "p\n\rq", 1024, {{0, "p"}, {0, "q"}, eof}},
+        {"CR CR are two", "p\r\rq", 1024, {{0, "p"}, {0, ""}, {0, "q"}, eof}},
+        {"NUL ends a line", std::string("ab\0cd\n", 6), 1024, {{0, "ab"}, {0, "cd"}, eof}},
+        {"NUL never pairs", std::string("a\0\nb", 4), 1024, {{0, "a"}, {0, ""}, {0, "b"}, eof}},
+        {"binary bytes pass", "\xA1\xFF\x01", 1024, {{0, "\xA1\xFF\x01"}, eof}},
         // Bytes 0..254 are text, 255 (last of the first block) is CR, 256 LF.
-        {"CR LF across blocks", x255 + "\r\nz", 1024, {{0, x255}, {0, "z"}, {kErrEndOfFile, ""}}},
-        {"LF CR across blocks", x255 + "\n\rz", 1024, {{0, x255}, {0, "z"}, {kErrEndOfFile, ""}}},
-        {"CR ends last block", x255 + "\r", 1024, {{0, x255}, {kErrEndOfFile, ""}}},
-        {"line over one block", y300 + "\nz", 1024, {{0, y300}, {0, "z"}, {kErrEndOfFile, ""}}},
+        {"CR LF across blocks", x255 + "\r\nz", 1024, {{0, x255}, {0, "z"}, eof}},
+        {"LF CR across blocks", x255 + "\n\rz", 1024, {{0, x255}, {0, "z"}, eof}},
+        {"CR ends last block", x255 + "\r", 1024, {{0, x255}, eof}},
+        {"line over one block", y300 + "\nz", 1024, {{0, y300}, {0, "z"}, eof}},
         {"600 with limit 512",
          std::string(600, 'w') + "\n",
          512,
-         {{0, std::string(512, 'w')}, {0, std::string(88, 'w')}, {kErrEndOfFile, ""}}},
-        {"line exactly at limit",
-         "abcd\nef",
-         4,
-         {{0, "abcd"}, {0, ""}, {0, "ef"}, {kErrEndOfFile, ""}}},
-        {"limit one", "ab\n", 1, {{0, "a"}, {0, "b"}, {0, ""}, {kErrEndOfFile, ""}}},
+         {{0, std::string(512, 'w')}, {0, std::string(88, 'w')}, eof}},
+        {"line exactly at limit", "abcd\nef", 4, {{0, "abcd"}, {0, ""}, {0, "ef"}, eof}},
+        {"limit one", "ab\n", 1, {{0, "a"}, {0, "b"}, {0, ""}, eof}},
+        {"CR LF across a refill", upToEdge + "\r\nb", wide, {{0, upToEdge}, {0, "b"}, eof}},
+        {"LF CR across a refill", upToEdge + "\n\rb", wide, {{0, upToEdge}, {0, "b"}, eof}},
+        {"CR CR at a refill", upToEdge + "\r\r", wide, {{0, upToEdge}, {0, ""}, eof}},
+        {"NUL after a refill",
+         upToEdge + "\n" + nulZ,
+         wide,
+         {{0, upToEdge}, {0, ""}, {0, "z"}, eof}},
+        // Bytes edge-10 .. edge+9 are one line of 20.
+        {"line across a refill", a11 + "\n" + c20 + "\n", wide, {{0, a11}, {0, c20}, eof}},
+        {"two refills in one line", d2 + "\r\n", wide, {{0, d2}, eof}},
     };
+    TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ExpectLines(folder / "t.txt", c.content, c.limit, c.lines);
@@ -335,7 +273,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
         EXPECT_EQ(ReadBytes(path), "new 1\n");
         EXPECT_TRUE(file.DoesObjectExist(0));
     }
-    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(Names(folder.path), std::vector<std::string>{"out.txt"});
 
     // A failed write spoils the close; the previous file stays as it was.
     {
@@ -347,7 +285,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
         EXPECT_EQ(file.CloseFile(), kErrBadArgument);
     }
     EXPECT_EQ(ReadBytes(path), "new 1\n");
-    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(Names(folder.path), std::vector<std::string>{"out.txt"});
 
     // Abandoning leaves the old file too, and so does an abandoned new name.
     {
@@ -362,7 +300,7 @@ TEST(CFile, OpenCreateFileReplacesOnlyAtASuccessfulClose) {
         EXPECT_EQ(file.AbandonFile(), kNoErr);
     }
     EXPECT_EQ(ReadBytes(path), "new 1\n");
-    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(Names(folder.path), std::vector<std::string>{"out.txt"});
 
     // The destructor closes, which puts a clean file in place.
     {
@@ -408,7 +346,7 @@ TEST(CFile, TypeAndCreatorAreGivenAtClose) {
     EXPECT_EQ(info.type, FourCC("OLDT"))
         << "the old file is untouched while the new one is written";
     // The hidden file being written carries the placeholder codes.
-    for (const std::string& name : FolderNames(folder.path)) {
+    for (const std::string& name : Names(folder.path)) {
         if (name == "coded.txt") continue;
         uint32_t type = 0, creator = 0;
         PlatformGetTypeCreator((folder / name).c_str(), &type, &creator);
@@ -503,40 +441,7 @@ TEST(CFile, CloseFinishesTheFileItWasOpenedFor) {
     EXPECT_EQ(file.CloseFile(), kNoErr);
     EXPECT_EQ(ReadBytes(folder / "first.txt"), "one");
     EXPECT_EQ(ReadBytes(folder / "second.txt"), "two");
-    EXPECT_EQ(FolderNames(folder.path), (std::vector<std::string>{"first.txt", "second.txt"}));
-}
-
-TEST(CFile, ReadTextLineIsTheSameAcrossReadAheadRefills) {
-    // The stream reads ahead kPlatformStreamBuffer bytes at a time; line ends
-    // and lines that straddle a refill must come out as anywhere else.
-    const size_t edge = kPlatformStreamBuffer;
-    const std::string upToEdge(edge - 1, 'a');  // the byte before the edge is the line end
-    const std::string c20(20, 'c');
-    struct Case {
-        const char* name;
-        std::string content;
-        std::vector<Line> lines;
-    };
-    const std::vector<Case> cases = {
-        {"CR LF across", upToEdge + "\r\nb", {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"LF CR across", upToEdge + "\n\rb", {{0, upToEdge}, {0, "b"}, {kErrEndOfFile, ""}}},
-        {"CR then empty line", upToEdge + "\r\r", {{0, upToEdge}, {0, ""}, {kErrEndOfFile, ""}}},
-        {"NUL after the edge",
-         upToEdge + "\n" + std::string("\0z", 2),
-         {{0, upToEdge}, {0, ""}, {0, "z"}, {kErrEndOfFile, ""}}},
-        // Bytes edge-10 .. edge+9 are one line of 20.
-        {"line across",
-         std::string(edge - 11, 'a') + "\n" + c20 + "\n",
-         {{0, std::string(edge - 11, 'a')}, {0, c20}, {kErrEndOfFile, ""}}},
-        {"two refills in one line",
-         std::string(2 * edge + 5, 'd') + "\r\n",
-         {{0, std::string(2 * edge + 5, 'd')}, {kErrEndOfFile, ""}}},
-    };
-    TempFolder folder;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ExpectLines(folder / "t.txt", c.content, 3 * edge, c.lines);
-    }
+    EXPECT_EQ(Names(folder.path), (std::vector<std::string>{"first.txt", "second.txt"}));
 }
 
 TEST(CFile, InterleavedReadsWritesAndMovesSeeEachOther) {

@@ -2,70 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "BvkErrors.h"
 #include "Platform.h"
-
-namespace fs = std::filesystem;
+#include "UtilsTestFiles.h"
 
 namespace {
 
-constexpr uint32_t FourCC(const char* c) {
-    return (uint32_t(uint8_t(c[0])) << 24) | (uint32_t(uint8_t(c[1])) << 16) |
-           (uint32_t(uint8_t(c[2])) << 8) | uint32_t(uint8_t(c[3]));
-}
-
-struct TempFolder {
-    TempFolder() {
-        std::random_device random;
-        do {
-            path = fs::temp_directory_path() / ("bvk-tool-" + std::to_string(random()));
-        } while (!fs::create_directory(path));
-        // The trash lives in the home folder: keep it inside the test.
-        setenv("HOME", (path / "home").c_str(), 1);
+// The trash lives in the home folder: keep it inside the test.
+struct ToolFolder : TempFolder {
+    ToolFolder() {
         fs::create_directory(path / "home");
+        setenv("HOME", (path / "home").c_str(), 1);
     }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
 };
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string PathOf(const CFileSpec& spec) {
-    char buf[kMaxPathBytes + 2];
-    spec.GetFilePath(buf, sizeof buf);
-    return buf;
-}
 
 int64_t UnixModified(const fs::path& path) {
     auto time = fs::last_write_time(path);
@@ -76,7 +27,7 @@ int64_t UnixModified(const fs::path& path) {
 }  // namespace
 
 TEST(CFileTool, CreateFilesAndFolders) {
-    TempFolder folder;
+    ToolFolder folder;
     CFileTool tool;
     tool.SetFileSpec((folder / "a/b/new.txt").c_str());
     EXPECT_EQ(tool.CreateFile(FourCC("Qmzk"), FourCC("TEXT")), kNoErr);
@@ -90,9 +41,8 @@ TEST(CFileTool, CreateFilesAndFolders) {
 }
 
 TEST(CFileTool, CatalogInformationAndListing) {
-    TempFolder folder;
-    setenv("TZ", "PST8PDT", 1);
-    tzset();
+    ToolFolder folder;
+    ScopedTZ tz("PST8PDT");
     fs::create_directory(folder.path / "list");
     WriteBytes(folder / "list/one.txt", "12345");
     WriteBytes(folder / "list/two.txt", "");
@@ -140,7 +90,7 @@ TEST(CFileTool, CatalogInformationAndListing) {
 }
 
 TEST(CFileTool, TypeAndCreatorCodes) {
-    TempFolder folder;
+    ToolFolder folder;
     if (!PlatformTypeCreatorSupported(folder.path.c_str()))
         GTEST_SKIP() << "the temporary file system keeps no extended attributes";
     WriteBytes(folder / "c.txt", "x");
@@ -182,7 +132,7 @@ TEST(CFileTool, SequenceRenameTakesTheFirstFreeName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder folder;
+        ToolFolder folder;
         WriteBytes(folder / "a.txt", "A");
         for (const std::string& name : c.present) WriteBytes(folder / name, "other");
         CFileTool tool;
@@ -194,7 +144,7 @@ TEST(CFileTool, SequenceRenameTakesTheFirstFreeName) {
     }
 
     // Names without an extension, and folders.
-    TempFolder folder;
+    ToolFolder folder;
     fs::create_directory(folder.path / "dir");
     CFileTool tool;
     tool.SetFileSpec((folder / "dir").c_str());
@@ -204,7 +154,7 @@ TEST(CFileTool, SequenceRenameTakesTheFirstFreeName) {
 }
 
 TEST(CFileTool, RenameFileHonoursWhatIsInTheWay) {
-    TempFolder folder;
+    ToolFolder folder;
     WriteBytes(folder / "a.txt", "A");
     WriteBytes(folder / "b.txt", "B");
     CFileTool tool;
@@ -242,7 +192,7 @@ TEST(CFileTool, DeleteFileAndItsFallbacks) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder folder;
+        ToolFolder folder;
         fs::create_directory(folder.path / "full");
         WriteBytes(folder / "full/item", "i");
         CFileTool tool;
@@ -256,7 +206,7 @@ TEST(CFileTool, DeleteFileAndItsFallbacks) {
         }
     }
 
-    TempFolder folder;
+    ToolFolder folder;
     WriteBytes(folder / "f.txt", "f");
     CFileTool tool;
     tool.SetFileSpec((folder / "f.txt").c_str());
@@ -266,7 +216,7 @@ TEST(CFileTool, DeleteFileAndItsFallbacks) {
 }
 
 TEST(CFileTool, DeleteFolderAlsoRecursively) {
-    TempFolder folder;
+    ToolFolder folder;
     fs::create_directories(folder.path / "tree/sub/deeper");
     WriteBytes(folder / "tree/a", "a");
     WriteBytes(folder / "tree/sub/deeper/b", "b");
@@ -289,7 +239,7 @@ TEST(CFileTool, DeleteFolderAlsoRecursively) {
 }
 
 TEST(CFileTool, MoveFileAndMoveToTrash) {
-    TempFolder folder;
+    ToolFolder folder;
     WriteBytes(folder / "a.txt", "new");
     CFileTool tool;
     tool.SetFileSpec((folder / "a.txt").c_str());
@@ -336,7 +286,7 @@ TEST(CFileTool, MoveFileAndMoveToTrash) {
 }
 
 TEST(CFileTool, ExchangeSwapsContentsUnderTheSameNames) {
-    TempFolder folder;
+    ToolFolder folder;
     WriteBytes(folder / "report.rdt", "old contents");
     WriteBytes(folder / "report.rdt.new", "new contents");
     CFileTool current;
@@ -354,9 +304,8 @@ TEST(CFileTool, ExchangeSwapsContentsUnderTheSameNames) {
 }
 
 TEST(CFileTool, CopyKeepsContentPermissionsAndTimes) {
-    TempFolder folder;
-    setenv("TZ", "UTC", 1);
-    tzset();
+    ToolFolder folder;
+    ScopedTZ tz("UTC");
     WriteBytes(folder / "src.rv", "radial data\n");
     fs::permissions(folder.path / "src.rv",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -395,7 +344,7 @@ TEST(CFileTool, CopyKeepsContentPermissionsAndTimes) {
 }
 
 TEST(CFileTool, CopyWholeFoldersButNeverIntoThemselves) {
-    TempFolder folder;
+    ToolFolder folder;
     fs::create_directories(folder.path / "site/diag");
     WriteBytes(folder / "site/Header.txt", "header");
     WriteBytes(folder / "site/diag/a.rdt", "report");

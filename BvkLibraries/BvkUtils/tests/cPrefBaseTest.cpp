@@ -1,62 +1,23 @@
 #include "cPrefBase.h"
 
 #include "BvkErrors.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include "UtilsTestFiles.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class PrefFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("prefbase_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = (dir / "Test.pref").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    void Write(const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    std::string Read() {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    long Open(CPrefBase& pref, long bReadOnly) {
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
-        return pref.OpenPreference(&spec, 0, 0, bReadOnly);
-    }
-    std::string Value(CPrefBase& pref, const char* key, long bRaw = 0) {
-        char out[256];
-        if (pref.GetString(key, out, sizeof(out), nullptr, bRaw) == kPrefNoLine) return "<none>";
-        return out;
-    }
-
-    fs::path dir;
-    std::string path;
-};
-
-struct ValueCase {
-    const char* line;
-    const char* key;
-    long bRaw;
-    const char* value;
-};
+std::string Value(CPrefBase& pref, const char* key, long bRaw = 0) {
+    char out[256];
+    if (pref.GetString(key, out, sizeof(out), nullptr, bRaw) == kPrefNoLine) return "<none>";
+    return out;
+}
 
 TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
-    const ValueCase cases[] = {
+    const struct {
+        std::string line;
+        const char* key;
+        long bRaw;
+        const char* value;
+    } cases[] = {
         {"Key = value", "Key", 0, "value"},
         {"  Key\t=\tvalue  \t", "Key", 0, "value"},
         {"key = a;;b", "key", 0, "a"},         // ";;" starts a comment
@@ -70,9 +31,10 @@ TEST_F(PrefFile, EntryValuesLoseCommentsBlanksAndOuterQuotes) {
         {"keyx = 1", "key", 0, "<none>"},          // names must match in length
         {"key", "key", 0, "<none>"},               // no '=': not an entry
         {"; key = 1", "key", 0, "<none>"},         // a comment
+        {std::string("k = a\1b\0c\2\3", 11), "k", 0, "a_b_c_\x03"},  // bytes 0 to 2 read as _
     };
     for (const auto& c : cases) {
-        Write(std::string(c.line) + "\n");
+        Write(c.line + "\n");
         CPrefBase pref;
         ASSERT_EQ(Open(pref, 1), kNoErr);
         pref.SetSection("");
@@ -99,16 +61,6 @@ TEST_F(PrefFile, LookupsStayInsideTheCurrentSection) {
     EXPECT_EQ(Value(pref, "x"), "<none>");
     EXPECT_EQ(pref.SetSection("Missing"), kPrefNoLine);  // read-only: not created
     EXPECT_EQ(Value(pref, "x"), "<none>");
-}
-
-TEST_F(PrefFile, ControlBytesReadAsUnderscores) {
-    Write(
-        std::string("k = a\x01"
-                    "b\0c\x02\x03\n",
-                    12));
-    CPrefBase pref;
-    ASSERT_EQ(Open(pref, 1), kNoErr);
-    EXPECT_EQ(Value(pref, "k"), "a_b_c_\x03");
 }
 
 TEST_F(PrefFile, NewLinesTakeTheFilesLineEnd) {

@@ -1,48 +1,13 @@
 #include "cPref.h"
 
 #include "BvkErrors.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include "UtilsTestFiles.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr const char* kModes = "Off,On,Tandem,XYUV";
 
-class PrefChoices : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("pref_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = (dir / "Quillmoor.pref").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    void Write(const std::string& bytes) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    std::string Read() {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    long Open(CPref& pref, long bReadOnly) {
-        CFileSpec spec;
-        spec.SetFileSpec(path.c_str());
-        return pref.OpenPreference(&spec, 0, 0, bReadOnly);
-    }
-
-    fs::path dir;
-    std::string path;
-};
+class PrefChoices : public PrefFile {};
 
 // Matching itself is CStrConv::FindChoice's; here only what CPref feeds it.
 TEST_F(PrefChoices, ChoiceIsTheValuesFirstWordInTheList) {

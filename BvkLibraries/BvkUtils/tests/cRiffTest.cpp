@@ -2,24 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "BvkErrors.h"
-#include "cFileSpec.h"
+#include "UtilsTestFiles.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-constexpr unsigned long K(const char* t) {
-    return (unsigned long)(uint8_t(t[0])) << 24 | (unsigned long)(uint8_t(t[1])) << 16 |
-           (unsigned long)(uint8_t(t[2])) << 8 | (unsigned long)(uint8_t(t[3]));
-}
 
 // A container 'TEST' (payload 28) holding 'abcd' (payload "xy") and the
 // container 'LIST' (payload 10) with 'efgh' (payload "pq"); then 'zzzz'
@@ -35,21 +23,9 @@ const size_t kNestedSizeFields[] = {4, 12, 22, 30, 40};
 
 class RiffFile : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        sFolder = std::filesystem::temp_directory_path() /
-                  ("riff-tests-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(sFolder);
-    }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        std::filesystem::remove_all(sFolder, ignored);
-    }
-
     long Open(const Bytes& bytes) {
-        const std::string& path = mPath;
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        mSpec.SetFileSpec(path.c_str());
+        WriteBytes(mPath, std::string(bytes.begin(), bytes.end()));
+        mSpec.SetFileSpec(mPath.c_str());
         return mRiff.OpenRiffFile(&mSpec);
     }
 
@@ -82,13 +58,11 @@ class RiffFile : public ::testing::Test {
         return events;
     }
 
-    static std::filesystem::path sFolder;
-    std::string mPath = (sFolder / "chunks.bin").string();
+    TempFolder mFolder;
+    std::string mPath = mFolder / "chunks.bin";
     CFileSpec mSpec;
     CRiff mRiff;
 };
-
-std::filesystem::path RiffFile::sFolder;
 
 // The whole walk is checked in LyingSizesNeverLeadOutsideTheFile; here where
 // leaving a container early, entered or not, puts the reader.
@@ -101,7 +75,7 @@ TEST_F(RiffFile, LeavingAContainerEarlyPositionsAfterIt) {
         ASSERT_EQ(mRiff.EnterSubKey(), kNoErr);
         ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);
         ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);  // skips "xy"
-        ASSERT_EQ(key, K("LIST"));
+        ASSERT_EQ(key, FourCC("LIST"));
         if (enterList) {
             ASSERT_EQ(mRiff.EnterSubKey(), kNoErr);
             ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);  // "pq" never read
@@ -116,7 +90,7 @@ TEST_F(RiffFile, LeavingAContainerEarlyPositionsAfterIt) {
     EXPECT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kErrEndOfLevel);
     EXPECT_EQ(mRiff.ExitSubKey(), kNoErr);
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, nullptr), kNoErr);
-    EXPECT_EQ(key, K("zzzz"));
+    EXPECT_EQ(key, FourCC("zzzz"));
     EXPECT_EQ(mRiff.ExitSubKey(), kNoErr);  // nothing to leave at the top
 }
 
@@ -143,13 +117,13 @@ TEST_F(RiffFile, PayloadReadsStopAtTheChunkEnd) {
 TEST(CRiff, KeyClassesAndPayloadSizes) {
     CRiff riff;
     // Containers are four capitals A to Z.
-    for (const char* key : {"BODY", "AZZA"}) EXPECT_EQ(riff.IsSubKey(K(key)), 1) << key;
+    for (const char* key : {"BODY", "AZZA"}) EXPECT_EQ(riff.IsSubKey(FourCC(key)), 1) << key;
     for (const char* key : {"cs4h", "Body", "BOD ", "@ABC", "ABC["})
-        EXPECT_EQ(riff.IsSubKey(K(key)), 0) << key;
+        EXPECT_EQ(riff.IsSubKey(FourCC(key)), 0) << key;
 
-    EXPECT_EQ(riff.RecognizeKey(K("gps ")), 1);
-    EXPECT_EQ(riff.RecognizeKey(K("TAIL")), 1);
-    EXPECT_EQ(riff.RecognizeKey(K("cs4h")), 0);
+    EXPECT_EQ(riff.RecognizeKey(FourCC("gps ")), 1);
+    EXPECT_EQ(riff.RecognizeKey(FourCC("TAIL")), 1);
+    EXPECT_EQ(riff.RecognizeKey(FourCC("cs4h")), 0);
 
     riff.mnFileSize = 1000;  // what "any other key" sizes are held to
     const struct {
@@ -157,10 +131,11 @@ TEST(CRiff, KeyClassesAndPayloadSizes) {
         unsigned long size;
         long valid;
     } sizes[] = {
-        {K("ieee"), 0, 1},    {K("bend"), 4, 0},    {K("chan"), 4, 1},   {K("usec"), 8, 0},
-        {K("fbw "), 8, 1},    {K("freq"), 4, 0},    {K("gps "), 24, 1},  {K("gps "), 23, 0},
-        {K("text"), 5000, 1}, {K("lstr"), 0, 1},    {K("cs1a"), 999, 1}, {K("cs1a"), 1000, 0},
-        {K("BODY"), 999, 1},  {K("BODY"), 1000, 0},
+        {FourCC("ieee"), 0, 1},   {FourCC("bend"), 4, 0},    {FourCC("chan"), 4, 1},
+        {FourCC("usec"), 8, 0},   {FourCC("fbw "), 8, 1},    {FourCC("freq"), 4, 0},
+        {FourCC("gps "), 24, 1},  {FourCC("gps "), 23, 0},   {FourCC("text"), 5000, 1},
+        {FourCC("lstr"), 0, 1},   {FourCC("cs1a"), 999, 1},  {FourCC("cs1a"), 1000, 0},
+        {FourCC("BODY"), 999, 1}, {FourCC("BODY"), 1000, 0},
     };
     for (const auto& c : sizes) EXPECT_EQ(riff.ValidateSize(c.key, c.size), c.valid) << c.key;
 }
@@ -169,8 +144,8 @@ TEST_F(RiffFile, LyingSizesNeverLeadOutsideTheFile) {
     ASSERT_EQ(Open(kNested), kNoErr);
     long end = 0;
     const std::vector<XEvent> honest = {
-        {0, K("TEST"), 28}, {1, K("abcd"), 2}, {1, K("LIST"), 10},
-        {2, K("efgh"), 2},  {0, K("zzzz"), 0},
+        {0, FourCC("TEST"), 28}, {1, FourCC("abcd"), 2}, {1, FourCC("LIST"), 10},
+        {2, FourCC("efgh"), 2},  {0, FourCC("zzzz"), 0},
     };
     EXPECT_EQ(Walk(&end), honest);
     EXPECT_EQ(end, kErrEndOfFile);
@@ -252,8 +227,8 @@ TEST_F(RiffFile, ClosingWhileWritingPatchesOpenContainerSizes) {
     ASSERT_EQ(mRiff.ReadNextKey(&key, &size, data), kNoErr);
     EXPECT_EQ(mRiff.CloseFile(), kNoErr);
 
-    std::ifstream in(mPath, std::ios::binary);
-    Bytes after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadBytes(mPath);
+    const Bytes after(text.begin(), text.end());
     ASSERT_EQ(after.size(), kNested.size());
     EXPECT_EQ(Bytes(after.begin() + 4, after.begin() + 8), (Bytes{0, 0, 0, 10}));
     EXPECT_EQ(Bytes(after.begin() + 8, after.end()), Bytes(kNested.begin() + 8, kNested.end()));

@@ -35,67 +35,86 @@ TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
     }
 }
 
-TEST(CStrConv, SkipFloatRecognisesNanAndInfinityWords) {
-    EXPECT_EQ(CStrConv::SkipFloat("****"), 4);
-    EXPECT_EQ(CStrConv::SkipFloat("NaN(123) 5"), 8);
-    EXPECT_EQ(CStrConv::SkipFloat("info"), 0);  // a letter follows: not a number word
-    EXPECT_EQ(CStrConv::SkipFloat("-inf,"), 4);
-    EXPECT_EQ(CStrConv::SkipFloat("nan(unclosed"), 3);
-    EXPECT_EQ(CStrConv::SkipFloat("in"), 0);  // fewer than three characters
+TEST(CStrConv, SkippersCountSignsFillersPrefixesAndNumberWords) {
+    const struct {
+        long (*skip)(const char*);
+        const char* text;
+        long length;
+    } cases[] = {
+        {CStrConv::SkipFloat, "****", 4},
+        {CStrConv::SkipFloat, "NaN(123) 5", 8},
+        {CStrConv::SkipFloat, "info", 0},  // a letter follows: not a number word
+        {CStrConv::SkipFloat, "-inf,", 4},
+        {CStrConv::SkipFloat, "nan(unclosed", 3},
+        {CStrConv::SkipFloat, "in", 0},  // fewer than three characters
+        {CStrConv::SkipInteger, "-12x", 3},
+        {CStrConv::SkipInteger, "+", 1},  // a sign alone still counts
+        {CStrConv::SkipInteger, "0x1fG", 4},
+        {CStrConv::SkipInteger, "***1", 3},
+        {CStrConv::SkipInteger, "12.5", 2},
+        {CStrConv::SkipHex, "-aF9g", 4},
+        {CStrConv::SkipToNextItem, "abc,def", 4},
+        {CStrConv::SkipToNextItem, "abc , def", 6},
+        {CStrConv::SkipToNextItem, "  , abc", 4},
+        {CStrConv::SkipWhiteSpace, " \t\r", 2},  // CR is not white space
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.skip(c.text), c.length) << c.text;
     double d = 0;
     EXPECT_EQ(CStrConv::StringToDouble(" inf", &d), 4);
     EXPECT_TRUE(std::isinf(d));
 }
 
-TEST(CStrConv, SkipIntegerAndHexCountSignsFillersAndPrefixes) {
-    EXPECT_EQ(CStrConv::SkipInteger("-12x"), 3);
-    EXPECT_EQ(CStrConv::SkipInteger("+"), 1);  // a sign alone still counts
-    EXPECT_EQ(CStrConv::SkipInteger("0x1fG"), 4);
-    EXPECT_EQ(CStrConv::SkipInteger("***1"), 3);
-    EXPECT_EQ(CStrConv::SkipInteger("12.5"), 2);
-    EXPECT_EQ(CStrConv::SkipHex("-aF9g"), 4);
-}
-
-TEST(CStrConv, StringToLongTruncatesClampsAndWrapsToThirtyTwoBits) {
-    long n = 0;
-    EXPECT_EQ(CStrConv::StringToLong(" 0x1F", &n), 5);
-    EXPECT_EQ(n, 31);
-    EXPECT_EQ(CStrConv::StringToLong("-7.9", &n), 4);
-    EXPECT_EQ(n, -7);
-    EXPECT_EQ(CStrConv::StringToLong("1e3", &n), 3);
-    EXPECT_EQ(n, 1000);
-    EXPECT_EQ(CStrConv::StringToLong("3000000000", &n), 10);
-    EXPECT_EQ(n, 3000000000L - 4294967296L);  // the unsigned pattern read back signed
-    unsigned long u = 0;
-    EXPECT_EQ(CStrConv::StringToULong("5000000000", &u), 10);
-    EXPECT_EQ(u, 4294967295ul);
-    EXPECT_EQ(CStrConv::StringToULong("-1", &u), 2);
-    EXPECT_EQ(u, 4294967295ul);
+TEST(CStrConv, IntegerReadersTruncateClampAndWrap) {
+    const struct {
+        char reader;  // l: StringToLong, u: StringToULong, s: StringToShort
+        const char* text;
+        long consumed;
+        long long value;
+    } cases[] = {
+        {'l', " 0x1F", 5, 31},
+        {'l', "-7.9", 4, -7},
+        {'l', "1e3", 3, 1000},
+        {'l', "3000000000", 10, 3000000000LL - 4294967296LL},  // the unsigned pattern, signed
+        {'l', "nan", 3, 0},
+        {'u', "5000000000", 10, 4294967295LL},
+        {'u', "-1", 2, 4294967295LL},
+        {'s', " 70000", 6, 70000 - 65536},
+        {'s', "0xFFFF", 6, -1},
+        {'s', "12.9", 2, 12},  // integers stop at the point
+    };
+    for (const auto& c : cases) {
+        long n = 99;
+        unsigned long u = 99;
+        short s = 99;
+        long consumed = c.reader == 'l'   ? CStrConv::StringToLong(c.text, &n)
+                        : c.reader == 'u' ? CStrConv::StringToULong(c.text, &u)
+                                          : CStrConv::StringToShort(c.text, &s);
+        EXPECT_EQ(consumed, c.consumed) << c.text;
+        EXPECT_EQ(c.reader == 'l'   ? n
+                  : c.reader == 'u' ? static_cast<long long>(u)
+                                    : s,
+                  c.value)
+            << c.text;
+    }
     // Without a destination only the white space is measured.
     EXPECT_EQ(CStrConv::StringToLong("   42", nullptr), 3);
-    EXPECT_EQ(CStrConv::StringToLong("nan", &n), 3);
-    EXPECT_EQ(n, 0);
-}
 
-TEST(CStrConv, StringToShortAndHexReaders) {
-    short s = 0;
-    EXPECT_EQ(CStrConv::StringToShort(" 70000", &s), 6);
-    EXPECT_EQ(s, static_cast<short>(70000 - 65536));
-    EXPECT_EQ(CStrConv::StringToShort("0xFFFF", &s), 6);
-    EXPECT_EQ(s, -1);
-    EXPECT_EQ(CStrConv::StringToShort("12.9", &s), 2);  // integers stop at the point
-    EXPECT_EQ(s, 12);
-
-    unsigned long v = 7;
-    EXPECT_EQ(CStrConv::StringHexToLong(" x1aZ", &v, 0), 4);
-    EXPECT_EQ(v, 0x1aul);
-    EXPECT_EQ(CStrConv::StringHexToLong("0XABCDEF", &v, 4), 6);
-    EXPECT_EQ(v, 0xABCDul);
-    v = 7;
-    EXPECT_EQ(CStrConv::StringHexToLong("  zz", &v, 0), 2);
-    EXPECT_EQ(v, 7ul);  // nothing seen: the value is left alone
-    EXPECT_EQ(CStrConv::StringHexToLong("0x", &v, 0), 2);
-    EXPECT_EQ(v, 0ul);  // a prefix alone counts as seen
+    const struct {
+        const char* text;
+        long maxDigits;
+        long consumed;
+        unsigned long value;
+    } hex[] = {
+        {" x1aZ", 0, 4, 0x1a},
+        {"0XABCDEF", 4, 6, 0xABCD},
+        {"  zz", 0, 2, 7},  // nothing seen: the value is left alone
+        {"0x", 0, 2, 0},    // a prefix alone counts as seen
+    };
+    for (const auto& c : hex) {
+        unsigned long v = 7;
+        EXPECT_EQ(CStrConv::StringHexToLong(c.text, &v, c.maxDigits), c.consumed) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+    }
 }
 
 TEST(CStrConv, StringToDoublesReadsListsUpToTheLimit) {
@@ -132,12 +151,6 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
         EXPECT_STREQ(word, c.word) << c.text;
     }
     EXPECT_EQ(CStrConv::FindSubString("measure only", nullptr, 0), 8);
-}
-
-TEST(CStrConv, SkipToNextItemSkipsOneItemAndOneComma) {
-    EXPECT_EQ(CStrConv::SkipToNextItem("abc,def"), 4);
-    EXPECT_EQ(CStrConv::SkipToNextItem("abc , def"), 6);
-    EXPECT_EQ(CStrConv::SkipToNextItem("  , abc"), 4);
 }
 
 TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
@@ -232,7 +245,6 @@ TEST(CStrConv, EditingHelpersWorkInPlace) {
     EXPECT_STREQ(CStrConv::StripTrailingWhiteSpace(trailing), "x");
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace("ab  cd  ", 4), 2);
     EXPECT_EQ(CStrConv::ReverseSkipWhiteSpace(" \t", 0), 0);
-    EXPECT_EQ(CStrConv::SkipWhiteSpace(" \t\r"), 2);  // CR is not white space
 }
 
 TEST(CStrConv, HostileTextNeverReadsPastTheEnd) {
@@ -281,26 +293,9 @@ TEST(CStrConv, StringToDoubleGivesAtofsValueForEveryNumber) {
                     (std::isnan(got) && std::isnan(expected)))
             << text;
     }
-    const char* odd[] = {"0x1p3",
-                         "-0X10",
-                         "+-5",
-                         "-+5",
-                         "1e400",
-                         "-1e-400",
-                         "4.9e-324",
-                         "1.e5",
-                         ".e5",
-                         "-.5e",
-                         "nan(1)",
-                         "-InF",
-                         "1e+",
-                         "+.",
-                         "00012.5",
-                         "1_000",
-                         "9007199254740993",
-                         "\r5",
-                         "0e99999"};
-    for (const char* t : odd) {
+    for (const char* t : {"0x1p3", "-0X10", "+-5", "-+5", "1e400", "-1e-400", "4.9e-324", "1.e5",
+                          ".e5", "-.5e", "nan(1)", "-InF", "1e+", "+.", "00012.5", "1_000",
+                          "9007199254740993", "\r5", "0e99999"}) {
         double got = 0;
         CStrConv::StringToDouble(t, &got);
         const double expected = atof(t);

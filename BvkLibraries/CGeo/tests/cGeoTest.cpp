@@ -153,31 +153,6 @@ TEST_P(CGeoOracleTest, InverseProblemAgreesWithGeographicLibOnEveryPair) {
 // 1880 has the largest flattening, and the sphere none.
 INSTANTIATE_TEST_SUITE_P(Ellipsoids, CGeoOracleTest, ::testing::Values(1L, 9L, 4L, 8L, 2L));
 
-TEST_F(CGeoTest, DirectAndInverseProblemsOnKnownPairs) {
-    // East along the equator: one degree is a * pi / 180 = 111319.4908 m.
-    CGeo p;
-    double back = 0.0;
-    p.AddDistanceMeters(90.0, 111319.49, &back);
-    EXPECT_NEAR(p.mdLatitude, 0.0, 1e-12);
-    EXPECT_NEAR(p.mdLongitude, 1.0, 1e-8);
-    EXPECT_NEAR(back, 270.0, 1e-9);
-    // One degree of meridian from 10 N.
-    EXPECT_NEAR(Inverse(10.0, 20.0, 11.0, 20.0).distance, 110611.19, 0.005);
-    // The inverse problem undone by the direct one, from either end.
-    const XInverse r = Inverse(36.0, -122.0, 36.5, -121.5);
-    CGeo forward, reverse;
-    forward.SetLatLon(36.0, -122.0);
-    reverse.SetLatLon(36.5, -121.5);
-    double forwardBack = 0.0;
-    forward.AddDistanceMeters(r.azimuth, r.distance, &forwardBack);
-    reverse.AddDistanceMeters(r.back, r.distance);
-    EXPECT_NEAR(forward.mdLatitude, 36.5, 1e-8);  // 1e-8 degrees is about 1 mm
-    EXPECT_NEAR(forward.mdLongitude, -121.5, 1e-8);
-    EXPECT_NEAR(forwardBack, r.back, 1e-7);
-    EXPECT_NEAR(reverse.mdLatitude, 36.0, 1e-8);
-    EXPECT_NEAR(reverse.mdLongitude, -122.0, 1e-8);
-}
-
 TEST_F(CGeoTest, DirectProblemWrapsTheLongitudeOnce) {
     const double oneDegree = kWgs84A * kPi / 180.0;  // of equator
     const struct {
@@ -199,18 +174,28 @@ TEST_F(CGeoTest, DirectProblemWrapsTheLongitudeOnce) {
     }
 }
 
-TEST_F(CGeoTest, SameMeridianHeadsDueNorthOrSouth) {
+// Pairs on one meridian head due north or south; pairs on the equator head due
+// east or west, and below (1 - f) * 180 degrees apart the geodesic is the equator.
+TEST_F(CGeoTest, MeridianAndEquatorPairsHeadAlongThem) {
     const struct {
-        double lat1, lat2, azimuth, back;
+        double lat1, lon1, lat2, lon2, azimuth, back;
+        double degreesApart;  // along the equator; 0: on a meridian
     } cases[] = {
-        {10.0, 11.0, 0.0, 180.0}, {11.0, 10.0, 180.0, 0.0}, {-45.0, 60.0, 0.0, 180.0},
-        {0.0, 89.9, 0.0, 180.0},  {-89.9, 0.0, 0.0, 180.0},
+        {10.0, 20.0, 11.0, 20.0, 0.0, 180.0, 0.0},   {11.0, 20.0, 10.0, 20.0, 180.0, 0.0, 0.0},
+        {-45.0, 20.0, 60.0, 20.0, 0.0, 180.0, 0.0},  {0.0, 20.0, 89.9, 20.0, 0.0, 180.0, 0.0},
+        {-89.9, 20.0, 0.0, 20.0, 0.0, 180.0, 0.0},   {0.0, 10.0, 0.0, 12.0, 90.0, 270.0, 2.0},
+        {0.0, 12.0, 0.0, 10.0, 270.0, 90.0, 2.0},    {0.0, -179.0, 0.0, 179.0, 270.0, 90.0, 2.0},
+        {0.0, 179.0, 0.0, -179.0, 90.0, 270.0, 2.0},  // across the antimeridian
+        {0.0, 0.0, 0.0, 170.0, 90.0, 270.0, 170.0},
     };
     for (const auto& c : cases) {
-        double expected = 0.0;
-        GeographicLib::Geodesic::WGS84().Inverse(c.lat1, 20.0, c.lat2, 20.0, expected);
-        const XInverse r = Inverse(c.lat1, 20.0, c.lat2, 20.0);
-        EXPECT_NEAR(r.distance, expected, 1e-3) << c.lat1 << " to " << c.lat2;
+        SCOPED_TRACE(testing::Message()
+                     << c.lat1 << "," << c.lon1 << " to " << c.lat2 << "," << c.lon2);
+        double expected = kWgs84A * c.degreesApart * kPi / 180.0;
+        if (c.degreesApart == 0.0)
+            GeographicLib::Geodesic::WGS84().Inverse(c.lat1, c.lon1, c.lat2, c.lon2, expected);
+        const XInverse r = Inverse(c.lat1, c.lon1, c.lat2, c.lon2);
+        EXPECT_NEAR(r.distance, expected, 1e-3);
         EXPECT_EQ(r.azimuth, c.azimuth);
         EXPECT_EQ(r.back, c.back);
     }
@@ -229,35 +214,18 @@ TEST_F(CGeoTest, MeridianArcToThePoleIsAQuarterMeridian) {
     EXPECT_NEAR(p.GetMeridonalArcLength(40.0, &sphere), 6367450.0 * kPi / 6.0, 1e-6);
 }
 
-TEST_F(CGeoTest, EquatorPairsHeadDueEastOrWest) {
-    const struct {
-        double lon1, lon2, degreesApart, azimuth, back;
-    } cases[] = {
-        {10.0, 12.0, 2.0, 90.0, 270.0},    {12.0, 10.0, 2.0, 270.0, 90.0},
-        {179.0, -179.0, 2.0, 90.0, 270.0},  // across the antimeridian
-        {-179.0, 179.0, 2.0, 270.0, 90.0}, {0.0, 170.0, 170.0, 90.0, 270.0},
+TEST_F(CGeoTest, AntimeridianAndNearlyAntipodalPairsAgreeWithGeographicLib) {
+    const double pairs[][4] = {
+        {0.5, 179.5, 0.5, -179.5},    {0.5, -179.5, 0.5, 179.5}, {-60.0, 179.9, -59.0, -179.2},
+        {45.0, -179.99, 45.5, 179.0}, {0.0, 0.0, 0.0, 179.9},    {0.0, 0.0, 0.0, -179.9},
+        {0.0, 0.0, 0.0, 179.99},      {0.1, 0.0, -60.0, 179.8},  {0.001, 0.0, 0.0, 179.9},
+        {0.0, 0.0, -0.001, 179.9},    {0.3, 10.0, 0.2, -170.05}, {10.0, 0.0, -10.0, 179.9},
     };
-    for (const auto& c : cases) {
-        const XInverse r = Inverse(0.0, c.lon1, 0.0, c.lon2);
-        // Below (1 - f) * 180 degrees apart the geodesic is the equator.
-        EXPECT_NEAR(r.distance, kWgs84A * c.degreesApart * kPi / 180.0, 1e-3)
-            << c.lon1 << " " << c.lon2;
-        EXPECT_EQ(r.azimuth, c.azimuth);
-        EXPECT_EQ(r.back, c.back);
-    }
-}
-
-TEST_F(CGeoTest, PairsAcrossTheAntimeridianTakeTheShortWay) {
-    ExpectOracle(0.5, 179.5, 0.5, -179.5);
-    ExpectOracle(0.5, -179.5, 0.5, 179.5);
-    ExpectOracle(-60.0, 179.9, -59.0, -179.2);
-    ExpectOracle(45.0, -179.99, 45.5, 179.0);
-}
-
-TEST_F(CGeoTest, NearlyAntipodalOnTheEquatorLiftsOff) {
-    // Beyond (1 - f) * 180 degrees apart the shortest way leaves the equator
-    // towards a pole; the oracle picks the northern of the two mirror images.
-    for (double lon2 : {179.9, -179.9, 179.99}) ExpectOracle(0.0, 0.0, 0.0, lon2);
+    for (const auto& p : pairs) ExpectOracle(p[0], p[1], p[2], p[3]);
+    // Once taken as half the equator with azimuths 0, 6,677 km too long.
+    const XInverse r = Inverse(0.1, 0.0, -60.0, 179.8);
+    EXPECT_NEAR(r.distance, 13360894.0, 1.0);
+    EXPECT_NEAR(r.azimuth, 179.9, 0.05);
 }
 
 TEST_F(CGeoTest, LiftOffAtExactlyHalfATurnIsHalfAMeridian) {
@@ -277,18 +245,6 @@ TEST_F(CGeoTest, LiftOffAtExactlyHalfATurnIsHalfAMeridian) {
     // A sphere has no lift-off: half a great circle.
     CGeoEarth sphere(2);
     EXPECT_NEAR(Inverse(0.0, 0.0, 0.0, 180.0, &sphere).distance, kPi * 6367450.0, 1e-6);
-}
-
-TEST_F(CGeoTest, NearlyAntipodalPairsOffTheEquatorFollowTheGeodesic) {
-    // Once taken as half the equator with azimuths 0, 6,677 km too long.
-    const XInverse r = Inverse(0.1, 0.0, -60.0, 179.8);
-    EXPECT_NEAR(r.distance, 13360894.0, 1.0);
-    EXPECT_NEAR(r.azimuth, 179.9, 0.05);
-    ExpectOracle(0.1, 0.0, -60.0, 179.8);
-    ExpectOracle(0.001, 0.0, 0.0, 179.9);
-    ExpectOracle(0.0, 0.0, -0.001, 179.9);
-    ExpectOracle(0.3, 10.0, 0.2, -170.05);
-    ExpectOracle(10.0, 0.0, -10.0, 179.9);
 }
 
 TEST_F(CGeoTest, XYOffsetsRoundTrip) {
