@@ -1,3 +1,8 @@
+#include "PlatformMemory.h"
 #include "QuillmoorMain.h"
 
-int main(int argc, char** argv) { return static_cast<int>(QuillmoorMain(argc, argv)); }
+int main(int argc, char** argv) {
+    // One conversion and exit: large arrays take fresh pages, touched only where used.
+    PlatformBlockFreshPages();
+    return static_cast<int>(QuillmoorMain(argc, argv));
+}

@@ -33,9 +33,9 @@ struct XBlockHeader {
 constexpr std::size_t kHeader = 64;
 static_assert(sizeof(XBlockHeader) <= kHeader);
 
-// A smaller block would share its one large page with zeroes nobody asked
-// for; a store's default capacity (under a mebibyte an array) stays on the heap.
-constexpr std::size_t kMappedFrom = kLargePage;
+// Blocks this large or larger are mapped on their own. A program that
+// converts one file and exits lowers it (PlatformBlockFreshPages).
+std::size_t gMappedFrom = kLargePage;
 
 XBlockHeader* HeaderOf(void* block) {
     return reinterpret_cast<XBlockHeader*>(static_cast<char*>(block) - kHeader);
@@ -47,20 +47,28 @@ bool TooLarge(std::size_t bytes) { return bytes > (SIZE_MAX >> 2); }
 
 #if BVK_MAPPED_BLOCKS
 
+constexpr std::size_t kPage = 4096;
+
+// Blocks of a large page or more take whole large pages; smaller ones whole
+// small pages (a large page would be zeroed whole on its first touch).
 std::size_t MappingFor(std::size_t bytes) {
-    return (bytes + kHeader + kLargePage - 1) & ~(kLargePage - 1);
+    const std::size_t unit = bytes + kHeader >= kLargePage ? kLargePage : kPage;
+    return (bytes + kHeader + unit - 1) & ~(unit - 1);
 }
 
-// A zeroed mapping of `length` (a multiple of the large page) that starts on
-// a large-page boundary, so that all of it can be backed by large pages.
+// A zeroed mapping of `length`; one of whole large pages starts on a
+// large-page boundary, so that all of it can be backed by large pages.
 void* MapAligned(std::size_t length) {
-    void* area = mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE,
+    const std::size_t align = length >= kLargePage ? kLargePage : kPage;
+    const std::size_t slack = align - kPage;
+    void* area = mmap(nullptr, length + slack, PROT_READ | PROT_WRITE,
                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED) return nullptr;
+    if (slack == 0) return area;
     const auto start = reinterpret_cast<std::uintptr_t>(area);
-    const auto aligned = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const auto aligned = (start + align - 1) & ~(align - 1);
     if (aligned > start) munmap(area, aligned - start);
-    const auto end = start + length + kLargePage;
+    const auto end = start + length + slack;
     if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
 #ifdef MADV_HUGEPAGE
     (void)madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // advice only
@@ -83,6 +91,16 @@ void* GrowMapped(XBlockHeader* header, std::size_t bytes) {
     const std::size_t length = MappingFor(bytes);
     void* target = MapAligned(length);
     if (target == nullptr) return nullptr;
+    if (header->mapped < kLargePage && length >= kLargePage) {
+        // Small pages moved into a large-page mapping would keep it from
+        // getting large pages: a block under 2 MiB is copied instead.
+        std::memcpy(target, header, kHeader + header->bytes);
+        munmap(header, header->mapped);
+        auto* grown = static_cast<XBlockHeader*>(target);
+        grown->mapped = length;
+        grown->bytes = bytes;
+        return BytesOf(grown);
+    }
     void* moved = mremap(header, header->mapped, length, MREMAP_MAYMOVE | MREMAP_FIXED, target);
     if (moved == MAP_FAILED) {
         munmap(target, length);
@@ -106,10 +124,14 @@ void* AllocateOnHeap(std::size_t bytes) {
 
 }  // namespace
 
+void PlatformBlockFreshPages() {
+    gMappedFrom = std::size_t(64) << 10;
+}
+
 void* PlatformBlockAllocate(std::size_t bytes) {
     if (TooLarge(bytes)) return nullptr;
 #if BVK_MAPPED_BLOCKS
-    if (bytes >= kMappedFrom) return AllocateMapped(bytes);
+    if (bytes >= gMappedFrom) return AllocateMapped(bytes);
 #endif
     return AllocateOnHeap(bytes);
 }
@@ -127,7 +149,7 @@ void* PlatformBlockResize(void* block, std::size_t bytes) {
         }
         return GrowMapped(header, bytes);
     }
-    if (bytes >= kMappedFrom) {
+    if (bytes >= gMappedFrom) {
         void* grown = AllocateMapped(bytes);
         if (grown == nullptr) return nullptr;
         std::memcpy(grown, block, header->bytes);  // a heap block is the smaller
