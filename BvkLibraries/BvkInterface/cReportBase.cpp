@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "BvkErrors.h"
+#include "PlatformMemory.h"
 #include "PlatformTime.h"
 #include "cStrConv.h"
 
@@ -15,13 +15,14 @@ constexpr uint32_t kDiagFileType = BtfCode("DIAG");
 constexpr uint32_t kReportCreator = BtfCode("Qmzk");
 constexpr long kMinimumCapacity = 8;
 constexpr long kMinimumGrowth = 8;
-// Zero-filled storage for `records` records, or null.
+// Zero-filled storage for `records` records, or null. Storage grows 512
+// records at a time and a report file often fills a part of that: a platform
+// block leaves the pages of the rest untouched where the program asked for
+// fresh pages.
 unsigned char* NewStorage(int64_t records, long recordSize) {
     int64_t bytes = records * recordSize;
     if (records < 1 || bytes / records != recordSize) return nullptr;
-    unsigned char* p = new (std::nothrow) unsigned char[static_cast<size_t>(bytes)];
-    if (p != nullptr) std::memset(p, 0, static_cast<size_t>(bytes));
-    return p;
+    return static_cast<unsigned char*>(PlatformBlockAllocate(static_cast<size_t>(bytes)));
 }
 
 // The bytes a record copy moves: the smaller of the request and the record,
@@ -50,7 +51,7 @@ CReportBase::~CReportBase() {
 }
 
 long CReportBase::Clear() {
-    delete[] mpReports;
+    PlatformBlockFree(mpReports);
     mpReports = nullptr;
     mnReports = 0;
     return kNoErr;
@@ -76,7 +77,7 @@ long CReportBase::AllocateMore(long n) {
     if (grown == nullptr) return kErrOutOfMemory;
     long keep = std::min<long>(mnReports, mnReportCapacity);
     std::memcpy(grown, mpReports, static_cast<size_t>(int64_t{keep} * mnReportSize));
-    delete[] mpReports;
+    PlatformBlockFree(mpReports);
     mpReports = grown;
     mnReportCapacity = static_cast<int32_t>(capacity);
     return kNoErr;
