@@ -42,6 +42,8 @@ constexpr uint32_t kLLUVColumnCQAL = 0x400;
 constexpr uint32_t kLLUVColumnEDVC = 0x800;
 constexpr uint32_t kLLUVColumnERTC = 0x1000;
 
+struct XClassicCellPlan;
+
 class CLLUVFile : public CLLUV, public BTFReader {
   public:
     // A radial map with both position forms.
@@ -143,7 +145,7 @@ class CLLUVFile : public CLLUV, public BTFReader {
                                   size_t size);
     // The text written with the file's line ends.
     long WriteClassicText(std::string& text);
-    void WriteClassicRadialCells();
+    void WriteClassicRadialCells(const XClassicCellPlan& plan);
     void WriteClassicRadialParameters();
     long ReadXYUVTitleLine(char* line);
     void ReadXYUVFormatLine(char* line);

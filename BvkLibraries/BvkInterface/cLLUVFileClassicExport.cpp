@@ -21,6 +21,13 @@
 #include "TextFormat.h"
 #include "cStrConv.h"
 
+// Which vectors go into which range cell, and the span of cells written.
+struct XClassicCellPlan {
+    std::vector<std::pair<long, long>> cells;  // cell, vector index; by cell, then store order
+    long first = 0;
+    long last = -1;
+};
+
 namespace {
 
 // The time line's text must end within column 47 for the reader to find the
@@ -43,12 +50,6 @@ unsigned long ClampSeconds(double seconds) {
     return static_cast<unsigned long>(seconds);
 }
 
-// Which vectors go into which range cell, and the span of cells written.
-struct XCellPlan {
-    std::vector<std::pair<long, long>> cells;  // cell, vector index; by cell, then store order
-    long first = 0;
-    long last = -1;
-};
 
 // Every vector goes into the cell whose centre lies nearest (one exactly
 // halfway into the farther cell), and the span written reaches from the
@@ -56,8 +57,8 @@ struct XCellPlan {
 // no vector the store holds is left out. A vector whose range, bearing,
 // speed or quality is not a finite number is no measurement and has no place
 // in the file.
-XCellPlan PlanCells(const CLLUVFile& store) {
-    XCellPlan plan;
+XClassicCellPlan PlanCells(const CLLUVFile& store) {
+    XClassicCellPlan plan;
     plan.first = store.mnRangeStart;
     plan.last = store.mnRangeEnd;
     const double resolution = store.mdRangeResolutionMeters;
@@ -75,8 +76,11 @@ XCellPlan PlanCells(const CLLUVFile& store) {
         plan.first = std::min(plan.first, r);
         plan.last = std::max(plan.last, r);
     }
-    std::stable_sort(plan.cells.begin(), plan.cells.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // A store read from a file holds its vectors cell by cell already; the
+    // merge sort would copy them all for nothing.
+    const auto byCell = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(plan.cells.begin(), plan.cells.end(), byCell))
+        std::stable_sort(plan.cells.begin(), plan.cells.end(), byCell);
     return plan;
 }
 
@@ -137,7 +141,7 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
 
     // A count line per cell: a span wider than any radar's is refused
     // before anything is written.
-    const XCellPlan plan = PlanCells(*this);
+    const XClassicCellPlan plan = PlanCells(*this);
     if (static_cast<double>(plan.last) - static_cast<double>(plan.first) >= kLLUVMaxCellSpan) {
         if (wasGeographic) ChangeVectorType(kLLUVVectorGeographic);
         return kErrBadArgument;
@@ -184,7 +188,7 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
     AppendFormat(text, " %ld\n", plan.last - plan.first + 1);
     WriteClassicText(text);
 
-    WriteClassicRadialCells();
+    WriteClassicRadialCells(plan);
     WriteClassicRadialParameters();
 
     // A file that could not be written whole does not replace the old one,
@@ -194,16 +198,23 @@ long CLLUVFile::ExportClassicRadial(CFileSpec* file, unsigned long creator) {
     return err;
 }
 
-void CLLUVFile::WriteClassicRadialCells() {
-    const XCellPlan plan = PlanCells(*this);
+void CLLUVFile::WriteClassicRadialCells(const XClassicCellPlan& plan) {
     const auto& cells = plan.cells;
 
+    // The block formats are read once for the whole file.
+    CFormatOne oneDecimal, twoDecimals;
+    oneDecimal.Compile("  %9.1f");
+    twoDecimals.Compile("  %9.2f");
     std::string text;
-    auto writeBlock = [&](size_t first, size_t count, auto value) {
+    auto writeBlock = [&](size_t first, size_t count, const CFormatOne& format, auto value) {
         text.clear();
+        // Room for the widest double in %f: 309 digits, the point, the
+        // decimals, the sign and the blanks in front.
+        char field[400];
         for (size_t k = 0; k < count; ++k) {
             if (k % kValuesPerLine == 0) text += " ";
-            AppendFormat(text, "  %9.*f", value.first, value.second(cells[first + k].second));
+            const int n = format.Format(field, sizeof field, value(cells[first + k].second));
+            text.append(field, static_cast<size_t>(std::clamp(n, 0, int(sizeof field) - 1)));
             if (k % kValuesPerLine == kValuesPerLine - 1 || k + 1 == count) text += "\n";
         }
         WriteClassicText(text);
@@ -226,9 +237,9 @@ void CLLUVFile::WriteClassicRadialCells() {
         AppendFormat(text, " %-3ld %-3ld\n", static_cast<long>(count), r);
         WriteClassicText(text);
         if (count) {
-            writeBlock(next, count, std::make_pair(1, bearing));
-            writeBlock(next, count, std::make_pair(2, speed));
-            writeBlock(next, count, std::make_pair(2, quality));
+            writeBlock(next, count, oneDecimal, bearing);
+            writeBlock(next, count, twoDecimals, speed);
+            writeBlock(next, count, twoDecimals, quality);
         }
         next += count;
     }
