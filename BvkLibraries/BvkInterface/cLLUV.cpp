@@ -263,21 +263,9 @@ long CLLUV::AllocateMore(long count) {
         long reserve =
             mnReserved <= LONG_MAX - mnReserved / 2 ? mnReserved + mnReserved / 2 : LONG_MAX;
         if (reserve < newCount) reserve = newCount;
-        // An array that grew before a later one failed is merely larger than
-        // needed; every array keeps at least mnReserved records and no stored
-        // vector moves or changes.
-        auto reserveAll = [this](long records) {
-            return ReserveArray(mpLLUV, records) == kNoErr &&
-                   ReserveArray(mpRBVD, records) == kNoErr &&
-                   ReserveArray(mpDist, records) == kNoErr &&
-                   ReserveArray(mpQuality, records) == kNoErr &&
-                   ReserveArray(mpContributors, records) == kNoErr &&
-                   ReserveArray(mpSpectraSource, records) == kNoErr &&
-                   ReserveArray(mpWaveMap, records) == kNoErr;
-        };
         // Short of memory for the half, the exact need may still fit.
-        if (!reserveAll(reserve)) {
-            if (reserve == newCount || !reserveAll(newCount)) return kErrOutOfMemory;
+        if (!ReserveAll(reserve)) {
+            if (reserve == newCount || !ReserveAll(newCount)) return kErrOutOfMemory;
             reserve = newCount;
         }
         mnReserved = reserve;
@@ -290,6 +278,24 @@ long CLLUV::AllocateMore(long count) {
     ZeroRecords(mpSpectraSource, oldCount, newCount);
     ZeroRecords(mpWaveMap, oldCount, newCount);
     mnAllocated = newCount;
+    return kNoErr;
+}
+
+// An array that grew before a later one failed is merely larger than needed;
+// every array keeps at least mnReserved records and no stored vector moves or
+// changes.
+bool CLLUV::ReserveAll(long records) {
+    return ReserveArray(mpLLUV, records) == kNoErr && ReserveArray(mpRBVD, records) == kNoErr &&
+           ReserveArray(mpDist, records) == kNoErr && ReserveArray(mpQuality, records) == kNoErr &&
+           ReserveArray(mpContributors, records) == kNoErr &&
+           ReserveArray(mpSpectraSource, records) == kNoErr &&
+           ReserveArray(mpWaveMap, records) == kNoErr;
+}
+
+long CLLUV::ReserveVectors(long total) {
+    if (total <= mnReserved || mnAllocated == 0) return kNoErr;
+    if (!ReserveAll(total)) return kErrOutOfMemory;
+    mnReserved = total;
     return kNoErr;
 }
 

@@ -161,6 +161,11 @@ class CLLUV {
     // Grows every existing array by `count` records, zero-filled. 0, -50 for
     // a bad count, -108 when memory ran out (the store is left as it was).
     long AllocateMore(long count);
+    // Room behind every array for `total` vectors in all, for a reader that
+    // can tell how many it is about to add; the capacity stays as it is and
+    // the room costs no memory until vectors fill it. 0, or -108 (nothing
+    // changed) when memory ran out.
+    long ReserveVectors(long total);
     // Both return the previous setting; the array is made at once when the
     // store is already allocated, and released by a zero setting.
     long UseQuality(long mode);
@@ -310,6 +315,9 @@ class CLLUV {
     long TakeSlot();
     bool IsValidIndex(long index) const { return index >= 0 && index < mnVectors; }
     void ReleaseArrays();
+    // Every existing array grown to hold `records`; false when one could not
+    // grow (those grown before it are merely larger than needed).
+    bool ReserveAll(long records);
 
     // Records every existing array holds, mnAllocated or more.
     long mnReserved = kLLUVInitialCapacity;

@@ -3,6 +3,7 @@
 // values per range cell, and the processing parameters that close the file
 // (also read on their own from a separate parameter file).
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -262,6 +263,19 @@ long ReadCountLine(CLLUVFile& store, char (&line)[kMaxLine + 1], int64_t* start)
     }
 }
 
+// Makes room for as many vectors as this cell holds in each cell still to
+// come: the arrays then grow once instead of moving again and again while a
+// large map is read. A file holds at most a sixth of its bytes in vectors
+// (three values of a digit and a blank each), which bounds what a wrong
+// count can ask for. Without the room the store still grows as it fills.
+void ReserveForCells(CLLUVFile& store, unsigned long count, long cellsLeft, long long fileBytes) {
+    if (count == 0 || cellsLeft <= 0 || fileBytes <= 0) return;
+    const double most = static_cast<double>(fileBytes) / 6.0;
+    const double wanted = static_cast<double>(store.mnVectors) +
+                          static_cast<double>(count) * static_cast<double>(cellsLeft);
+    store.ReserveVectors(static_cast<long>(std::min(wanted, most)));
+}
+
 // The cell blocks; they end at the last cell, at the end of the file, at a
 // line without a count, or where the store cannot grow. Each block holds its
 // cell's count of values; a vector with a bad value in any of its blocks is
@@ -270,6 +284,7 @@ long ReadCountLine(CLLUVFile& store, char (&line)[kMaxLine + 1], int64_t* start)
 void ReadCells(CLLUVFile& store) {
     if (!store.mpRBVD) return;
     CValueBlockReader values(store);
+    const long long fileBytes = store.GetFileSize();
     char line[kMaxLine + 1];
     // The first cell may be cell 0, which the spectra source cells would
     // take for no cell at all.
@@ -294,6 +309,7 @@ void ReadCells(CLLUVFile& store) {
         }
         unsigned long count = 0;
         CStrConv::StringToULong(line, &count);
+        ReserveForCells(store, count, store.mnRangeEnd - cell + 1, fileBytes);
 
         // Bearings counter-clockwise from the reference angle, speeds in
         // cm/s, quality values; each must stay finite once converted.

@@ -120,11 +120,22 @@ TEST(CLLUV, FailedGrowthLeavesStoreAsItWas) {
     }
     // 2^50 records cannot be addressed on any machine.
     EXPECT_EQ(store.AllocateMore(1L << 50), kErrOutOfMemory);
+    EXPECT_EQ(store.ReserveVectors(1L << 50), kErrOutOfMemory);
     EXPECT_EQ(store.mnAllocated, 4);
     EXPECT_EQ(store.GetNumberOfVectors(), 3);
     EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
     EXPECT_EQ(store.AllocateMore(-5), kErrBadArgument);
     EXPECT_EQ(store.AllocateMore(LONG_MAX), kErrBadArgument);
+
+    // Room that fits changes neither the capacity nor a vector, and the
+    // store fills into it.
+    ASSERT_EQ(store.ReserveVectors(5000), 0);
+    EXPECT_EQ(store.mnAllocated, 4);
+    EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
+    for (int i = 3; i < 5000; ++i) ASSERT_EQ(store.AddNewEmptyVector(), i);
+    EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
+    EXPECT_EQ(store.mpWaveMap[4999].mdWind, 0.0);
+
     EXPECT_EQ(store.Allocate(1L << 50, 0), kErrOutOfMemory);
 }
 
