@@ -28,8 +28,8 @@ long RadialNetcdfFile(CFileSpec* input, CFileSpec* output, const XRadialNetcdfOp
     char name[256] = {};
     output->GetFilePath(path, sizeof path);
     output->GetFileName(name, sizeof name);
-    std::string folder = path;
-    folder.resize(folder.size() - std::min(folder.size(), std::strlen(name)));
+    const size_t pathLength = std::strlen(path);
+    const std::string folder(path, pathLength - std::min(pathLength, std::strlen(name)));
     std::string temporary;
     int16_t stream = 0;
     if ((err = PlatformCreateTempStream(folder.c_str(), name, &temporary, &stream)) != kNoErr)
