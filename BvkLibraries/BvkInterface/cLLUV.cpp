@@ -294,6 +294,11 @@ bool CLLUV::ReserveAll(long records) {
 
 long CLLUV::ReserveVectors(long total) {
     if (total <= mnReserved || mnAllocated == 0) return kNoErr;
+    // The capacity grows in whole steps: room that ended inside a step would
+    // be passed by the last one and make every array grow by half again.
+    const long steps = (total - mnAllocated + kLLUVGrowthStep - 1) / kLLUVGrowthStep;
+    if (steps > (LONG_MAX - mnAllocated) / kLLUVGrowthStep) return kErrOutOfMemory;
+    total = mnAllocated + steps * kLLUVGrowthStep;
     if (!ReserveAll(total)) return kErrOutOfMemory;
     mnReserved = total;
     return kNoErr;

@@ -135,6 +135,11 @@ TEST(CLLUV, FailedGrowthLeavesStoreAsItWas) {
     for (int i = 3; i < 5000; ++i) ASSERT_EQ(store.AddNewEmptyVector(), i);
     EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
     EXPECT_EQ(store.mpWaveMap[4999].mdWind, 0.0);
+    // Room for a whole map takes all of it without moving an array again.
+    ASSERT_EQ(store.ReserveVectors(100800), 0);
+    const XQualityVector* quality = store.mpQuality;
+    for (long i = 5000; i < 100800; ++i) ASSERT_EQ(store.AddNewEmptyVector(), i);
+    EXPECT_EQ(store.mpQuality, quality);
 
     EXPECT_EQ(store.Allocate(1L << 50, 0), kErrOutOfMemory);
 }
