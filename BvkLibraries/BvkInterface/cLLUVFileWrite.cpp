@@ -498,10 +498,56 @@ bool RowIsFinite(const XRowValues& row, double scale) {
     return true;
 }
 
+// Values within this bound stay finite through every division by a unit
+// and every rounding a row makes of them.
+constexpr double kModerate = 1e250;
+
+bool Moderate(double value) {
+    return std::fabs(value) <= kModerate;  // false for NaN
+}
+
+bool ModerateDivisor(double value) {
+    return Moderate(value) && std::fabs(value) >= 1e-30;
+}
+
+// Whether the vector's row is surely finite, without the divisions that
+// gathering it takes: every value it is made from is finite and moderate.
+// False says nothing; the row must then be gathered to tell.
+bool RowSurelyFinite(const CLLUVFile& store, long i) {
+    bool moderate = true;
+    if (store.mpLLUV) {
+        const XLLUVVector& g = store.mpLLUV[i];
+        moderate = Moderate(g.mdLongitude) && Moderate(g.mdLatitude) && Moderate(g.mdVelocityU) &&
+                   Moderate(g.mdVelocityV);
+    }
+    if (store.mpRBVD) {
+        const XRBVDVector& p = store.mpRBVD[i];
+        moderate = moderate && Moderate(p.mdRange) && Moderate(p.mdBearing) &&
+                   Moderate(p.mdVelocity) && Moderate(p.mdDirection);
+    }
+    if (store.mpDist)
+        moderate = moderate && Moderate(store.mpDist[i].mdX) && Moderate(store.mpDist[i].mdY);
+    if (store.mpWaveMap) moderate = moderate && Moderate(store.mpWaveMap[i].mdWaveHeight);
+    if (store.mpSpectraSource) moderate = moderate && Moderate(store.mpSpectraSource[i].mdBearing);
+    if (store.mpQuality) {
+        for (int k = 0; k < 4; ++k)
+            moderate = moderate && std::isfinite(store.mpQuality[i].mfQuality[k]);
+    }
+    return moderate;
+}
+
 long CountFiniteRows(const CLLUVFile& store, double scale) {
+    const bool unitsModerate = ModerateDivisor(scale) &&
+                               ModerateDivisor(store.mdDistanceUnitMeters) &&
+                               Moderate(store.mdTransmitterX) && Moderate(store.mdTransmitterY) &&
+                               Moderate(store.mdReceiverX) && Moderate(store.mdReceiverY);
     XRowValues values;
     long count = 0;
     for (long i = 0; i < store.mnVectors; ++i) {
+        if (unitsModerate && RowSurelyFinite(store, i)) {
+            ++count;
+            continue;
+        }
         GatherRow(store, i, scale, values);
         if (RowIsFinite(values, scale)) ++count;
     }

@@ -309,16 +309,20 @@ TEST(CLLUVFileWrite, RowsRoundAndFormatEveryColumn) {
     EXPECT_EQ(LineStarting(lines, " "),
               "  -122.2500000  36.5000000   12.346   -5.120   1.2346     0.0    -12.346       0.0");
 
-    // A vector that holds a value that is not finite has no row.
+    // A vector that holds a value that is not finite, or one whose rounding
+    // overflows (1e305 in steps of 1e-7), has no row; a huge value that stays
+    // finite has one, and the count says so.
     CLLUVFile withNaN;
-    Prepare(withNaN, {kLLUVMapTotal, kLLUVVectorFull, 0, false, 0, 0, 0, 0, 0, 0}, 3);
+    Prepare(withNaN, {kLLUVMapTotal, kLLUVVectorFull, 0, false, 0, 0, 0, 0, 0, 0}, 5);
     withNaN.mpRBVD[0].mdVelocity = std::nan("");
     withNaN.mpLLUV[2].mdLatitude = -std::numeric_limits<double>::infinity();
+    withNaN.mpLLUV[3].mdLongitude = 1e305;
+    withNaN.mpRBVD[4].mdRange = 1e260;
     lines = WrittenLines(withNaN);
-    EXPECT_EQ(LineStarting(lines, "%TableRows:"), "%TableRows: 1");
+    EXPECT_EQ(LineStarting(lines, "%TableRows:"), "%TableRows: 2");
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.rfind(" ", 0) == 0; }),
-              1);
+              2);
 
     // Transmitter 1 km east of the receiver at the origin: the vector 1 km
     // east sees the transmitter at -45 degrees from the receiver's line.
