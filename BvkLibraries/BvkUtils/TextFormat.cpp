@@ -253,9 +253,14 @@ char* AlignRight(const XSpec& spec, bool negative, char* start, const char* end,
     const size_t pad = width > body ? width - body : 0;
     if (static_cast<size_t>(start - bufferStart) < pad + 1) return nullptr;
     if (sign) *--start = sign;
-    start -= pad;
-    std::memset(start, ' ', pad);
-    return start;
+    // A short pad goes in one fixed-size fill; what it puts before the field
+    // lies in the buffer's scratch room.
+    constexpr size_t kBlanks = 16;
+    if (pad <= kBlanks && static_cast<size_t>(start - bufferStart) >= kBlanks)
+        std::memset(start - kBlanks, ' ', kBlanks);
+    else
+        std::memset(start - pad, ' ', pad);
+    return start - pad;
 }
 
 bool PutRightAligned(XSink& sink, const XSpec& spec, bool negative, char* start, char* end,
@@ -474,7 +479,9 @@ bool CFormatOne::Compile(const char* format) {
         kind = XKind::kLong;
     else
         return false;
-    std::memcpy(mPrefix, format, prefix);
+    std::memset(mPrefix, 0, sizeof mPrefix);
+    std::memset(mSuffix, 0, sizeof mSuffix);
+    std::memcpy(mPrefix + sizeof mPrefix - prefix, format, prefix);
     std::memcpy(mSuffix, after, suffix);
     mPrefixLength = prefix;
     mSuffixLength = suffix;
@@ -490,20 +497,21 @@ int CFormatOne::Format(char* buffer, size_t size, double value) const {
     // the literal texts around it and goes out in one piece.
     const int precision = mSpec.precision < 0 ? 6 : mSpec.precision;
     if (!mSpec.alternate && std::fabs(value) < kFastFixedLimit) {
+        // The field keeps a whole literal array's room on either side.
         char field[128];
-        char* const end = field + sizeof field - kMaxLiteral - 1;
+        char* const end = field + sizeof field - sizeof mSuffix;
         char* start = ShortFixedDigits(std::fabs(value), precision, end);
         if (start != nullptr &&
-            (start = AlignRight(mSpec, std::signbit(value), start, end, field + kMaxLiteral))) {
+            (start = AlignRight(mSpec, std::signbit(value), start, end, field + sizeof mPrefix))) {
+            std::memcpy(start - sizeof mPrefix, mPrefix, sizeof mPrefix);
+            std::memcpy(end, mSuffix, sizeof mSuffix);
             start -= mPrefixLength;
-            std::memcpy(start, mPrefix, mPrefixLength);
-            std::memcpy(end, mSuffix, mSuffixLength);
             sink.Put(start, static_cast<size_t>(end - start) + mSuffixLength);
             if (size > 0) *sink.out = 0;
             return static_cast<int>(sink.length);
         }
     }
-    sink.Put(mPrefix, mPrefixLength);
+    sink.Put(mPrefix + sizeof mPrefix - mPrefixLength, mPrefixLength);
     if (!PutFixed(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
     sink.Put(mSuffix, mSuffixLength);
     if (size > 0) *sink.out = 0;
@@ -513,7 +521,7 @@ int CFormatOne::Format(char* buffer, size_t size, double value) const {
 int CFormatOne::Format(char* buffer, size_t size, long value) const {
     if (mKind != XKind::kLong) return -1;
     XSink sink{buffer, size > 0 ? size - 1 : 0};
-    sink.Put(mPrefix, mPrefixLength);
+    sink.Put(mPrefix + sizeof mPrefix - mPrefixLength, mPrefixLength);
     if (!PutInteger(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
     sink.Put(mSuffix, mSuffixLength);
     if (size > 0) *sink.out = 0;

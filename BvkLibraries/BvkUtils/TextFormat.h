@@ -44,6 +44,8 @@ class CFormatOne {
     enum class XKind : char { kNone, kDouble, kLong };
     XKind mKind = XKind::kNone;
     XFormatSpec mSpec;
+    // The prefix ends its array and the suffix starts its array, so that
+    // both are copied whole, in one fixed-size move each.
     char mPrefix[kMaxLiteral + 1] = {};
     char mSuffix[kMaxLiteral + 1] = {};
     size_t mPrefixLength = 0;

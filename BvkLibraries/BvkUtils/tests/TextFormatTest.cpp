@@ -77,6 +77,8 @@ TEST(TextFormat, FixedNotationMatchesSnprintfForEveryValue) {
         "%12.7f", "%11.7f", "%8.3f",  " %10.3f ", "%10.4f",   "%8.4f",  "%7.1f", "%7.2f",
         "%6.2f",  "%9.1f",  "%9.2f",  "%.3f",     "%+.03f",   "%02.0f", "%4.f.", "%f",
         "%-9.2f", "%+8.3f", "% 7.1f", "%010.3f",  "%-+12.7f", "%.0f",   "%.20f", "%3.1f"};
+    // Pads longer than one fill, and literals as long as a compiled format takes.
+    formats.insert(formats.end(), {"%20.3f", "%40.1f", "literal of 15 c%12.7fand 15 more c"});
     const char* flags[] = {"", "-", "+", " ", "0", "-+", "+0", " 0", "- "};
     for (const char* flag : flags) {
         for (int width = 0; width <= 16; width += 3) {
