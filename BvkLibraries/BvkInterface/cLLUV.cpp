@@ -296,7 +296,8 @@ long CLLUV::ReserveVectors(long total) {
     if (total <= mnReserved || mnAllocated == 0) return kNoErr;
     // The capacity grows in whole steps: room that ended inside a step would
     // be passed by the last one and make every array grow by half again.
-    const long steps = (total - mnAllocated + kLLUVGrowthStep - 1) / kLLUVGrowthStep;
+    const long need = total - mnAllocated;
+    const long steps = need / kLLUVGrowthStep + (need % kLLUVGrowthStep != 0 ? 1 : 0);
     if (steps > (LONG_MAX - mnAllocated) / kLLUVGrowthStep) return kErrOutOfMemory;
     total = mnAllocated + steps * kLLUVGrowthStep;
     if (!ReserveAll(total)) return kErrOutOfMemory;

@@ -121,6 +121,7 @@ TEST(CLLUV, FailedGrowthLeavesStoreAsItWas) {
     // 2^50 records cannot be addressed on any machine.
     EXPECT_EQ(store.AllocateMore(1L << 50), kErrOutOfMemory);
     EXPECT_EQ(store.ReserveVectors(1L << 50), kErrOutOfMemory);
+    EXPECT_EQ(store.ReserveVectors(LONG_MAX), kErrOutOfMemory);
     EXPECT_EQ(store.mnAllocated, 4);
     EXPECT_EQ(store.GetNumberOfVectors(), 3);
     EXPECT_EQ(store.mpLLUV[2].mdLongitude, 12.0);
