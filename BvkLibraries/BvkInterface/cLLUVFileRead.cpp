@@ -544,10 +544,11 @@ long CLLUVFile::PrepareFirstRow() {
     ScanColumns();
     mnQualityMode = QualityModeFromMask(mnColumnMask);
     // A stated row count the file's bytes could hold (two bytes a row at the
-    // least) gets its room at once, so no array moves while the rows come in;
-    // a count past that is a lie and the arrays grow as usual.
+    // least) gets its room at once, so no array moves while the rows come in
+    // and a short table clears no more than its rows; a count past that is a
+    // lie and the arrays grow as usual.
     const long long statedRows = mnTableRows;
-    if (statedRows > mnAllocated && statedRows <= GetFileSize() / 2) {
+    if (statedRows > 0 && statedRows <= GetFileSize() / 2) {
         return Allocate(static_cast<long>(statedRows), 0);
     }
     return Allocate(-1, 0);

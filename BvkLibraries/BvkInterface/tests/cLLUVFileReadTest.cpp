@@ -485,6 +485,14 @@ TEST(CLLUVFileRead, StatedRowCountTheFileCanHoldIsReservedAtOnce) {
     ASSERT_EQ(ReadText(file, TableFile("LLUV RDL5", "LOND LATD", rows, "%TableRows: 20000\n")), 0);
     EXPECT_EQ(file.GetNumberOfVectors(), 20000);
     EXPECT_EQ(file.mnAllocated, 20000);
+
+    // A short table takes room for its rows, not the initial capacity.
+    CLLUVFile small;
+    ASSERT_EQ(ReadText(small, TableFile("LLUV RDL5", "LOND LATD", " 1 2\n 3 4\n 5 6\n",
+                                        "%TableRows: 3\n")),
+              0);
+    EXPECT_EQ(small.GetNumberOfVectors(), 3);
+    EXPECT_EQ(small.mnAllocated, 3);
 }
 
 TEST(CLLUVFileRead, TenMillionRowsTakeNoMoreMemoryThanTheVectors) {
