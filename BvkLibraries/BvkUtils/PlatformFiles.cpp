@@ -59,6 +59,12 @@ struct XStream {
     int64_t bufferStart = 0;
     uint64_t bufferLength = 0;
     bool pendingWrite = false;
+    // An output that is synced before it takes its name: its bytes are sent
+    // to the volume as they are written, so that the sync at the end waits
+    // for the last stretch only, not for the whole file.
+    bool syncedAtClose = false;
+    int64_t unsentFrom = 0;
+    int64_t unsentTo = 0;
 };
 
 // Indexed by descriptor; references are small numbers.
@@ -119,6 +125,26 @@ long WriteCode(const char* path, const char* attribute, uint32_t code) {
     return LastError();
 }
 
+// Writes of an output that is synced at close start on the volume once this
+// much has gathered; the sync itself still decides whether the file is good.
+constexpr int64_t kWritebackStep = int64_t(1) << 20;
+
+void StartWriteback(int fd, XStream& stream, int64_t offset, uint64_t count) {
+    if (!stream.syncedAtClose || count == 0) return;
+    int64_t end = offset + static_cast<int64_t>(count);
+    if (stream.unsentTo == stream.unsentFrom) {
+        stream.unsentFrom = offset;
+        stream.unsentTo = end;
+    } else {
+        stream.unsentFrom = std::min(stream.unsentFrom, offset);
+        stream.unsentTo = std::max(stream.unsentTo, end);
+    }
+    if (stream.unsentTo - stream.unsentFrom < kWritebackStep) return;
+    sync_file_range(fd, stream.unsentFrom, stream.unsentTo - stream.unsentFrom,
+                    SYNC_FILE_RANGE_WRITE);
+    stream.unsentFrom = stream.unsentTo = 0;
+}
+
 long CheckRef(int16_t ref) {
     return ref > 0 ? kNoErr : kErrBadArgument;
 }
@@ -151,6 +177,7 @@ long FlushStream(int fd, XStream& stream) {
     if (!stream.pendingWrite) return kNoErr;
     uint64_t done = 0;
     long err = WriteAllAt(fd, stream.buffer.get(), stream.bufferLength, stream.bufferStart, &done);
+    StartWriteback(fd, stream, stream.bufferStart, done);
     stream.pendingWrite = false;
     stream.bufferLength = 0;
     NoteWriteError(&stream, err);
@@ -251,6 +278,7 @@ long BufferedWrite(int fd, XStream& stream, const char* data, uint64_t count, ui
     }
     if (count >= kPlatformStreamBuffer) {
         long err = WriteAllAt(fd, data, count, stream.position, done);
+        StartWriteback(fd, stream, stream.position, *done);
         stream.position += static_cast<int64_t>(*done);
         stream.knownEnd = std::max(stream.knownEnd, stream.position);
         NoteWriteError(&stream, err);
@@ -653,8 +681,12 @@ long PlatformCreateTempStream(const char* folder, const char* name, std::string*
     }
     *tempPath = buffer.data();
     long err = AdoptDescriptor(fd, ref);
-    if (err != kNoErr) unlink(buffer.data());
-    return err;
+    if (err != kNoErr) {
+        unlink(buffer.data());
+        return err;
+    }
+    if (XStream* stream = FindStream(*ref)) stream->syncedAtClose = !PlatformSyncDeferred();
+    return kNoErr;
 }
 
 std::string PlatformTempStem(const char* name) {
