@@ -263,14 +263,17 @@ long ReadCountLine(CLLUVFile& store, char (&line)[kMaxLine + 1], int64_t* start)
     }
 }
 
+// A file holds at most a sixth of its bytes in vectors (three values of a
+// digit and a blank each).
+constexpr long long kLeastBytesPerVector = 6;
+
 // Makes room for as many vectors as this cell holds in each cell still to
 // come: the arrays then grow once instead of moving again and again while a
-// large map is read. A file holds at most a sixth of its bytes in vectors
-// (three values of a digit and a blank each), which bounds what a wrong
-// count can ask for. Without the room the store still grows as it fills.
+// large map is read. What the file can hold bounds what a wrong count can ask
+// for. Without the room the store still grows as it fills.
 void ReserveForCells(CLLUVFile& store, unsigned long count, long cellsLeft, long long fileBytes) {
     if (count == 0 || cellsLeft <= 0 || fileBytes <= 0) return;
-    const double most = static_cast<double>(fileBytes) / 6.0;
+    const double most = static_cast<double>(fileBytes) / static_cast<double>(kLeastBytesPerVector);
     const double wanted = static_cast<double>(store.mnVectors) +
                           static_cast<double>(count) * static_cast<double>(cellsLeft);
     store.ReserveVectors(static_cast<long>(std::min(wanted, most)));
@@ -351,6 +354,14 @@ void ReadCells(CLLUVFile& store) {
     store.mnRangeStart = firstCell;
 }
 
+// The store's capacity, or what the file can hold when that is less: every
+// record of the room is cleared, and a converter that reads file after file
+// in one process would otherwise clear the whole default capacity for each.
+long RoomBeforeCells(const CLLUVFile& store, long long fileBytes) {
+    const long long most = std::max<long long>(fileBytes / kLeastBytesPerVector, 1);
+    return most < store.mnAllocated ? static_cast<long>(most) : -1;
+}
+
 }  // namespace
 
 long CLLUVFile::ImportClassicRadial(CFileSpec* file) {
@@ -382,7 +393,7 @@ long CLLUVFile::ImportClassicRadial(CFileSpec* file) {
 
     const uint32_t vectorType = mnVectorType;
     mnVectorType = kLLUVVectorFull;
-    Allocate(-1, 0);
+    Allocate(RoomBeforeCells(*this, GetFileSize()), 0);
     // While adding, no geographic form is derived: the speeds come later.
     mnVectorType = LLUVCode("XXXX");
     ReadCells(*this);

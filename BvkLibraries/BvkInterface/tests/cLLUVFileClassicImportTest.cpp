@@ -60,6 +60,9 @@ TEST(CLLUVFileClassicImport, HandMadeFileKeepsFirstCellAndSpectraSource) {
     EXPECT_EQ(store.mnRangeEnd, 4);
     EXPECT_EQ(store.mnFormatVersion, 7);
     ASSERT_EQ(store.mnVectors, 10);
+    // The room is what the file's 1603 bytes can hold at six a vector, not
+    // the default capacity of 16,384.
+    EXPECT_EQ(store.mnAllocated, 1603 / 6);
     // The spectra source keeps 360 - value + 30 before it is brought into
     // 0 ... 360, and the cell number.
     const double sourceBearings[] = {380, 370, 360, 40, 31, 390, 300, 190, 345, 75};
