@@ -357,7 +357,9 @@ void ReadCells(CLLUVFile& store) {
 // The store's capacity, or what the file can hold when that is less: every
 // record of the room is cleared, and a converter that reads file after file
 // in one process would otherwise clear the whole default capacity for each.
+// -1 (the capacity) when the size is not known.
 long RoomBeforeCells(const CLLUVFile& store, long long fileBytes) {
+    if (fileBytes <= 0) return -1;
     const long long most = std::max<long long>(fileBytes / kLeastBytesPerVector, 1);
     return most < store.mnAllocated ? static_cast<long>(most) : -1;
 }
