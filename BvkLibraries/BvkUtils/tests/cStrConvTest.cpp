@@ -33,6 +33,10 @@ TEST(CStrConv, StringToDoubleConsumesWhiteSpaceAndTheNumberOnly) {
         EXPECT_EQ(CStrConv::StringToDouble(c.text, &d), c.consumed) << c.text;
         EXPECT_DOUBLE_EQ(d, c.value) << c.text;
     }
+    double v[4] = {};
+    EXPECT_EQ(CStrConv::StringToDoubles("1, 2 ,3,4,5", v, 4), 4);
+    EXPECT_TRUE(v[0] == 1 && v[1] == 2 && v[2] == 3 && v[3] == 4);
+    EXPECT_EQ(CStrConv::StringToDoubles("7 x 8", v, 4), 1);
 }
 
 TEST(CStrConv, SkippersCountSignsFillersPrefixesAndNumberWords) {
@@ -117,13 +121,6 @@ TEST(CStrConv, IntegerReadersTruncateClampAndWrap) {
     }
 }
 
-TEST(CStrConv, StringToDoublesReadsListsUpToTheLimit) {
-    double v[4] = {};
-    EXPECT_EQ(CStrConv::StringToDoubles("1, 2 ,3,4,5", v, 4), 4);
-    EXPECT_TRUE(v[0] == 1 && v[1] == 2 && v[2] == 3 && v[3] == 4);
-    EXPECT_EQ(CStrConv::StringToDoubles("7 x 8", v, 4), 1);
-}
-
 TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
     struct Case {
         const char* text;
@@ -153,7 +150,7 @@ TEST(CStrConv, FindSubStringReadsWordsAndQuotedStrings) {
     EXPECT_EQ(CStrConv::FindSubString("measure only", nullptr, 0), 8);
 }
 
-TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
+TEST(CStrConv, CharCodesReadQuotedNumericAndShortFormsAndWriteBack) {
     struct Case {
         const char* text;
         unsigned long code;
@@ -174,9 +171,7 @@ TEST(CStrConv, CharCodesReadQuotedNumericAndShortForms) {
         EXPECT_EQ(CStrConv::StringToCharCode(c.text, &code), c.consumed) << c.text;
         EXPECT_EQ(code, c.code) << c.text;
     }
-}
-
-TEST(CStrConv, CharCodeToStringMasksControlBytes) {
+    // Written back, control bytes show as '_' and a zero byte ends the text.
     char text[8];
     EXPECT_EQ(CStrConv::CharCodeToString(text, 0x4B767264), 4);
     EXPECT_STREQ(text, "Kvrd");
@@ -186,7 +181,7 @@ TEST(CStrConv, CharCodeToStringMasksControlBytes) {
     EXPECT_STREQ(text, "AB");  // a zero byte ends the text early
 }
 
-TEST(CStrConv, FindChoiceMatchesWholeThenLongestPartial) {
+TEST(CStrConv, ChoicesMatchWholeThenLongestPartialAndCopyByNumber) {
     const char* list = "Off,On,Tandem,XYUV";
     struct Case {
         const char* text;
@@ -203,9 +198,6 @@ TEST(CStrConv, FindChoiceMatchesWholeThenLongestPartial) {
         EXPECT_EQ(CStrConv::FindChoice(c.text, list, -1, c.noPartial), c.index) << c.text;
     EXPECT_EQ(CStrConv::FindChoice("end", "center begin end", 5, 0), 2);
     EXPECT_EQ(CStrConv::FindChoice("x", "", 5, 0), 5);
-}
-
-TEST(CStrConv, GetChoiceStringCopiesTheNumberedItem) {
     char item[32];
     EXPECT_EQ(CStrConv::GetChoiceString(2, "Off,On,Tandem,XYUV", item, 32), 6);
     EXPECT_STREQ(item, "Tandem");
