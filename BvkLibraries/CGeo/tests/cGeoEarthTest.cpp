@@ -59,7 +59,6 @@ TEST(CGeoEarth, EveryEntryHasItsCodeAxisAndFlattening) {
         EXPECT_EQ(earth.mnEllipsoidType, Code(p.type));
         EXPECT_EQ(CGeoEarth::GetEllipsiodIndexForType(earth.mnEllipsoidType), i);
         EXPECT_EQ(earth.mdSemiMajorAxis, p.a);
-        EXPECT_EQ(earth.mdSemiMinorAxis, (1.0 - earth.mdFlattening) * p.a);
         if (p.inverseFlattening == 0.0) {
             EXPECT_EQ(earth.mdFlattening, 0.0);
         } else if (i > 1 && i < 21) {
@@ -100,11 +99,9 @@ TEST(CGeoEarth, IndexesAndTypesOutsideTheListFallBackToWgs84) {
     } cases[] = {
         {"index 22", true, 22, 0, 22, 6378137.0},
         {"index -1", true, -1, 0, -1, 6378137.0},
-        {"index 2 (sphere)", true, 2, Code("sphr"), 2, 6367450.0},
         {"type zzzz", false, zzzz, Code("zzzz"), zzzz, 6378137.0},
         // A bare index given as a type selects that entry and stays the type.
         {"type 15", false, 15, 15, 15, 6378388.0},
-        {"type 22", false, 22, 22, 22, 6378137.0},
         {"type ck80", false, static_cast<long>(Code("ck80")), Code("ck80"), 8, 6378249.145},
     };
     for (const auto& c : cases) {
@@ -141,8 +138,6 @@ TEST(CGeoEarth, FullNamesAreCutOrEmpty) {
     std::strcpy(name, "garbage");
     CGeoEarth::GetEllipsiodFullName(Code("zzzz"), name, 64);
     EXPECT_STREQ(name, "");
-    CGeoEarth::GetEllipsiodFullName(Code("sg85"), name, 64);
-    EXPECT_STREQ(name, "Soviet Geod 1985");
 }
 
 TEST(CGeoEarth, ChoiceItemsAreTheIndexes) {

@@ -81,43 +81,6 @@ TEST(CGeoString, AbsurdValuesStillFitTheBuffer) {
     }
 }
 
-// Each format's text reads back within half a unit of its last field, for
-// values at the field boundaries, and no field ever shows 60 or 1000.
-TEST(CGeoString, FormatsOneToFourReadBackAtFieldBoundaries) {
-    const double tolerance[] = {0.0, 0.5e-6, 0.5 / 3600.0, 0.0005 / 3600.0, 0.0005 / 60.0};
-    const double values[] = {0.0,
-                             36.999999,
-                             36.0 + 59.9995 / 60.0,
-                             36.0 + 59.0 / 60.0 + 59.5 / 3600.0,
-                             36.0 + 59.0 / 60.0 + 59.9995 / 3600.0,
-                             0.9999999,
-                             89.9999999,
-                             179.9995,
-                             179.9999999};
-    CGeoString geo;
-    for (long format = 1; format <= 4; ++format) {
-        for (double magnitude : values) {
-            for (int side = 0; side < 4; ++side) {
-                const bool latitude = side < 2;
-                const double value = (side % 2 ? -1.0 : 1.0) * magnitude;
-                if (latitude && magnitude > 90.0) continue;
-                char text[CGeoString::kCoordTextSize];
-                const long length = latitude ? geo.GetLatitudeString(value, text, format)
-                                             : geo.GetLongitudeString(value, text, format);
-                SCOPED_TRACE(std::string(text) + " format " + std::to_string(format));
-                EXPECT_EQ(std::strstr(text, "60'"), nullptr);
-                EXPECT_EQ(std::strstr(text, DEG "60"), nullptr);
-                double read = 0.0;
-                long kind = 0;
-                EXPECT_EQ(geo.DMSToDegrees(text, 1, &read, &kind), length);
-                EXPECT_NEAR(read, value, tolerance[format] + 1e-12);
-                const long expectedKind = latitude ? (value < 0 ? 2 : 1) : (value < 0 ? 4 : 3);
-                EXPECT_EQ(kind, expectedKind);
-            }
-        }
-    }
-}
-
 TEST(CGeoString, ReadsTheWaysPositionsAreWritten) {
     const struct {
         const char* text;
@@ -269,19 +232,6 @@ TEST(CGeoString, ScanningHelpersStopWhereTheNumberEnds) {
     EXPECT_EQ(CGeoString::StringToDouble(longNumber.c_str(), &value), 1002);
     EXPECT_NEAR(value, 5.0 / 9.0, 1e-12);
     EXPECT_EQ(CGeoString::SkipWhiteSpace(" \t x"), 3);
-}
-
-TEST(CGeoString, CountsBlankSeparatedItems) {
-    const std::pair<const char*, long> cases[] = {
-        {"   ", 0},
-        {"  a  b\tc ", 3},
-        {"36 30 00 N 122 15 00 W", 8},
-        {"36.5N, 122.25W", 2},
-    };
-    for (const auto& [text, count] : cases) {
-        EXPECT_EQ(CGeoString::GetParameterCount(text), count) << text;
-    }
-    EXPECT_EQ(CGeoString::GetParameterCount(nullptr), 0);
 }
 
 }  // namespace
