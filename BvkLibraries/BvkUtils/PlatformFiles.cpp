@@ -334,21 +334,23 @@ long BufferedSeek(int fd, XStream& stream, int64_t offset, int whence, int64_t* 
     return err;
 }
 
-long AdoptDescriptor(int fd, int16_t* ref) {
+// `st` is what fstat said of the descriptor (null when it failed) and
+// `openFlags` the flags it was opened with (-1 when not known): an open that
+// already asked need not ask again.
+long AdoptDescriptor(int fd, const struct stat* st, int openFlags, int16_t* ref) {
     if (fd > SHRT_MAX) {
         close(fd);
         return PlatformErrorFromErrno(EMFILE);
     }
     *ref = static_cast<int16_t>(fd);
     auto stream = std::make_unique<XStream>();
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        int mode = fcntl(fd, F_GETFL);
+    if (st != nullptr && S_ISREG(st->st_mode)) {
+        int mode = openFlags >= 0 ? openFlags : fcntl(fd, F_GETFL);
         stream->buffered = true;
         stream->writable = mode >= 0 && (mode & O_ACCMODE) != O_RDONLY;
-        stream->device = static_cast<uint64_t>(st.st_dev);
-        stream->inode = static_cast<uint64_t>(st.st_ino);
-        stream->knownEnd = static_cast<int64_t>(st.st_size);
+        stream->device = static_cast<uint64_t>(st->st_dev);
+        stream->inode = static_cast<uint64_t>(st->st_ino);
+        stream->knownEnd = static_cast<int64_t>(st->st_size);
         for (auto& other : Streams()) {
             if (other && other->buffered && other->device == stream->device &&
                 other->inode == stream->inode)
@@ -359,6 +361,11 @@ long AdoptDescriptor(int fd, int16_t* ref) {
     if (streams.size() <= static_cast<size_t>(fd)) streams.resize(static_cast<size_t>(fd) + 1);
     streams[static_cast<size_t>(fd)] = std::move(stream);
     return kNoErr;
+}
+
+long AdoptDescriptor(int fd, int16_t* ref) {
+    struct stat st {};
+    return AdoptDescriptor(fd, fstat(fd, &st) == 0 ? &st : nullptr, -1, ref);
 }
 
 }  // namespace
@@ -636,15 +643,18 @@ long PlatformOpenStream(const char* path, long access, long truncate, int16_t* r
     int fd = open(path, flags);
     // A stream opened with the default access falls back to reading alone.
     if (fd < 0 && access != kPlatformAccessRead && access != kPlatformAccessWrite &&
-        access != kPlatformAccessReadWrite && (errno == EACCES || errno == EROFS))
-        fd = open(path, O_RDONLY | O_CLOEXEC);
+        access != kPlatformAccessReadWrite && (errno == EACCES || errno == EROFS)) {
+        flags = O_RDONLY | O_CLOEXEC;
+        fd = open(path, flags);
+    }
     if (fd < 0) return LastError();
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool statted = fstat(fd, &st) == 0;
+    if (statted && S_ISDIR(st.st_mode)) {
         close(fd);
         return PlatformErrorFromErrno(EISDIR);
     }
-    return AdoptDescriptor(fd, ref);
+    return AdoptDescriptor(fd, statted ? &st : nullptr, flags, ref);
 }
 
 long PlatformCreateTempStream(const char* folder, const char* name, std::string* tempPath,
