@@ -141,6 +141,9 @@ long PlatformSetStreamSize(int16_t ref, int64_t size);
 long PlatformStreamWriteError(int16_t ref);
 // True for a stream on a regular file, whose reads stop at its end.
 bool PlatformStreamIsRegularFile(int16_t ref);
+// Bytes the stream already holds from its position on, which a read takes
+// without asking the file (0 when it holds none).
+uint64_t PlatformStreamHeldBytes(int16_t ref);
 
 // A monotonic clock in microseconds and a short sleep.
 int64_t PlatformMicroseconds();

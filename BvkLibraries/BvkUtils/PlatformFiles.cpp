@@ -951,6 +951,14 @@ bool PlatformStreamIsRegularFile(int16_t ref) {
     return FindBufferedStream(ref) != nullptr;
 }
 
+uint64_t PlatformStreamHeldBytes(int16_t ref) {
+    const XStream* stream = FindBufferedStream(ref);
+    if (stream == nullptr || stream->pendingWrite || stream->bufferLength == 0) return 0;
+    const int64_t end = stream->bufferStart + static_cast<int64_t>(stream->bufferLength);
+    if (stream->position < stream->bufferStart || stream->position >= end) return 0;
+    return static_cast<uint64_t>(end - stream->position);
+}
+
 int64_t PlatformMicroseconds() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();

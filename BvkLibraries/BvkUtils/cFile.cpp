@@ -287,6 +287,11 @@ long CFile::ReadTextLine(char* buf, long* pLength, long maxLength) {
     for (;;) {
         long long block = std::min<long long>(kTextLineBlock, limit - taken);
         if (sized) block = std::min<long long>(block, size - mnPosition);
+        // A line that ends in what the stream holds needs nothing more from
+        // the file; asking past it would cost a read at the end of every
+        // short file, for every line near its end.
+        if (const uint64_t held = PlatformStreamHeldBytes(mnRefNum); held > 0)
+            block = std::min<long long>(block, static_cast<long long>(held));
         if (block <= 0) {
             err = kErrEndOfFile;
             break;
