@@ -220,9 +220,8 @@ inline std::vector<uint8_t> Encode(const std::vector<int32_t>& values) {
 // Where the reduced writer put the numbers tests make lie.
 struct XReducedLayout {
     std::vector<size_t> sizeFields;
-    std::vector<size_t> indexFields;  // the value of every 'indx'
-    size_t limitCountField = 0;       // word 1 of the 'alim' table
-    size_t headerAt = 0;              // first byte of the 'cs4h' payload
+    size_t limitCountField = 0;  // word 1 of the 'alim' table
+    size_t headerAt = 0;         // first byte of the 'cs4h' payload
 };
 
 // The limit table written into reduced files: entries per range cell.
@@ -269,7 +268,6 @@ inline std::vector<uint8_t> ReducedFile(const XTestSpectra& s, XReducedLayout* l
     for (int r = 0; r < s.nRange; ++r) {
         CBigEndianBytes index;
         index.I32(s.firstRange + r);
-        at.indexFields.push_back(w.Size() + 8);
         w.Chunk("indx", index.mBytes);
         for (int a = 0; a < 3; ++a) {
             std::vector<int32_t> values(s.nDoppler);

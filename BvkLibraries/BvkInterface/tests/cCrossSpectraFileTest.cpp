@@ -34,32 +34,6 @@ long ReadBytes(CCrossSpectraFile& spectra, const Bytes& bytes) {
     return spectra.ReadCrossSpectra(&spec);
 }
 
-TEST(CCrossSpectraFile, VersionFiveExtentsMustAgreeWithTheHeaderLength) {
-    const Bytes good = FullFile(XTestSpectra{});
-    ASSERT_EQ(good.size(), 100u + 3 * 8 * 40);
-
-    const struct {
-        const char* name;
-        size_t at;
-        uint32_t value;
-        long result;
-    } cases[] = {
-        {"as written", kExtent1At, 90, kNoErr},
-        {"version-3 extent 75", kExtent3At, 75, kErrSpectraExtents},
-        {"version-2 extent 85", kExtent2At, 85, kErrSpectraExtents},
-        {"version-4 extent 27", kExtent4At, 27, kErrSpectraExtents},
-        {"version-5 extent 1", kExtent5At, 1, kErrSpectraExtents},
-        {"first extent 65537", kExtent1At, 65537, kErrSpectraHeaderRange},
-    };
-    for (const auto& c : cases) {
-        Bytes bytes = good;
-        PutWord(bytes, c.at, c.value);
-        CCrossSpectraFile spectra;
-        EXPECT_EQ(OpenBytes(spectra, bytes), c.result) << c.name;
-        EXPECT_EQ(spectra.mnStatus, c.result == kNoErr ? -43 : c.result) << c.name;
-    }
-}
-
 TEST(CCrossSpectraFile, VersionsDecideWhichExtentsAreChecked) {
     const struct {
         const char* name;
@@ -103,6 +77,7 @@ TEST(CCrossSpectraFile, VersionsDecideWhichExtentsAreChecked) {
 TEST(CCrossSpectraFile, HeaderOnlyReadingGivesTheHeaderValues) {
     CCrossSpectraFile spectra;
     ASSERT_EQ(OpenBytes(spectra, FullFile(XTestSpectra{})), kNoErr);
+    EXPECT_EQ(spectra.mnStatus, kErrNotFound);  // a header, no cells yet
     EXPECT_EQ(spectra.mnHeaderSize, 100u);
     EXPECT_EQ(spectra.NumberOfDopplerCells(), 8);
     EXPECT_EQ(spectra.NumberOfRangeCells(), 3);
@@ -194,33 +169,41 @@ TEST(CCrossSpectraFile, FileMustHoldTheCellsItsHeaderCounts) {
 
 TEST(CCrossSpectraFile, LyingHeaderWordsAreRefused) {
     const Bytes good = FullFile(XTestSpectra{});
+    ASSERT_EQ(good.size(), 100u + 3 * 8 * 40);
+    // 0, one more than the file's length, -1, and a value next to the truth
+    // (for the extents: 100 - 10 = 90, 84, 76, 28 and 0 are true).
     const uint32_t lies[] = {0, uint32_t(good.size() + 1), 0xFFFFFFFF};
+    const long kExtents = kErrSpectraExtents, kTooLong = kErrSpectraHeaderRange,
+               kShort = kErrSpectraTooShort;
     const struct {
         const char* name;
         size_t at;
-        long results[3];  // for 0, length + 1, 0xFFFFFFFF
+        uint32_t near;
+        long results[4];  // for 0, length + 1, 0xFFFFFFFF, near
     } fields[] = {
-        // A 10-byte header cannot hold the version-2 extent.
-        {"extent 1", kExtent1At, {kErrSpectraExtents, kErrEndOfFile, kErrSpectraHeaderRange}},
-        {"extent 2", kExtent2At, {kErrSpectraExtents, kErrSpectraExtents, kErrSpectraExtents}},
-        {"extent 3", kExtent3At, {kErrSpectraExtents, kErrSpectraExtents, kErrSpectraExtents}},
-        {"extent 4", kExtent4At, {kErrSpectraExtents, kErrSpectraExtents, kErrSpectraExtents}},
+        // A 10-byte header cannot hold the version-2 extent; 65,537 is more
+        // than any header.
+        {"extent 1", kExtent1At, 65537, {kExtents, kErrEndOfFile, kTooLong, kTooLong}},
+        {"extent 2", kExtent2At, 85, {kExtents, kExtents, kExtents, kExtents}},
+        {"extent 3", kExtent3At, 75, {kExtents, kExtents, kExtents, kExtents}},
+        {"extent 4", kExtent4At, 27, {kExtents, kExtents, kExtents, kExtents}},
         // 0 is the true version-5 extent of a 100-byte header.
-        {"extent 5", kExtent5At, {kNoErr, kErrSpectraExtents, kErrSpectraExtents}},
+        {"extent 5", kExtent5At, 1, {kNoErr, kExtents, kExtents, kExtents}},
         // 0 and -1 fall back to 512 Doppler cells or 31 range cells.
-        {"Doppler cells",
-         kDopplerAt,
-         {kErrSpectraTooShort, kErrSpectraTooShort, kErrSpectraTooShort}},
-        {"range cells", kRangeAt, {kErrSpectraTooShort, kErrSpectraTooShort, kErrSpectraTooShort}},
+        {"Doppler cells", kDopplerAt, 9, {kShort, kShort, kShort, kShort}},
+        {"range cells", kRangeAt, 4, {kShort, kShort, kShort, kShort}},
     };
     for (const auto& f : fields) {
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
+            const uint32_t lie = i < 3 ? lies[i] : f.near;
+            SCOPED_TRACE(testing::Message() << f.name << " " << lie);
             Bytes bytes = good;
-            PutWord(bytes, f.at, lies[i]);
+            PutWord(bytes, f.at, lie);
             CCrossSpectraFile spectra;
-            EXPECT_EQ(ReadBytes(spectra, bytes), f.results[i]) << f.name << " " << lies[i];
+            EXPECT_EQ(ReadBytes(spectra, bytes), f.results[i]);
             if (f.results[i] != kNoErr) {
                 EXPECT_EQ(spectra.mpCells, nullptr);
+                EXPECT_EQ(spectra.mnStatus, f.results[i]);
             }
         }
     }
