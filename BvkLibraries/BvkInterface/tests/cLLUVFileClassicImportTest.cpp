@@ -195,64 +195,54 @@ TEST(CLLUVFileClassicImport, BadValueLeavesOutOnlyItsVector) {
 
 TEST(CLLUVFileClassicImport, HostileInputGivesClearResults) {
     const std::vector<std::string> lines = Lines(ReadAll(kRadialFile));
-    auto replaced = [&lines](size_t index, const std::string& line) {
-        std::vector<std::string> copy = lines;
-        copy[index] = line;
-        return Join(copy, copy.size());
-    };
-
-    // The number of cells: at most 65,535 (the cells then end at the first
-    // parameter line, which is still read as one); more, none or a
-    // negative count is no classic radial file.
-    for (const char* count : {" 65536", " 2000000000", " -1", " three"}) {
-        CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(3, count)), kErrBadArgument) << count;
-    }
-    {
-        CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(3, " 65535")), 0);
-        EXPECT_EQ(store.mnVectors, 10);
-        EXPECT_EQ(store.mnRangeEnd, 4);
-        EXPECT_EQ(store.mnMergedCount, 3);
-    }
-    {
+    const std::string huge(10 * 1024 * 1024, 'x');
+    const struct {
+        const char* what;
+        size_t line;  // the line replaced
+        std::string text;
+        long result;
+        long vectors, rangeEnd, mergedCount;  // -1: not checked
+    } cases[] = {
+        // At most 65,535 cells (they then end at the first parameter line,
+        // which is still read as one); more, none or a negative count is no
+        // classic radial file.
+        {"65,536 cells", 3, " 65536", kErrBadArgument, -1, -1, -1},
+        {"two billion cells", 3, " 2000000000", kErrBadArgument, -1, -1, -1},
+        {"-1 cells", 3, " -1", kErrBadArgument, -1, -1, -1},
+        {"no cell count", 3, " three", kErrBadArgument, -1, -1, -1},
+        {"65,535 cells", 3, " 65535", 0, 10, 4, 3},
         // Geometry that is not finite places no vector anywhere.
-        CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(2, "  3.000   nan   60.0   1.000")), kErrBadArgument);
-    }
-    {
+        {"geometry", 2, "  3.000   nan   60.0   1.000", kErrBadArgument, -1, -1, -1},
         // A cell count line with letters ends the cells there.
-        CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(11, " none 3")), 0);
-        EXPECT_EQ(store.mnVectors, 8);
-        EXPECT_EQ(store.mnRangeEnd, 2);
-        EXPECT_EQ(store.mnPatternMethod, 1);
-    }
-    {
+        {"letters for a count", 11, " none 3", 0, 8, 2, 3},
         // A vector count of 4,000,000,000 takes every value up to the end,
         // and none of its vectors is whole.
+        {"four billion vectors", 4, " 4000000000 2", 0, 0, -1, -1},
+        {"10 MB bearing line", 5, huge, 0, -1, -1, -1},
+    };
+    auto unlessUnset = [](long expected, long actual) {
+        EXPECT_TRUE(expected < 0 || actual == expected) << actual << ", not " << expected;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> copy = lines;
+        copy[c.line] = c.text;
         CLLUVFile store;
-        EXPECT_EQ(ImportText(store, replaced(4, " 4000000000 2")), 0);
-        EXPECT_EQ(store.mnVectors, 0);
+        EXPECT_EQ(ImportText(store, Join(copy, copy.size())), c.result);
+        EXPECT_LE(store.mnVectors, 10);
+        unlessUnset(c.vectors, store.mnVectors);
+        unlessUnset(c.rangeEnd, store.mnRangeEnd);
+        unlessUnset(c.mergedCount, store.mnMergedCount);
     }
-    {
-        // A 10 MB line as the time line and as a bearing line.
-        const std::string huge(10 * 1024 * 1024, 'x');
-        CLLUVFile first;
-        EXPECT_EQ(ImportText(first, huge + "\n" + Join(lines, lines.size())), kErrBadArgument);
-        CLLUVFile second;
-        EXPECT_EQ(ImportText(second, replaced(5, huge)), 0);
-        EXPECT_LE(second.mnVectors, 10);
-    }
-    {
-        // Binary bytes, NUL and CR included.
-        std::string binary;
-        for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
-        CLLUVFile store;
-        const long result = ImportText(store, binary);
-        EXPECT_TRUE(result == 0 || result == kErrBadArgument || result == kErrEndOfFile);
-        EXPECT_LT(store.mnVectors, 4096);
-    }
+    // A 10 MB time line, and binary bytes (NUL and CR included).
+    CLLUVFile first;
+    EXPECT_EQ(ImportText(first, huge + "\n" + Join(lines, lines.size())), kErrBadArgument);
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+    CLLUVFile store;
+    const long result = ImportText(store, binary);
+    EXPECT_TRUE(result == 0 || result == kErrBadArgument || result == kErrEndOfFile);
+    EXPECT_LT(store.mnVectors, 4096);
 }
 
 // Blank lines between cells are no count lines, and a first cell 0 (the

@@ -280,21 +280,14 @@ TEST(CLLUVFileWrite, EmptyStoreWritesAnnouncementTitlesAndTableEnd) {
     Prepare(store, {kLLUVMapRadial, kLLUVVectorFull, 7, true, 0, 0, 0, 0, 1, 0}, 0);
     std::strcpy(store.msProcessingComment, "from xyuv");
     const std::vector<std::string> lines = WrittenLines(store);
-    const std::vector<std::string> table = {
-        R"(%TableType: LLUV RDL5)",
-        R"(%TableColumns: 14)",
-        R"(%TableColumnTypes: LOND LATD VELU VELV VFLG ESPC ETMP MAXV MINV RNGE BEAR VELO HEAD SPRC )",
-        R"(%TableStart:)",
-        R"(%%   Longitude   Latitude    U comp   V comp  VectorFlag    Spatial    Temporal     Velocity    Velocity   Range   Bearing   Velocity  Direction   Spectra)",
-        R"(%%     (deg)       (deg)     (cm/s)   (cm/s)  (GridCode)    Quality     Quality     Maximum     Minimum     (km)  (deg NCW)   (cm/s)   (deg NCW)   RngCell)",
-        R"(%TableEnd:)",
-        R"(%%)",
-        R"(%ProcessingComment: "from xyuv")",
-        R"(%%)",
-    };
-    auto at = std::find(lines.begin(), lines.end(), table[0]);
-    ASSERT_LE(at + static_cast<long>(table.size()), lines.end());
-    for (const std::string& expected : table) EXPECT_EQ(*at++, expected);
+    // The column titles (checked with the hand-made file) follow the start.
+    auto at = std::find(lines.begin(), lines.end(), "%TableStart:");
+    ASSERT_LE(at + 7, lines.end());
+    EXPECT_EQ(LineStarting(lines, "%TableRows:"), "");
+    EXPECT_EQ(at[-1].rfind("%TableColumnTypes: ", 0), 0u) << at[-1];
+    const std::vector<std::string> closing = {"%TableEnd:", "%%",
+                                              R"(%ProcessingComment: "from xyuv")", "%%"};
+    for (size_t i = 0; i < closing.size(); ++i) EXPECT_EQ(at[3 + i], closing[i]);
 }
 
 // Rounding: 359.96 shows as 0.0, -0.04 without a sign, 0.123456 m/s as

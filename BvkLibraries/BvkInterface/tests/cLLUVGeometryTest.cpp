@@ -83,18 +83,22 @@ TEST(CLLUVGeometry, XYOfAPlacedVectorIsRangeAlongTheBearing) {
 }
 
 TEST(CLLUVGeometry, XYToLonLatAndBackGivesTheSameOffsets) {
+    // The adder keeps the given offsets exactly and places the vector where
+    // they point; velocities are left as given.
     CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    SetOrigin(store, -33.8, 151.3);
-    const XDistVector offsets[] = {
-        {0.0, 0.0}, {1000.0, 0.0}, {0.0, -2500.0}, {-40000.0, 25000.0}, {123456.0, 78901.0}};
+    Allocated(store, -33.8, 151.3, 1);
+    const XDistVector offsets[] = {{0.0, 0.0},          {1000.0, 0.0},
+                                   {0.0, -2500.0},      {-40000.0, 25000.0},
+                                   {123456.0, 78901.0}, {12345.678901234, -9876.54321}};
     for (const XDistVector& given : offsets) {
         SCOPED_TRACE(testing::Message() << given.mdX << "," << given.mdY);
-        XDistVector in = given;
-        XLLUVVector geographic{0.0, 0.0, 7.0, 8.0};
-        ASSERT_EQ(store.XYToLonLat(&in, &geographic), 0);
-        EXPECT_EQ(geographic.mdVelocityU, 7.0);  // velocities untouched
+        const long i = store.AddNewVectorXYUV(given.mdX, given.mdY, 7.0, 8.0, 0, 0, 0, 0, 0);
+        ASSERT_GE(i, 0);
+        EXPECT_EQ(store.mpDist[i].mdX, given.mdX);
+        EXPECT_EQ(store.mpDist[i].mdY, given.mdY);
+        EXPECT_EQ(store.mpLLUV[i].mdVelocityU, 7.0);
         XDistVector back{};
-        store.LonLatToXY(&geographic, &back);
+        ASSERT_EQ(store.LonLatToXY(&store.mpLLUV[i], &back), 0);
         EXPECT_NEAR(back.mdX, given.mdX, kMillimetre);
         EXPECT_NEAR(back.mdY, given.mdY, kMillimetre);
     }
@@ -214,20 +218,6 @@ TEST(CLLUVGeometry, MissingVelocityDerivesNoComponentsAndKeepsTheDirection) {
         EXPECT_EQ(polar.mdDirection, 1080.0);
         EXPECT_GT(geographic.mdLatitude, 36.9);  // the position is still placed
     }
-}
-
-TEST(CLLUVGeometry, AddNewVectorXYUVKeepsTheGivenOffsets) {
-    CLLUV store(kLLUVMapRadial, kLLUVVectorFull);
-    Allocated(store, 36.9, -122.0, 1);
-    const double x = 12345.678901234, y = -9876.54321;
-    ASSERT_EQ(store.AddNewVectorXYUV(x, y, 0.1, 0.2, 0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(store.mpDist[0].mdX, x);
-    EXPECT_EQ(store.mpDist[0].mdY, y);
-    // The position lies where the offsets point.
-    XDistVector back{};
-    store.LonLatToXY(&store.mpLLUV[0], &back);
-    EXPECT_NEAR(back.mdX, x, kMillimetre);
-    EXPECT_NEAR(back.mdY, y, kMillimetre);
 }
 
 TEST(CLLUVGeometry, RangeBearingOnAGeographicOnlyStoreStillPlacesTheVector) {

@@ -324,11 +324,8 @@ TEST(CLLUV, CopyInfoCopiesFlagsAndInformationButNoVectors) {
     EXPECT_EQ(target.mfAntennaBearing, 1440.0f);
     EXPECT_EQ(target.GetNumberOfVectors(), 0);
     EXPECT_EQ(target.mpRBVD, nullptr);
-}
 
-TEST(CLLUV, CopyInfoFromNullLeavesTheTargetCleared) {
-    CLLUV target(kLLUVMapRadial, kLLUVVectorFull);
-    target.mnSiteCode = 5;
+    // No source: refused, and the target is left cleared.
     target.mdRangeResolutionMeters = 1500.0;
     target.SetAntennaBearing(12.5);
     EXPECT_EQ(target.CopyInfo(nullptr), kErrBadArgument);
