@@ -162,7 +162,7 @@ TEST(CReportBase, NamesWeekFiles) {
         {0, kSiteABCD, kSunday2Mar2008, nullptr, "STAT_ABCD_2008_03_02.rdt"},
         {0, kSiteABCD, kSunday2Mar2008, "", "STAT_ABCD_2008_03_02.rdt"},
         {'R', kSiteABCD, midweek, ".rdt", "STAR_ABCD_2008_03_05.rdt"},
-        {0, 0, kSunday2Mar2008, ".rdt", "STAT_XXXX_2008_03_02.rdt"},  // metadata site
+        {0, 0, kSunday2Mar2008, ".rdt", "STAT_XXXX_2008_03_02.rdt"},  // no site at all
         {0, 0x41420943, kSunday2Mar2008, ".rdt", "STAT_AB_C_2008_03_02.rdt"},
         {0, kSiteABCD, 0 + 1, ".rdt", "STAT_ABCD_1904_01_01.rdt"},
     };
@@ -173,11 +173,8 @@ TEST(CReportBase, NamesWeekFiles) {
         EXPECT_EQ(length, static_cast<long>(std::strlen(c.expected)));
     }
 
-    // Site 0 with no site in the metadata either.
-    radial.mnBtfSiteCode = 0;
+    // Site 0 takes the report's own site.
     char name[kReportFileNameSize];
-    radial.GetReportFileName(name, 0, 0, kSunday2Mar2008, nullptr);
-    EXPECT_STREQ(name, "STAT_XXXX_2008_03_02.rdt");
     radial.mnBtfSiteCode = kSiteABCD;
     radial.GetReportFileName(name, 0, 0, kSunday2Mar2008, nullptr);
     EXPECT_STREQ(name, "STAT_ABCD_2008_03_02.rdt");
