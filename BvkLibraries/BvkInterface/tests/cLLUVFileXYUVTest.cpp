@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <string>
 
 #include "BvkErrors.h"
@@ -331,21 +330,17 @@ TEST(CLLUVFileXYUV, BadValuesDropTheirRowAndWideCellSpansAreRefused) {
     EXPECT_EQ(map.mpQuality[0].mfQuality[2], 0.5f);
     EXPECT_EQ(map.mpQuality[0].mnRadialCount, 6);
 
-    struct Case {
-        const char* cells;
-        long result;
-    } cases[] = {{"1 65535", 0},
-                 {"1 65536", kErrBadArgument},
-                 {"1 2000000000", kErrBadArgument},
-                 {"-2000000000 1", kErrBadArgument}};
-    for (const Case& c : cases) {
-        std::istringstream cells(c.cells);
-        long first = 0, last = 0;
-        cells >> first >> last;
-        const std::string text = header + " 1 1 10 10 90 5 0.5 1 2 " + std::to_string(first) +
-                                 " 4\n 1 2 10 10 90 5 0.5 1 2 " + std::to_string(last) + " 4\n";
+    const struct {
+        long first, last, result;
+    } cases[] = {{1, 65535, 0},
+                 {1, 65536, kErrBadArgument},
+                 {1, 2000000000, kErrBadArgument},
+                 {-2000000000, 1, kErrBadArgument}};
+    for (const auto& c : cases) {
+        const std::string text = header + " 1 1 10 10 90 5 0.5 1 2 " + std::to_string(c.first) +
+                                 " 4\n 1 2 10 10 90 5 0.5 1 2 " + std::to_string(c.last) + " 4\n";
         CLLUVFile wide;
-        EXPECT_EQ(ImportText(wide, text), c.result) << c.cells;
+        EXPECT_EQ(ImportText(wide, text), c.result) << c.first << " " << c.last;
     }
 
     // A vector that holds a NaN is written as no row at all.
