@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "BvkErrors.h"
 #include "Platform.h"
@@ -100,6 +101,33 @@ TEST(CFile, ReadTextLineSplitsEveryLineEndKindAnywhereAndCutsAtTheLimit) {
         SCOPED_TRACE(c.name);
         ExpectLines(folder / "t.txt", c.content, c.limit, c.lines);
     }
+}
+
+// A file still being written: lines added after the reader read ahead, or
+// after it met the end, are read on.
+TEST(CFile, ReadTextLineReadsLinesAddedWhileTheFileIsRead) {
+    TempFolder folder;
+    const std::string path = folder / "growing.txt";
+    WriteBytes(path, "a\nb\n");
+    CFileSpec spec = SpecOf(path);
+    CFile file;
+    ASSERT_EQ(file.OpenReadOnlyFile(&spec), kNoErr);
+    auto next = [&file]() {
+        char line[64];
+        long length = 0;
+        const long err = file.ReadTextLine(line, &length, 63);
+        return err == kNoErr ? std::string(line, length) : "error " + std::to_string(err);
+    };
+    auto add = [&path](const char* text) {
+        std::ofstream(path, std::ios::binary | std::ios::app) << text;
+    };
+    EXPECT_EQ(next(), "a");  // the whole file is read ahead here
+    add("c\n");
+    EXPECT_EQ(next(), "b");
+    EXPECT_EQ(next(), "c");
+    EXPECT_EQ(next(), "error " + std::to_string(kErrEndOfFile));
+    add("d\n");
+    EXPECT_EQ(next(), "d");
 }
 
 TEST(CFile, ReadTextLineArgumentRules) {
