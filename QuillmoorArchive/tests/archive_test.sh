@@ -153,6 +153,29 @@ check "a crash fails only its own file" \
 check "the job log gives the crash's status" \
   grep -q "^${good[20 + 12]}"$'\t137\t' "$tmp/crashed/archive-joblog.tsv"
 
+# A source's folder comes from its name: the site, and a year of two digits (from
+# 1970 on) or four; a name that does not give them goes under "unknown".
+mkdir -p "$tmp/names/x"
+while read -r name folder; do
+  : >"$tmp/names/x/$name"
+  printf '%s %s\n' "$name" "$tmp/named/$folder/"
+done >"$tmp/names.expected" <<'EOF'
+RadiBRNK_26-12-06_1400.rv BRNK/2026
+RdlsTSMR_2026_12_06_1400.rv TSMR/2026
+RdtiXY12_69-01-01_0000.rv XY12/2069
+RadiBRNK_70-01-01_0000.rv BRNK/1970
+RadiBRNK_26.rv BRNK/2026
+RadiBRNK_123-01-01.rv BRNK/unknown
+RadiBRNK_12345_01.rv unknown/unknown
+RadiBR-K_26_01.rv unknown/unknown
+RadiBRNK26_01.rv unknown/unknown
+RadiBRNK_26 unknown/unknown
+EOF
+"$archive_script" --dry-run "$tmp/names" "$tmp/named" 2>/dev/null |
+  awk '{ n = split($6, path, "/"); print path[n], $5 }' >"$tmp/names.found"
+check "sources go under the site and year their names give" \
+  cmp -s <(sort "$tmp/names.expected") <(sort "$tmp/names.found")
+
 # The Slurm script's shares cover every file exactly once, whatever the task count.
 "$archive_script" --list "$tmp/archive" "$tmp/out" >"$tmp/all.txt"
 for count in 1 3 7; do
