@@ -34,8 +34,10 @@ BTFMeta::BTFMeta() : mpBtfUUID(nullptr) {
     ClearMeta();
 }
 
+// Only the identifier is owned; clearing the 18 KB of text fields of an
+// object that is going away would cost every table file read or written.
 BTFMeta::~BTFMeta() {
-    ClearMeta();
+    SetBtfUUIDRef(nullptr);
 }
 
 void BTFMeta::ClearMeta() {
