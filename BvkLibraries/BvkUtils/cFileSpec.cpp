@@ -78,16 +78,27 @@ void CFileSpec::InitDefaultFolder() {
     mcfDefaultURL = folder;
 }
 
-CFileSpec::CFileSpec()
+CFileSpec::CFileSpec(XUnset)
     : mbParentValid(0),
       mbExists(0),
       mbLegacySpecValid(0),
       mLegacySpec{},
       mbCreateFoldersToFile(1),
       mbResolveAlias(1),
-      mbIsFolder(0) {
+      mbIsFolder(0) {}
+
+CFileSpec::CFileSpec() : CFileSpec(XUnset{}) {
     InitDefaultFolder();
-    SetToDefaultFolder();
+    // Asking at every construction cost a conversion a stat of the working
+    // folder for each of the twenty-odd specs it makes. Never destroyed: a
+    // spec may be made while the program exits.
+    static CFileSpec& known = *new CFileSpec(XUnset{});
+    static std::string knownURL;
+    if (knownURL != mcfDefaultURL) {
+        known.SetToDefaultFolder();
+        knownURL = mcfDefaultURL;
+    }
+    CopyFields(known);
 }
 
 CFileSpec::CFileSpec(const CFileSpec& other) : mLegacySpec{} {
@@ -176,17 +187,21 @@ long CFileSpec::SetFileSpec(const unsigned char* path) {
 long CFileSpec::SetFileSpec(const CFileSpec* spec) {
     if (spec == nullptr) return kErrBadArgument;
     if (spec == this) return RealizePathToObject(1, 0, 0);
-    mPath = spec->mPath;
-    mbParentValid = spec->mbParentValid;
-    mParentRef = spec->mParentRef;
-    mbExists = spec->mbExists;
-    mObjectRef = spec->mObjectRef;
-    mbLegacySpecValid = spec->mbLegacySpecValid;
-    mLegacySpec = spec->mLegacySpec;
-    mbCreateFoldersToFile = spec->mbCreateFoldersToFile;
-    mbResolveAlias = spec->mbResolveAlias;
-    mbIsFolder = spec->mbIsFolder;
+    CopyFields(*spec);
     return RealizePathToObject(1, 0, 0);
+}
+
+void CFileSpec::CopyFields(const CFileSpec& spec) {
+    mPath = spec.mPath;
+    mbParentValid = spec.mbParentValid;
+    mParentRef = spec.mParentRef;
+    mbExists = spec.mbExists;
+    mObjectRef = spec.mObjectRef;
+    mbLegacySpecValid = spec.mbLegacySpecValid;
+    mLegacySpec = spec.mLegacySpec;
+    mbCreateFoldersToFile = spec.mbCreateFoldersToFile;
+    mbResolveAlias = spec.mbResolveAlias;
+    mbIsFolder = spec.mbIsFolder;
 }
 
 long CFileSpec::SetFileSpec(const XFileRef* ref) {

@@ -40,6 +40,9 @@ constexpr long kMaxPathItems = 2047;
 
 class CFileSpec {
   public:
+    // Names the default folder. What the file system says of it is asked once
+    // per default folder and process, as the folder's path is (DoesObjectExist(1)
+    // asks again): most specs are set to another object as soon as they are made.
     CFileSpec();
     CFileSpec(const CFileSpec& other);
     CFileSpec& operator=(const CFileSpec& other);
@@ -115,6 +118,10 @@ class CFileSpec {
     std::string ParentPath() const;
 
   private:
+    struct XUnset {};
+    // Options as the default constructor sets them, naming nothing.
+    explicit CFileSpec(XUnset);
+    void CopyFields(const CFileSpec& spec);
     void BuildLegacySpec();
     static void InitDefaultFolder();
 };

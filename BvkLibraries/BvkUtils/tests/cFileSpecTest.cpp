@@ -152,6 +152,17 @@ TEST(CFileSpec, ASpecNamingNothingRefusesWork) {
     EXPECT_EQ(CFileSpec::mcfDefaultURL.back(), '/');
     EXPECT_EQ(PathOf(spec), CFileSpec::mcfDefaultURL);
     EXPECT_EQ(PathOf(CFileSpec()), CFileSpec::mcfDefaultURL);
+
+    // What a new spec knows of the default folder follows the folder named.
+    const std::string working = CFileSpec::mcfDefaultURL;
+    TempFolder folder;
+    for (const auto& [url, exists] : {std::pair{folder / "", 1}, {folder / "gone/", 0}}) {
+        CFileSpec::mcfDefaultURL = url;
+        CFileSpec named;
+        EXPECT_EQ(PathOf(named), url);
+        EXPECT_EQ(named.mbExists, exists) << url;
+    }
+    CFileSpec::mcfDefaultURL = working;
 }
 
 TEST(CFileSpec, LimitsAreRefusedNeverOverrun) {
