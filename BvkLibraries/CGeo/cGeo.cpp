@@ -115,6 +115,62 @@ double CGeo::GetEarthEllipsoidMeters(double* flattening, CGeoEarth* earth) {
     return e->mdSemiMajorAxis;
 }
 
+namespace {
+
+// The part of the direct solution that depends on the start latitude, the
+// azimuth and the ellipsoid's 1 - f alone, and the inputs it was computed from.
+struct XDirectStart {
+    bool computed;
+    uint64_t latitude, azimuth, r;  // bit patterns
+    double sf, cf, baz, cu, su, sa, c2a, c, d;
+};
+
+XDirectStart ComputeDirectStart(double latitude, double azimuth, double r) {
+    XDirectStart start{};
+    start.computed = true;
+    start.latitude = std::bit_cast<uint64_t>(latitude);
+    start.azimuth = std::bit_cast<uint64_t>(azimuth);
+    start.r = std::bit_cast<uint64_t>(r);
+    const double phi1 = latitude * kDegreesToRadians;
+    const double alpha = azimuth * kDegreesToRadians;
+    const double tu = r * std::sin(phi1) / std::cos(phi1);
+    start.sf = std::sin(alpha);
+    start.cf = std::cos(alpha);
+    start.baz = 0.0;
+    if (start.cf != 0.0) start.baz = 2.0 * std::atan2(tu, start.cf);
+
+    start.cu = 1.0 / std::sqrt(tu * tu + 1.0);
+    start.su = tu * start.cu;
+    start.sa = start.cu * start.sf;
+    start.c2a = 1.0 - start.sa * start.sa;
+
+    double x = std::sqrt((1.0 / r / r - 1.0) * start.c2a + 1.0) + 1.0;
+    x = (x - 2.0) / x;
+    start.c = (x * x / 4.0 + 1.0) / (1.0 - x);
+    start.d = (0.375 * x * x - 1.0) * x;
+    return start;
+}
+
+// A radar's vectors share their site and repeat each bearing at every range,
+// so the start part of the last bearings is kept: it is about a fifth of a
+// call. Keyed by the inputs' bits, it gives the positions a call computing it
+// again gives.
+const XDirectStart& DirectStart(double latitude, double azimuth, double r) {
+    constexpr int kSlotBits = 7;
+    thread_local XDirectStart slots[1 << kSlotBits] = {};
+    const uint64_t key = std::bit_cast<uint64_t>(azimuth);
+    const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits));
+    XDirectStart& start = slots[slot];
+    if (!start.computed || start.azimuth != key ||
+        start.latitude != std::bit_cast<uint64_t>(latitude) ||
+        start.r != std::bit_cast<uint64_t>(r)) {
+        start = ComputeDirectStart(latitude, azimuth, r);
+    }
+    return start;
+}
+
+}  // namespace
+
 // Vincenty's direct solution in its published program form.
 double CGeo::AddDistanceMeters(double azimuth, double distance, double* backAzimuth,
                                CGeoEarth* earth) {
@@ -122,28 +178,15 @@ double CGeo::AddDistanceMeters(double azimuth, double distance, double* backAzim
     const double a = model->mdSemiMajorAxis;
     const double f = model->mdFlattening;
     const double r = model->mdOneMinusFlattening;
-    const double phi1 = mdLatitude * kDegreesToRadians;
     const double lambda1 = mdLongitude * kDegreesToRadians;
-    const double alpha = azimuth * kDegreesToRadians;
     const double s = distance;
 
-    double tu = r * std::sin(phi1) / std::cos(phi1);
-    const double sf = std::sin(alpha);
-    const double cf = std::cos(alpha);
-    double baz = 0.0;
-    if (cf != 0.0) baz = 2.0 * std::atan2(tu, cf);
+    const XDirectStart& start = DirectStart(mdLatitude, azimuth, r);
+    const double sf = start.sf, cf = start.cf, cu = start.cu, su = start.su, sa = start.sa;
+    const double c2a = start.c2a;
+    double baz = start.baz, c = start.c, d = start.d, x = 0.0;
 
-    const double cu = 1.0 / std::sqrt(tu * tu + 1.0);
-    const double su = tu * cu;
-    const double sa = cu * sf;
-    const double c2a = 1.0 - sa * sa;
-
-    double x = std::sqrt((1.0 / r / r - 1.0) * c2a + 1.0) + 1.0;
-    x = (x - 2.0) / x;
-    double c = (x * x / 4.0 + 1.0) / (1.0 - x);
-    double d = (0.375 * x * x - 1.0) * x;
-
-    tu = s / r / a / c;
+    double tu = s / r / a / c;
     double y = tu;
     double sy = 0.0, cy = 0.0, cz = 0.0, e = 0.0;
     for (int pass = 0; pass < kDirectPasses; ++pass) {

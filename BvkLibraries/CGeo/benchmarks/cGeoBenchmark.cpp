@@ -92,6 +92,26 @@ void BM_Direct(benchmark::State& state) {
 }
 BENCHMARK(BM_Direct);
 
+// The positions of a radial file's vectors: one site, 72 bearings 5 degrees
+// apart at each of 60 range cells of 1.5 km, in the file's order.
+void BM_DirectRadialGrid(benchmark::State& state) {
+    int cell = 0, bearing = 0;
+    for (auto _ : state) {
+        CGeo p;
+        p.SetLatLon(36.951, -122.0634);
+        double back = 0.0;
+        p.AddDistanceMeters(bearing * 5.0, (cell + 1) * 1500.0, &back);
+        benchmark::DoNotOptimize(p.mdLatitude);
+        benchmark::DoNotOptimize(p.mdLongitude);
+        benchmark::DoNotOptimize(back);
+        if (++bearing == 72) {
+            bearing = 0;
+            cell = (cell + 1) % 60;
+        }
+    }
+}
+BENCHMARK(BM_DirectRadialGrid);
+
 void BM_GeographicLibInverse(benchmark::State& state) {
     const auto& pairs = Pairs();
     const GeographicLib::Geodesic& wgs84 = GeographicLib::Geodesic::WGS84();
