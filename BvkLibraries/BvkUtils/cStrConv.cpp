@@ -282,7 +282,9 @@ long CStrConv::StringToULong(const char* text, unsigned long* value) {
         *value = hex & 0xFFFFFFFFul;
         return n + SkipInteger(number);
     }
-    double d = atof(number);
+    // atof's value and SkipFloat's count, as StringToDouble reads them.
+    double d = 0;
+    const long used = StringToDouble(number, &d);
     uint32_t bits;
     if (std::isnan(d)) {
         bits = 0;
@@ -295,7 +297,7 @@ long CStrConv::StringToULong(const char* text, unsigned long* value) {
         bits = d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(d);
     }
     *value = bits;
-    return n + SkipFloat(number);
+    return n + used;
 }
 
 long CStrConv::StringToLong(const char* text, long* value) {

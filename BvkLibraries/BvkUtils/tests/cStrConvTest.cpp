@@ -82,6 +82,9 @@ TEST(CStrConv, IntegerReadersTruncateClampAndWrap) {
         {'l', "nan", 3, 0},
         {'u', "5000000000", 10, 4294967295LL},
         {'u', "-1", 2, 4294967295LL},
+        {'u', "\r5", 0, 5},        // atof skips the CR, the count does not
+        {'u', "12g3", 4, 12},      // the count takes the g exponent, atof stops before it
+        {'l', "-2E1.5x", 6, -20},  // and an exponent's fraction
         {'s', " 70000", 6, 70000 - 65536},
         {'s', "0xFFFF", 6, -1},
         {'s', "12.9", 2, 12},  // integers stop at the point
