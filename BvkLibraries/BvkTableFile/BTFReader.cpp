@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "BTFSiteCode.h"
 #include "BvkErrors.h"
@@ -62,7 +62,9 @@ size_t LineStopWithin(const char* text, size_t limit) {
 class CLineSplitter {
   public:
     explicit CLineSplitter(CFile& file)
-        : mFile(file), mBlock(kBlockSize + kMaxLineLength + 1), mBlockOffset(file.mnPosition) {}
+        : mFile(file),
+          mBlock(std::make_unique_for_overwrite<char[]>(kBlockCapacity)),
+          mBlockOffset(file.mnPosition) {}
 
     // 0 with the next line in `line` (kMaxLineLength + 1 bytes), -39 after
     // the last line, or the error of a read.
@@ -72,7 +74,7 @@ class CLineSplitter {
         *length = 0;
         line[0] = 0;
         if (available == 0) return mError != kNoErr ? mError : kErrEndOfFile;
-        const char* text = mBlock.data() + mStart;
+        const char* text = mBlock.get() + mStart;
         const size_t limit = std::min(available, static_cast<size_t>(kMaxLineLength));
         size_t at = LineStopWithin(text, limit);
         std::memcpy(line, text, at);
@@ -93,12 +95,14 @@ class CLineSplitter {
     }
 
   private:
-    static constexpr size_t kBlockSize = 65536;
+    // Only the bytes read are ever looked at, so the block is not cleared
+    // first: that would cost a small file a write of the whole block.
+    static constexpr size_t kBlockCapacity = 65536 + kMaxLineLength + 1;
 
     // Reads until more than a whole line's worth is held or the file ends.
     void Fill() {
         if (mStart > 0) {
-            std::memmove(mBlock.data(), mBlock.data() + mStart, mEnd - mStart);
+            std::memmove(mBlock.get(), mBlock.get() + mStart, mEnd - mStart);
             mBlockOffset += static_cast<int64_t>(mStart);
             mEnd -= mStart;
             mStart = 0;
@@ -107,7 +111,7 @@ class CLineSplitter {
             uint64_t got = 0;
             const long err = PlatformReadStreamAt(mFile.GetFileRefNum(),
                                                   mBlockOffset + static_cast<int64_t>(mEnd),
-                                                  mBlock.data() + mEnd, mBlock.size() - mEnd, &got);
+                                                  mBlock.get() + mEnd, kBlockCapacity - mEnd, &got);
             mEnd += static_cast<size_t>(got);
             if (err != kNoErr && err != kErrEndOfFile) mError = err;
             if (err != kNoErr || got == 0) mAtEnd = true;
@@ -115,7 +119,7 @@ class CLineSplitter {
     }
 
     CFile& mFile;
-    std::vector<char> mBlock;
+    std::unique_ptr<char[]> mBlock;
     int64_t mBlockOffset;  // where in the file mBlock[0] was read from
     size_t mStart = 0, mEnd = 0;
     bool mAtEnd = false;
