@@ -203,6 +203,28 @@ char* DigitsBackward(uint64_t value, char* end) {
     return end;
 }
 
+// Exactly `count` digits of `value` (below 10^count, count at most 8),
+// leading zeros kept, written backward from `end`; returns where they start.
+// Above four digits the halves are independent, so the processor works on
+// both at once instead of one long chain of divisions.
+char* FractionDigits(uint32_t value, int count, char* end) {
+    if (count > 4) {
+        uint32_t low = value % 10000;
+        value /= 10000;
+        count -= 4;
+        end -= 4;
+        std::memcpy(end + 2, kDigitPairs + (low % 100) * 2, 2);
+        std::memcpy(end, kDigitPairs + (low / 100) * 2, 2);
+    }
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + (value % 100) * 2, 2);
+        value /= 100;
+    }
+    if (count == 1) *--end = static_cast<char>('0' + value);
+    return end;
+}
+
 // The digits of |value| rounded to `precision` decimals, written backward
 // from `end`, when the scaled value is an integer-sized double whose rounding
 // cannot be in doubt: the exact product lies within half an ulp of the
@@ -220,24 +242,29 @@ char* ShortFixedDigits(double magnitude, int precision, char* end) {
     const double above = std::bit_cast<double>(std::bit_cast<uint64_t>(scaled) + 1);
     const double doubt = 4.0 * above - 4.0 * scaled;
     if (std::fabs(fraction - 0.5) <= doubt) return nullptr;
-    uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
-    char* p = end;
-    if (precision > 0) {
-        // Exactly `precision` fraction digits, leading zeros included.
-        int left = precision;
-        for (; left >= 2; left -= 2) {
-            const size_t pair = static_cast<size_t>(rounded % 100) * 2;
-            rounded /= 100;
-            p -= 2;
-            std::memcpy(p, kDigitPairs + pair, 2);
-        }
-        if (left == 1) {
-            *--p = static_cast<char>('0' + rounded % 10);
-            rounded /= 10;
-        }
-        *--p = '.';
+    const uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
+    if (precision == 0) return DigitsBackward(rounded, end);
+    // The integer part is the magnitude's own: its product with 10^precision
+    // rounds to a count between integer * 10^precision and (integer + 1) *
+    // 10^precision, the top one when the decimals carry into it.
+    const uint64_t unit = static_cast<uint64_t>(kPowersOfTen[precision]);
+    uint64_t integer = static_cast<uint64_t>(magnitude);
+    uint64_t decimals = rounded - integer * unit;
+    if (decimals == unit) {
+        ++integer;
+        decimals = 0;
     }
-    return DigitsBackward(rounded, p);
+    char* p = end;
+    if (precision <= 8) {
+        p = FractionDigits(static_cast<uint32_t>(decimals), precision, p);
+    } else {
+        for (int left = precision; left > 0; --left) {
+            *--p = static_cast<char>('0' + decimals % 10);
+            decimals /= 10;
+        }
+    }
+    *--p = '.';
+    return DigitsBackward(integer, p);
 }
 
 // Puts the sign and blank padding in front of digits that were written
