@@ -524,16 +524,25 @@ int CFormatOne::Format(char* buffer, size_t size, double value) const {
     // the literal texts around it and goes out in one piece.
     const int precision = mSpec.precision < 0 ? 6 : mSpec.precision;
     if (!mSpec.alternate && std::fabs(value) < kFastFixedLimit) {
-        // The field keeps a whole literal array's room on either side.
-        char field[128];
-        char* const end = field + sizeof field - sizeof mSuffix;
+        // The field keeps a whole literal array's room before it, and after
+        // it the room of one quick copy.
+        char field[128 + kQuickCopy];
+        char* const end = field + sizeof field - kQuickCopy;
         char* start = ShortFixedDigits(std::fabs(value), precision, end);
         if (start != nullptr &&
             (start = AlignRight(mSpec, std::signbit(value), start, end, field + sizeof mPrefix))) {
             std::memcpy(start - sizeof mPrefix, mPrefix, sizeof mPrefix);
             std::memcpy(end, mSuffix, sizeof mSuffix);
             start -= mPrefixLength;
-            sink.Put(start, static_cast<size_t>(end - start) + mSuffixLength);
+            const size_t length = static_cast<size_t>(end - start) + mSuffixLength;
+            // A short text goes out in one fixed-size move, which costs less
+            // than a move of its own length; the terminator ends it.
+            if (length < kQuickCopy && size > kQuickCopy) {
+                std::memcpy(buffer, start, kQuickCopy);
+                buffer[length] = 0;
+                return static_cast<int>(length);
+            }
+            sink.Put(start, length);
             if (size > 0) *sink.out = 0;
             return static_cast<int>(sink.length);
         }

@@ -35,12 +35,14 @@ class CFormatOne {
   public:
     // False for any other format (the caller formats with FormatInto).
     bool Compile(const char* format);
-    // -1, and nothing written, for a value of the other kind.
+    // -1, and nothing written, for a value of the other kind. Unlike
+    // snprintf, the bytes after the terminator, up to `size`, may change.
     int Format(char* buffer, size_t size, double value) const;
     int Format(char* buffer, size_t size, long value) const;
 
   private:
     static constexpr size_t kMaxLiteral = 15;
+    static constexpr size_t kQuickCopy = 32;
     enum class XKind : char { kNone, kDouble, kLong };
     XKind mKind = XKind::kNone;
     XFormatSpec mSpec;
