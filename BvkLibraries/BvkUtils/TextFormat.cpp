@@ -517,36 +517,40 @@ bool CFormatOne::Compile(const char* format) {
     return true;
 }
 
+// The common field (exact digits, right-aligned) is put together with the
+// literal texts around it in a scratch array and goes out in one piece. The
+// array keeps a whole literal array's room before the field, and after it
+// the room of one quick copy.
+inline int CFormatOne::PutWithLiterals(char* buffer, size_t size, char* start, char* end) const {
+    std::memcpy(start - sizeof mPrefix, mPrefix, sizeof mPrefix);
+    std::memcpy(end, mSuffix, sizeof mSuffix);
+    start -= mPrefixLength;
+    const size_t length = static_cast<size_t>(end - start) + mSuffixLength;
+    // A short text goes out in one fixed-size move, which costs less than a
+    // move of its own length; the terminator ends it.
+    if (length < kQuickCopy && size > kQuickCopy) {
+        std::memcpy(buffer, start, kQuickCopy);
+        buffer[length] = 0;
+        return static_cast<int>(length);
+    }
+    XSink sink{buffer, size > 0 ? size - 1 : 0};
+    sink.Put(start, length);
+    if (size > 0) *sink.out = 0;
+    return static_cast<int>(sink.length);
+}
+
 int CFormatOne::Format(char* buffer, size_t size, double value) const {
     if (mKind != XKind::kDouble) return -1;
-    XSink sink{buffer, size > 0 ? size - 1 : 0};
-    // The common field (exact digits, right-aligned) is put together with
-    // the literal texts around it and goes out in one piece.
     const int precision = mSpec.precision < 0 ? 6 : mSpec.precision;
     if (!mSpec.alternate && std::fabs(value) < kFastFixedLimit) {
-        // The field keeps a whole literal array's room before it, and after
-        // it the room of one quick copy.
-        char field[128 + kQuickCopy];
-        char* const end = field + sizeof field - kQuickCopy;
+        char field[kFieldRoom + kQuickCopy];
+        char* const end = field + kFieldRoom;
         char* start = ShortFixedDigits(std::fabs(value), precision, end);
         if (start != nullptr &&
-            (start = AlignRight(mSpec, std::signbit(value), start, end, field + sizeof mPrefix))) {
-            std::memcpy(start - sizeof mPrefix, mPrefix, sizeof mPrefix);
-            std::memcpy(end, mSuffix, sizeof mSuffix);
-            start -= mPrefixLength;
-            const size_t length = static_cast<size_t>(end - start) + mSuffixLength;
-            // A short text goes out in one fixed-size move, which costs less
-            // than a move of its own length; the terminator ends it.
-            if (length < kQuickCopy && size > kQuickCopy) {
-                std::memcpy(buffer, start, kQuickCopy);
-                buffer[length] = 0;
-                return static_cast<int>(length);
-            }
-            sink.Put(start, length);
-            if (size > 0) *sink.out = 0;
-            return static_cast<int>(sink.length);
-        }
+            (start = AlignRight(mSpec, std::signbit(value), start, end, field + sizeof mPrefix)))
+            return PutWithLiterals(buffer, size, start, end);
     }
+    XSink sink{buffer, size > 0 ? size - 1 : 0};
     sink.Put(mPrefix + sizeof mPrefix - mPrefixLength, mPrefixLength);
     if (!PutFixed(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);
     sink.Put(mSuffix, mSuffixLength);
@@ -556,6 +560,16 @@ int CFormatOne::Format(char* buffer, size_t size, double value) const {
 
 int CFormatOne::Format(char* buffer, size_t size, long value) const {
     if (mKind != XKind::kLong) return -1;
+    if (mSpec.precision < 0 && !mSpec.alternate) {
+        char field[kFieldRoom + kQuickCopy];
+        char* const end = field + kFieldRoom;
+        const bool negative = value < 0;
+        const uint64_t magnitude =
+            negative ? uint64_t(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+        char* start = DigitsBackward(magnitude, end);
+        if ((start = AlignRight(mSpec, negative, start, end, field + sizeof mPrefix)))
+            return PutWithLiterals(buffer, size, start, end);
+    }
     XSink sink{buffer, size > 0 ? size - 1 : 0};
     sink.Put(mPrefix + sizeof mPrefix - mPrefixLength, mPrefixLength);
     if (!PutInteger(sink, mSpec, value)) PutBySnprintf(sink, mSpec, value);

@@ -43,6 +43,10 @@ class CFormatOne {
   private:
     static constexpr size_t kMaxLiteral = 15;
     static constexpr size_t kQuickCopy = 32;
+    static constexpr size_t kFieldRoom = 128;
+    // Puts the prefix before the field that runs from `start` to `end` of a
+    // scratch array and the suffix after it, and the whole into `buffer`.
+    int PutWithLiterals(char* buffer, size_t size, char* start, char* end) const;
     enum class XKind : char { kNone, kDouble, kLong };
     XKind mKind = XKind::kNone;
     XFormatSpec mSpec;

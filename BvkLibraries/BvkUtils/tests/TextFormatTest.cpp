@@ -188,6 +188,9 @@ TEST(TextFormat, CutsLikeSnprintfAndReturnsTheWholeLength) {
     EXPECT_EQ(once.Format(text, 5, -2.5), 10);
     EXPECT_STREQ(text, "   -");                         // " " and the first three of "  -2.500"
     EXPECT_EQ(once.Format(text, sizeof text, 3L), -1);  // a long for a double
+    ASSERT_TRUE(once.Compile("%6ld|"));
+    EXPECT_EQ(once.Format(text, 5, -42L), 7);
+    EXPECT_STREQ(text, "   -");  // the first four of "   -42|"
     for (const char* other : {"%d", "%s", "%*ld", "%f%f", "%e", "x%", "%f 100%%", ""})
         EXPECT_FALSE(once.Compile(other)) << other;
 }
