@@ -1,5 +1,6 @@
 #include "TextFormat.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -179,6 +180,16 @@ constexpr int kFastPrecisionLimit = 20;
 constexpr double kPowersOfTen[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
+constexpr auto kWholePowersOfTen = [] {
+    std::array<uint64_t, std::size(kPowersOfTen)> powers{};
+    uint64_t power = 1;
+    for (uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
 // "00" to "99": digits are written two at a time.
 constexpr char kDigitPairs[] =
     "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546"
@@ -234,21 +245,23 @@ char* ShortFixedDigits(double magnitude, int precision, char* end) {
     if (precision > 17) return nullptr;
     const double scaled = magnitude * kPowersOfTen[precision];
     if (!(scaled < 4503599627370496.0)) return nullptr;  // 2^52: whole and half units exact
-    // Truncation is the floor of a non-negative value, without a library call.
-    const uint64_t wholeUnits = static_cast<uint64_t>(scaled);
+    // Truncation is the floor of a non-negative value, without a library
+    // call; through a signed integer, which the processor converts in one
+    // step (the value is below 2^52).
+    const int64_t wholeUnits = static_cast<int64_t>(scaled);
     const double fraction = scaled - static_cast<double>(wholeUnits);  // exact below 2^52
     // The next double up from a finite non-negative one is the next bit
     // pattern: nextafter(scaled, INFINITY) without the library call.
     const double above = std::bit_cast<double>(std::bit_cast<uint64_t>(scaled) + 1);
     const double doubt = 4.0 * above - 4.0 * scaled;
     if (std::fabs(fraction - 0.5) <= doubt) return nullptr;
-    const uint64_t rounded = wholeUnits + (fraction > 0.5 ? 1 : 0);
+    const uint64_t rounded = static_cast<uint64_t>(wholeUnits) + (fraction > 0.5 ? 1 : 0);
     if (precision == 0) return DigitsBackward(rounded, end);
     // The integer part is the magnitude's own: its product with 10^precision
     // rounds to a count between integer * 10^precision and (integer + 1) *
     // 10^precision, the top one when the decimals carry into it.
-    const uint64_t unit = static_cast<uint64_t>(kPowersOfTen[precision]);
-    uint64_t integer = static_cast<uint64_t>(magnitude);
+    const uint64_t unit = kWholePowersOfTen[precision];
+    uint64_t integer = static_cast<uint64_t>(static_cast<int64_t>(magnitude));
     uint64_t decimals = rounded - integer * unit;
     if (decimals == unit) {
         ++integer;
