@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "BTFKeyList.h"
+#include "BTFRowValues.h"
 #include "BvkErrors.h"
 #include "PlatformTime.h"
 #include "cFile.h"
@@ -15,30 +16,6 @@
 #include "cRadialQCWrite.h"
 
 namespace {
-
-// Values in a row, separated by white space.
-long CountValues(const char* row) {
-    long count = 0;
-    bool inValue = false;
-    for (const char* c = row; *c; ++c) {
-        const bool blank = *c == ' ' || *c == '\t';
-        if (!blank && !inValue) ++count;
-        inValue = !blank;
-    }
-    return count;
-}
-
-// The value at `column` (from 0) of a row, or null.
-const char* ValueAt(const char* row, long column) {
-    long index = -1;
-    bool inValue = false;
-    for (const char* c = row; *c; ++c) {
-        const bool blank = *c == ' ' || *c == '\t';
-        if (!blank && !inValue && ++index == column) return c;
-        inValue = !blank;
-    }
-    return nullptr;
-}
 
 long ReadWholeFile(CFileSpec* spec, std::string* text) {
     CFile file;
@@ -126,8 +103,9 @@ long CRadialQCFile::ProcessTableRow(char* row) {
             if (mnColumnTypes[columns] == RadialQCCode(kQCPrimary)) mnPrimaryColumn = columns;
             ++columns;
         }
-        if (columns > 0 && CountValues(row) != columns) ++mFacts.rowsOfWrongWidth;
-        if (const char* flag = mnPrimaryColumn >= 0 ? ValueAt(row, mnPrimaryColumn) : nullptr) {
+        const XRowValues values = WalkRowValues(row, mnPrimaryColumn);
+        if (columns > 0 && values.count != columns) ++mFacts.rowsOfWrongWidth;
+        if (const char* flag = values.atColumn) {
             if (*flag >= '0' && *flag <= '9' && (flag[1] == 0 || flag[1] == ' '))
                 ++mnPrimaryFlagCount[*flag - '0'];
         }

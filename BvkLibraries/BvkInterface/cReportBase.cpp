@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "BTFRowValues.h"
 #include "BvkErrors.h"
 #include "PlatformMemory.h"
 #include "PlatformTime.h"
@@ -172,17 +173,6 @@ unsigned long CReportBase::GetWeekStart(unsigned long time) {
     date.day -= date.dayOfWeek;
     int64_t start = PlatformDateToSeconds(date);
     return start < 0 ? 0 : static_cast<unsigned long>(start);
-}
-
-long CountRowValues(const char* row) {
-    long values = 0;
-    for (const char* p = row; p != nullptr && *p != 0;) {
-        while (*p == ' ' || *p == '\t') ++p;
-        if (*p == 0) break;
-        ++values;
-        while (*p != 0 && *p != ' ' && *p != '\t') ++p;
-    }
-    return values;
 }
 
 long CReportBase::ReadReportFile(CFileSpec* file) {

@@ -122,9 +122,6 @@ class CReportBase : public BTFReader {
     long long mnSizeBeingRead = -1;
 };
 
-// The values (blank- or tab-separated items) of a table row.
-long CountRowValues(const char* row);
-
 template <typename Drop>
 void CReportBase::RemoveRecordsIf(Drop drop) {
     long kept = 0;

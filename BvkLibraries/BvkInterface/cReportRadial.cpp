@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "BTFRowValues.h"
 #include "BvkErrors.h"
 #include "PlatformTime.h"
 #include "cStrConv.h"

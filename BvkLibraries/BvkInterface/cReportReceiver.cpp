@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "BTFRowValues.h"
 #include "BvkErrors.h"
 #include "PlatformTime.h"
 #include "cStrConv.h"
