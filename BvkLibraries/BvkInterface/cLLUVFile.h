@@ -155,11 +155,17 @@ class CLLUVFile : public CLLUV, public BTFReader {
 
     long PrepareFirstRow();
     void ScanColumns();
+    void PlanColumns();
     void StoreTypedRow(const char* row);
     void StoreUntypedRow(const char* row);
     double VelocityScale() const;
 
     bool mbTableReady = false;  // the first row of the current file set the store up
+    // Where each column of a typed row goes (an EColumnSlot), decided once
+    // per column list rather than for every value.
+    bool mbColumnsPlanned = false;
+    int mnPlannedColumns = 0;
+    uint8_t mnColumnSlots[kBtfMaxColumnTypes] = {};
 
   protected:
     // A reader whose output is the file's own rows with something added (the

@@ -1,6 +1,7 @@
 // Reading LLUV table files: the accepted file types, the header keywords the
 // store keeps, and the rows of the file's first table.
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -153,6 +154,9 @@ long CLLUVFile::ValidateFileType(unsigned long fileType, unsigned long) {
 // Header keywords
 
 long CLLUVFile::ProcessKeyword(unsigned long code, char* value) {
+    // The column types or the table's subtype may be new: the next row
+    // plans its columns again.
+    mbColumnsPlanned = false;
     const char* text = value ? value : "";
     switch (static_cast<uint32_t>(code)) {
         case C("lluv"):
@@ -580,19 +584,131 @@ long CLLUVFile::ProcessTableRow(char* row) {
     return kNoErr;
 }
 
-void CLLUVFile::StoreTypedRow(const char* row) {
-    const long index = AddNewEmptyVector();
-    if (index < 0) return;
+namespace {
 
-    bool hasBearing = false;
-    bool hasHeading = false;
-    for (int i = 0; i < kBtfMaxColumnTypes && mnColumnTypes[i] != 0; ++i) {
-        if (mnColumnTypes[i] == C("BEAR")) hasBearing = true;
-        if (mnColumnTypes[i] == C("HEAD")) hasHeading = true;
-    }
+// Where the value of a typed row's column goes.
+enum class EColumnSlot : uint8_t {
+    kDrop,  // the number is consumed and dropped
+    kLongitude,
+    kLatitude,
+    kVelocityU,
+    kVelocityV,
+    kX,
+    kY,
+    kRange,
+    kBearing,
+    kBearingClockwise,  // 360 minus a counter-clockwise bearing
+    kVelocity,
+    kVelocityUnscaled,
+    kDirection,
+    kDirectionClockwise,
+    kFlags,
+    kEditCount,
+    kRadialCount,
+    kQuality0Scaled,
+    kQuality0,
+    kQuality1Scaled,
+    kQuality1,
+    kQuality2,
+    kQuality3,
+    kQuality4,
+    kContributor1,  // to kContributor6 in order
+    kContributor2,
+    kContributor3,
+    kContributor4,
+    kContributor5,
+    kContributor6,
+    kSpectraCell,
+    kSpectraBearing,
+    kSpectraVelocity,
+    kWaveHeight,
+    kWind,
+};
+
+struct XSlotByType {
+    uint32_t type;
+    EColumnSlot slot;
+};
+
+constexpr XSlotByType kSlotByType[] = {
+    {C("LOND"), EColumnSlot::kLongitude},
+    {C("LATD"), EColumnSlot::kLatitude},
+    {C("VELU"), EColumnSlot::kVelocityU},
+    {C("WPDU"), EColumnSlot::kVelocityU},
+    {C("VELV"), EColumnSlot::kVelocityV},
+    {C("WPDV"), EColumnSlot::kVelocityV},
+    {C("XDST"), EColumnSlot::kX},
+    {C("YDST"), EColumnSlot::kY},
+    {C("RNGE"), EColumnSlot::kRange},
+    {C("BEAR"), EColumnSlot::kBearing},
+    {C("CCBR"), EColumnSlot::kBearingClockwise},
+    {C("VELO"), EColumnSlot::kVelocity},
+    {C("TTOS"), EColumnSlot::kVelocity},
+    {C("WVPD"), EColumnSlot::kVelocityUnscaled},
+    {C("HEAD"), EColumnSlot::kDirection},
+    {C("WAVD"), EColumnSlot::kDirection},
+    {C("CCHD"), EColumnSlot::kDirectionClockwise},
+    {C("VFLG"), EColumnSlot::kFlags},
+    {C("EDVC"), EColumnSlot::kEditCount},
+    {C("ERTC"), EColumnSlot::kRadialCount},
+    {C("MAXV"), EColumnSlot::kQuality0Scaled},
+    {C("UQAL"), EColumnSlot::kQuality0},
+    {C("QTSU"), EColumnSlot::kQuality0},
+    {C("MINV"), EColumnSlot::kQuality1Scaled},
+    {C("VQAL"), EColumnSlot::kQuality1},
+    {C("ESPC"), EColumnSlot::kQuality2},
+    {C("ETMP"), EColumnSlot::kQuality3},
+    {C("STDV"), EColumnSlot::kQuality2},
+    {C("CQAL"), EColumnSlot::kQuality2},
+    {C("SCDV"), EColumnSlot::kQuality3},
+    {C("EDIF"), EColumnSlot::kQuality4},
+    {C("SCMX"), EColumnSlot::kQuality4},
+    {C("S1CN"), EColumnSlot::kContributor1},
+    {C("S2CN"), EColumnSlot::kContributor2},
+    {C("S3CN"), EColumnSlot::kContributor3},
+    {C("S4CN"), EColumnSlot::kContributor4},
+    {C("S5CN"), EColumnSlot::kContributor5},
+    {C("S6CN"), EColumnSlot::kContributor6},
+    {C("SPRC"), EColumnSlot::kSpectraCell},
+    {C("SAOA"), EColumnSlot::kSpectraBearing},
+    {C("SPCV"), EColumnSlot::kSpectraVelocity},
+    {C("WVHT"), EColumnSlot::kWaveHeight},
+    {C("WIND"), EColumnSlot::kWind},
+};
+
+}  // namespace
+
+void CLLUVFile::PlanColumns() {
+    const uint32_t* types = mnColumnTypes;
+    int count = 0;
+    while (count < kBtfMaxColumnTypes && types[count] != 0) ++count;
+    const bool hasBearing = std::find(types, types + count, C("BEAR")) != types + count;
+    const bool hasHeading = std::find(types, types + count, C("HEAD")) != types + count;
     // Radial files of this subtype carry the spatial and temporal quality
     // the other way round.
     const bool swapped = mnTableSubType == C("RDL4");
+    for (int i = 0; i < count; ++i) {
+        EColumnSlot slot = EColumnSlot::kDrop;
+        for (const XSlotByType& entry : kSlotByType) {
+            if (entry.type == types[i]) slot = entry.slot;
+        }
+        // A counter-clockwise angle is only read when the clockwise one is missing.
+        if ((slot == EColumnSlot::kBearingClockwise && hasBearing) ||
+            (slot == EColumnSlot::kDirectionClockwise && hasHeading))
+            slot = EColumnSlot::kDrop;
+        if (swapped && (types[i] == C("ESPC") || types[i] == C("ETMP")))
+            slot = slot == EColumnSlot::kQuality2 ? EColumnSlot::kQuality3 : EColumnSlot::kQuality2;
+        mnColumnSlots[i] = static_cast<uint8_t>(slot);
+    }
+    mnPlannedColumns = count;
+    mbColumnsPlanned = true;
+}
+
+void CLLUVFile::StoreTypedRow(const char* row) {
+    const long index = AddNewEmptyVector();
+    if (index < 0) return;
+    if (!mbColumnsPlanned) PlanColumns();
+
     const double D = mdDistanceUnitMeters;
     const double S = VelocityScale();
 
@@ -605,120 +721,108 @@ void CLLUVFile::StoreTypedRow(const char* row) {
     XWaveValues* wave = mpWaveMap ? &mpWaveMap[index] : nullptr;
 
     const char* cursor = row + CStrConv::SkipWhiteSpace(row);
-    for (int i = 0; i < kBtfMaxColumnTypes && mnColumnTypes[i] != 0 && *cursor; ++i) {
+    for (int i = 0; i < mnPlannedColumns && *cursor; ++i) {
         double value = 0.0;
         cursor += CStrConv::StringToDouble(cursor, &value);
-        switch (mnColumnTypes[i]) {
-            case C("LOND"):
+        switch (static_cast<EColumnSlot>(mnColumnSlots[i])) {
+            case EColumnSlot::kDrop:
+                break;
+            case EColumnSlot::kLongitude:
                 if (geographic) geographic->mdLongitude = value;
                 break;
-            case C("LATD"):
+            case EColumnSlot::kLatitude:
                 if (geographic) geographic->mdLatitude = value;
                 break;
-            case C("VELU"):
-            case C("WPDU"):
+            case EColumnSlot::kVelocityU:
                 if (geographic) geographic->mdVelocityU = value * S;
                 break;
-            case C("VELV"):
-            case C("WPDV"):
+            case EColumnSlot::kVelocityV:
                 if (geographic) geographic->mdVelocityV = value * S;
                 break;
-            case C("XDST"):
+            case EColumnSlot::kX:
                 if (offset) offset->mdX = value * D;
                 break;
-            case C("YDST"):
+            case EColumnSlot::kY:
                 if (offset) offset->mdY = value * D;
                 break;
-            case C("RNGE"):
+            case EColumnSlot::kRange:
                 if (polar) polar->mdRange = value * D;
                 break;
-            case C("BEAR"):
+            case EColumnSlot::kBearing:
                 if (polar) polar->mdBearing = value;
                 break;
-            case C("CCBR"):
-                if (polar && !hasBearing) polar->mdBearing = 360.0 - value;
+            case EColumnSlot::kBearingClockwise:
+                if (polar) polar->mdBearing = 360.0 - value;
                 break;
-            case C("VELO"):
-            case C("TTOS"):
+            case EColumnSlot::kVelocity:
                 if (polar) polar->mdVelocity = value * S;
                 break;
-            case C("WVPD"):
+            case EColumnSlot::kVelocityUnscaled:
                 if (polar) polar->mdVelocity = value;
                 break;
-            case C("HEAD"):
-            case C("WAVD"):
+            case EColumnSlot::kDirection:
                 if (polar) polar->mdDirection = value;
                 break;
-            case C("CCHD"):
-                if (polar && !hasHeading) polar->mdDirection = 360.0 - value;
+            case EColumnSlot::kDirectionClockwise:
+                if (polar) polar->mdDirection = 360.0 - value;
                 break;
-            case C("VFLG"):
+            case EColumnSlot::kFlags:
                 if (quality) quality->mnFlags = ClampToU32(value);
                 break;
-            case C("EDVC"):
+            case EColumnSlot::kEditCount:
                 if (quality) quality->mnEditCount = TruncateToLong(value);
                 break;
-            case C("ERTC"):
+            case EColumnSlot::kRadialCount:
                 if (quality) quality->mnRadialCount = TruncateToLong(value);
                 break;
-            case C("MAXV"):
+            case EColumnSlot::kQuality0Scaled:
                 if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value * S);
                 break;
-            case C("UQAL"):
-            case C("QTSU"):
+            case EColumnSlot::kQuality0:
                 if (quality) quality->mfQuality[0] = LLUVNarrowToFloat(value);
                 break;
-            case C("MINV"):
+            case EColumnSlot::kQuality1Scaled:
                 if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value * S);
                 break;
-            case C("VQAL"):
+            case EColumnSlot::kQuality1:
                 if (quality) quality->mfQuality[1] = LLUVNarrowToFloat(value);
                 break;
-            case C("ESPC"):
-                if (quality) quality->mfQuality[swapped ? 3 : 2] = LLUVNarrowToFloat(value);
-                break;
-            case C("ETMP"):
-                if (quality) quality->mfQuality[swapped ? 2 : 3] = LLUVNarrowToFloat(value);
-                break;
-            case C("STDV"):
-            case C("CQAL"):
+            case EColumnSlot::kQuality2:
                 if (quality) quality->mfQuality[2] = LLUVNarrowToFloat(value);
                 break;
-            case C("SCDV"):
+            case EColumnSlot::kQuality3:
                 if (quality) quality->mfQuality[3] = LLUVNarrowToFloat(value);
                 break;
-            case C("EDIF"):
-            case C("SCMX"):
+            case EColumnSlot::kQuality4:
                 if (quality) quality->mfQuality[4] = LLUVNarrowToFloat(value);
                 break;
-            case C("S1CN"):
-            case C("S2CN"):
-            case C("S3CN"):
-            case C("S4CN"):
-            case C("S5CN"):
-            case C("S6CN"):
+            case EColumnSlot::kContributor1:
+            case EColumnSlot::kContributor2:
+            case EColumnSlot::kContributor3:
+            case EColumnSlot::kContributor4:
+            case EColumnSlot::kContributor5:
+            case EColumnSlot::kContributor6:
                 if (sites) {
-                    const int slot = static_cast<int>(mnColumnTypes[i] - C("S1CN")) >> 16;
+                    const int slot =
+                        mnColumnSlots[i] - static_cast<int>(EColumnSlot::kContributor1);
                     sites->mnContributor[slot] = static_cast<uint16_t>(TruncateToLong(value));
                 }
                 break;
-            case C("SPRC"):
+            case EColumnSlot::kSpectraCell:
                 if (source) source->mnRangeCell = TruncateToLong(value);
                 break;
-            case C("SAOA"):
+            case EColumnSlot::kSpectraBearing:
                 if (source) source->mdBearing = value;
                 break;
-            case C("SPCV"):
+            case EColumnSlot::kSpectraVelocity:
                 if (source) source->mdVelocity = value * S;
                 break;
-            case C("WVHT"):
+            case EColumnSlot::kWaveHeight:
                 if (wave) wave->mdWaveHeight = value;
                 break;
-            case C("WIND"):
+            case EColumnSlot::kWind:
                 if (wave) wave->mdWind = value;
                 break;
-            default:
-                break;  // the number is consumed and dropped
         }
     }
 }
