@@ -250,9 +250,44 @@ long CStrConv::SkipFloat(const char* text) {
     return n;
 }
 
-long CStrConv::StringToDouble(const char* text, double* value) {
-    if (text == nullptr) return 0;
-    long n = SkipWhiteSpace(text);
+namespace {
+
+// The form nearly every number in a file has: an optional minus, at most 19
+// digits around an optional point (so the mantissa cannot wrap), and after
+// them nothing that could make it another number (a point, an exponent
+// letter, the x of a hexadecimal prefix). Its value is DecimalValue's, by
+// the same exact division; any other text returns false and takes the
+// general route.
+bool ReadPlainDecimal(const char* text, double* value, const char** end) {
+    const bool negative = *text == '-';
+    const char* p = text + (negative ? 1 : 0);
+    const char* first = p;
+    uint64_t mantissa = 0;
+    for (unsigned digit; (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
+        mantissa = mantissa * 10 + digit;
+    long digits = p - first;
+    long fractionDigits = 0;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        for (unsigned digit; (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
+            mantissa = mantissa * 10 + digit;
+        fractionDigits = p - fraction;
+        digits += fractionDigits;
+    }
+    const char next = *p;
+    if (digits == 0 || digits > 19 || mantissa >= (uint64_t(1) << 53) || next == '.' ||
+        next == 'e' || next == 'E' || next == 'g' || next == 'G' || next == 'x' || next == 'X')
+        return false;
+    double result = static_cast<double>(mantissa);
+    if (fractionDigits > 0) result /= kExactPowersOfTen[fractionDigits];
+    *value = negative ? -result : result;
+    *end = p;
+    return true;
+}
+
+// Every other form: atof's value and, where the scan and SkipFloat
+// disagree, SkipFloat's count.
+[[gnu::noinline]] long ReadAnyNumber(const char* text, long n, double* value) {
     const char* end = nullptr;
     const double decimal = DecimalValue(text + n, &end);
     if (value) *value = decimal;
@@ -261,7 +296,21 @@ long CStrConv::StringToDouble(const char* text, double* value) {
     if (end && *end != '.' && *end != 'e' && *end != 'E' && *end != 'g' && *end != 'G') {
         return n + static_cast<long>(end - text - n);
     }
-    return n + SkipFloat(text + n);
+    return n + CStrConv::SkipFloat(text + n);
+}
+
+}  // namespace
+
+long CStrConv::StringToDouble(const char* text, double* value) {
+    if (text == nullptr) return 0;
+    const long n = SkipWhiteSpace(text);
+    double plain;
+    const char* end;
+    if (ReadPlainDecimal(text + n, &plain, &end)) {
+        if (value) *value = plain;
+        return static_cast<long>(end - text);
+    }
+    return ReadAnyNumber(text, n, value);
 }
 
 long CStrConv::StringToFloat(const char* text, float* value) {
