@@ -41,7 +41,9 @@ XRowValues WalkRowValues(const char* row, long column) {
         // A value starts where a value character follows a blank one.
         uint64_t starts = inValue & ~((inValue << 8) | before);
         before = inValue >> 56;
-        const long found = std::popcount(starts);
+        // One bit a byte at most: a multiplication adds them up in the top
+        // byte (std::popcount is a library call on the baseline instruction set).
+        const long found = static_cast<long>(((starts >> 7) * kOnes) >> 56);
         if (column >= values.count && column < values.count + found) {
             for (long skip = column - values.count; skip > 0; --skip) starts &= starts - 1;
             values.atColumn = row + at + std::countr_zero(starts) / 8;
