@@ -331,16 +331,20 @@ bool PutFixed(XSink& sink, const XSpec& spec, double value) {
     return true;
 }
 
+// The magnitude of a signed whole number, the most negative one included.
+template <typename T>
+uint64_t WholeMagnitude(T value) {
+    using U = std::make_unsigned_t<T>;
+    return value < 0 ? static_cast<U>(U(0) - static_cast<U>(value)) : static_cast<U>(value);
+}
+
 template <typename T>
 bool PutInteger(XSink& sink, const XSpec& spec, T value) {
     if (spec.precision >= 0 || spec.alternate) return false;
     char buffer[64];
     char* const end = buffer + sizeof buffer;
     const bool negative = value < 0;
-    using U = std::make_unsigned_t<T>;
-    const U magnitude =
-        negative ? static_cast<U>(U(0) - static_cast<U>(value)) : static_cast<U>(value);
-    char* start = DigitsBackward(static_cast<uint64_t>(magnitude), end);
+    char* start = DigitsBackward(WholeMagnitude(value), end);
     if (!PutRightAligned(sink, spec, negative, start, end, buffer))
         PutNumber(sink, spec, negative, start, static_cast<size_t>(end - start), true);
     return true;
@@ -577,9 +581,7 @@ int CFormatOne::Format(char* buffer, size_t size, long value) const {
         char field[kFieldRoom + kQuickCopy];
         char* const end = field + kFieldRoom;
         const bool negative = value < 0;
-        const uint64_t magnitude =
-            negative ? uint64_t(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-        char* start = DigitsBackward(magnitude, end);
+        char* start = DigitsBackward(WholeMagnitude(value), end);
         if ((start = AlignRight(mSpec, negative, start, end, field + sizeof mPrefix)))
             return PutWithLiterals(buffer, size, start, end);
     }
